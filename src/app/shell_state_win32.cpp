@@ -1,0 +1,6 @@
+#include "app/shell_state_win32.h"
+
+HWND MainWindow = nullptr;
+HWND MainDialogWindow = nullptr;
+HWND AboutWindow = nullptr;
+HINSTANCE AppInstance = nullptr;
