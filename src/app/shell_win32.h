@@ -1,0 +1,18 @@
+// Shell routines shared by the dialogs and the reader thread.
+#pragma once
+#include <windows.h>
+
+inline constexpr UINT TRAY_MESSAGE = 100;
+
+// Log writer notices: box owned by MainDialogWindow, "Tamblix( TM )", OK only, no icon.
+void ShowNotice(const char* text);
+// Port-open error box (-101/-102, -103), owned by owner, "Tamblix", warning icon, topmost.
+void ShowPortError(int code, HWND owner);
+// "Tamblix" box with the warning icon, topmost, owned by owner (the main dialog's messages).
+void ShowWarning(HWND owner, const char* text);
+// Centres the window on the desktop, brings it to the top and shows it.
+void CenterOnDesktop(HWND window);
+void AddTrayIcon();
+void RemoveTrayIcon();
+// Runs the About dialog if allowed (not while reception runs or while it is already open).
+void OpenAboutDialog(HWND owner);
