@@ -12,7 +12,5 @@ void ResetReceiveFraming();
 bool StartReceiveThread();
 // The thread procedure.
 DWORD WINAPI ReceiveThread(LPVOID);
-// The procedure of timer 521 on MainDialogWindow: toggles the port's event mask to wake the wait.
-void CALLBACK IntervalTimerProc(HWND, UINT, UINT_PTR, DWORD);
 
-inline constexpr UINT_PTR kIntervalTimerId = 521;
+
