@@ -1,0 +1,18 @@
+// The keyboard of key output executed with user32: the foreground window, keybd_event,
+// SendInput, the layout's key mapping and the main dialog's output display 1027.
+#pragma once
+#include "keyout/keystrokes_keyboard.h"
+
+class Win32Keyboard final : public Keyboard {
+ public:
+  bool MainDialogInFront() override;
+  void PostChar(std::uint8_t ch) override;
+  void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
+  void SendInput(const KeyRecord* records, int count) override;
+  std::int16_t VkKeyScan(std::uint8_t ch) override;
+  unsigned MapVirtualKey(std::uint8_t vk) override;
+  unsigned MapVirtualKeyEx(std::uint8_t vk) override;
+  unsigned AnsiCodePage() override;
+  bool CapsLockOn() override;
+  void Pause(unsigned ms) override;
+};

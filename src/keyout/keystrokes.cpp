@@ -1,0 +1,169 @@
+#include "keyout/keystrokes.h"
+
+#include "keyout/code_names.h"
+#include "keyout/keystrokes_bytes.h"
+
+namespace {
+
+constexpr std::uint8_t kCR = 0x0D;
+constexpr unsigned kCodePage932 = 932;
+// The answer of VkKeyScanA when the layout has no key for the character.
+constexpr std::int16_t kNoKey = -1;
+constexpr unsigned kShiftStateShift = 1, kShiftStateCtrl = 2, kShiftStateAlt = 4;
+
+std::uint8_t LowByte(unsigned v) { return static_cast<std::uint8_t>(v & 0xFF); }
+
+}  // namespace
+
+KeyOutput::KeyOutput(Keyboard& keyboard, const SettingsRecord& settings, int keyPauseMs)
+    : keyboard_(keyboard), settings_(settings), keyPause_(0) {
+  SetKeyPause(keyPauseMs);
+}
+
+void KeyOutput::SetKeyPause(int keyPauseMs) { keyPause_ = keyPauseMs < 0 ? 0 : keyPauseMs; }
+
+void KeyOutput::PauseAfterKey() { keyboard_.Pause(static_cast<unsigned>(keyPause_)); }
+
+KeyRecord KeyOutput::FillKeyRecord(std::uint8_t vk, std::uint32_t flags) {
+  return KeyRecord{vk, static_cast<std::uint16_t>(keyboard_.MapVirtualKeyEx(vk)), flags};
+}
+
+void KeyOutput::PostCharacters(const std::uint8_t* bytes, int count) {
+  if (count != 1 && count != 2) return;
+  for (int i = 0; i < count; ++i) keyboard_.PostChar(bytes[i]);
+}
+
+void KeyOutput::PostText(const char* text) {
+  for (; *text != '\0'; ++text) {
+    const auto b = static_cast<std::uint8_t>(*text);
+    PostCharacters(&b, 1);
+  }
+}
+
+// With the main dialog in front the user watches the output instead of sending it anywhere:
+// characters as themselves, anything else by name.
+void KeyOutput::ShowCharacter(const std::uint8_t* ch) {
+  const std::uint8_t b = ch[0];
+  if (IsTwoByteClass(b)) {
+    PostCharacters(ch, 2);
+  } else if (IsPrintableByte(b, keyboard_.AnsiCodePage() == kCodePage932)) {
+    PostCharacters(ch, 1);
+  } else {
+    PostText("<");
+    PostText(CharCodeNames[b]);
+    PostText(">");
+    if (b == kCR) PostCharacters(&b, 1);  // the display starts a new line
+  }
+}
+
+// Alt held, the decimal digits on the keypad (leading zeros included), Alt released. Only the
+// pause after Alt goes down gives the target time to enter its Alt-code state.
+void KeyOutput::TypeAltCode(unsigned value, int digits) {
+  std::uint8_t keys[5];
+  for (int i = digits - 1; i >= 0; --i) {
+    keys[i] = static_cast<std::uint8_t>(kVkNumpad0 + value % 10);
+    value /= 10;
+  }
+  keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVirtualKey(kVkMenu)), 0);
+  keyboard_.Pause(settings_.SENDDELAY < 0 ? 0u : static_cast<unsigned>(settings_.SENDDELAY));
+  for (int i = 0; i < digits; ++i) {
+    const std::uint8_t scan = LowByte(keyboard_.MapVirtualKey(keys[i]));
+    keyboard_.KeybdEvent(keys[i], scan, 0);
+    keyboard_.KeybdEvent(keys[i], scan, kKeyFlagUp);
+  }
+  keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVirtualKey(kVkMenu)), kKeyFlagUp);
+}
+
+bool KeyOutput::PressCharacterKey(std::uint8_t b) {
+  const std::int16_t scan = keyboard_.VkKeyScan(b);
+  if (scan == kNoKey) return false;  // no key on this layout: typing a guess would be wrong
+  const auto answer = static_cast<std::uint16_t>(scan);
+  const std::uint8_t key = LowByte(answer);
+  const unsigned state = answer >> 8;
+  std::uint8_t modifiers[3];
+  int nModifiers = 0;
+  if (state & kShiftStateShift) modifiers[nModifiers++] = kVkShift;
+  if (state & kShiftStateCtrl) modifiers[nModifiers++] = kVkControl;
+  if (state & kShiftStateAlt) modifiers[nModifiers++] = kVkMenu;
+
+  KeyRecord records[8];
+  int n = 0;
+  for (int i = 0; i < nModifiers; ++i) records[n++] = FillKeyRecord(modifiers[i], 0);
+  records[n++] = FillKeyRecord(key, 0);
+  for (int i = 0; i < nModifiers; ++i) records[n++] = FillKeyRecord(modifiers[i], kKeyFlagUp);
+  records[n++] = FillKeyRecord(key, kKeyFlagUp);
+  keyboard_.SendInput(records, n);
+  return true;
+}
+
+void KeyOutput::TypeCharacter(const std::uint8_t* ch) {
+  if (keyboard_.MainDialogInFront()) {
+    ShowCharacter(ch);
+    return;
+  }
+  const std::uint8_t b = ch[0];
+  if (b == 0) return;
+  if (IsLeadByte(b)) {
+    const std::uint8_t t = ch[1];
+    if (IsTrailByte(t)) TypeAltCode(b * 256u + t, 5);  // a lead byte without a trail types nothing
+  } else if (IsTwoByteClass(b) || IsPrintableByte(b, keyboard_.AnsiCodePage() == kCodePage932)) {
+    TypeAltCode(b, 3);
+  } else if (PressCharacterKey(b)) {
+    PauseAfterKey();
+  }
+}
+
+void KeyOutput::ShowVirtualKey(KeyItem item) {
+  const char* name = VirtualKeyNames[LowByte(item)];
+  if (*name != '\0') {
+    PostText("[");
+    PostText(name);
+    PostText("]");
+  }
+  if (item & KEYITEM_HOLD) PostText("+");
+}
+
+// Every key of the group goes down in list order, then every key comes up in list order.
+void KeyOutput::SendKeyGroup(const KeyItem* first, int count) {
+  KeyRecord records[kMaxGroupRecords];
+  for (int i = 0; i < count; ++i) {
+    records[i] = FillKeyRecord(LowByte(first[i]), 0);
+    records[count + i] = FillKeyRecord(LowByte(first[i]), kKeyFlagUp);
+  }
+  keyboard_.SendInput(records, 2 * count);
+  PauseAfterKey();
+}
+
+void KeyOutput::TypeKeyItems(const KeyItem* items) {
+  constexpr int kNoGroup = -1;
+  int groupStart = kNoGroup;
+  // A list ends at its first zero item or after its tenth, which bounds a group to 20 records.
+  for (int i = 0; i < kMaxKeyItems && items[i] != 0; ++i) {
+    const KeyItem item = items[i];
+    if (item & KEYITEM_VKEY) {
+      if (keyboard_.MainDialogInFront()) {
+        ShowVirtualKey(item);
+        continue;
+      }
+      if (groupStart == kNoGroup) groupStart = i;
+      if (item & KEYITEM_HOLD) continue;
+      SendKeyGroup(items + groupStart, i - groupStart + 1);
+      groupStart = kNoGroup;
+      continue;
+    }
+    // A character item; a two-byte character takes the next item as its second byte.
+    std::uint8_t ch[2] = {LowByte(item), 0};
+    const bool hasNext = i + 1 < kMaxKeyItems && items[i + 1] != 0;
+    if (IsTwoByteClass(ch[0]) && hasNext) ch[1] = LowByte(items[++i]);
+    TypeCharacter(ch);
+  }
+  // A group whose last key still waits for a partner is dropped unsent.
+}
+
+void KeyOutput::ToggleCapsLock() {
+  const KeyRecord records[2] = {FillKeyRecord(kVkCapital, kKeyFlagExtended),
+                                FillKeyRecord(kVkCapital, kKeyFlagExtended | kKeyFlagUp)};
+  keyboard_.SendInput(records, 2);
+}
+
+bool KeyOutput::IsCapsLockOn() { return keyboard_.CapsLockOn(); }

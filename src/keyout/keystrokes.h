@@ -1,0 +1,56 @@
+// Keystroke injection: types received characters and configured key lists into the foreground
+// window, or shows them in the main dialog's output display when the main dialog is in front.
+//
+// Printable and two-byte characters go as Alt codes on the numeric keypad (keybd_event),
+// control characters as the key the layout gives for them and virtual keys of key lists as one
+// SendInput batch each. KeyOutput only plans the events; the Keyboard executes them. It keeps
+// no state between calls and allocates nothing.
+#pragma once
+#include <cstdint>
+
+#include "config/settings_record.h"
+#include "keyout/key_item.h"
+#include "keyout/keystrokes_keyboard.h"
+
+inline constexpr int kDefaultKeyPauseMs = 20;
+// Press and release of each item of a "+" group of a full key list.
+inline constexpr int kMaxGroupRecords = 2 * kMaxKeyItems;
+
+class KeyOutput {
+ public:
+  // SENDDELAY is read from `settings` at each Alt code; keyPauseMs is the pause after each
+  // control-character key and each virtual-key group (negative counts as 0).
+  KeyOutput(Keyboard& keyboard, const SettingsRecord& settings, int keyPauseMs = kDefaultKeyPauseMs);
+
+  void SetKeyPause(int keyPauseMs);
+  int KeyPauseMs() const { return keyPause_; }
+
+  // Types one character: its first byte and, for the two-byte class, the byte after it.
+  void TypeCharacter(const std::uint8_t* ch);
+  // Types a key list in order, up to its first zero item (at most kMaxKeyItems items).
+  void TypeKeyItems(const KeyItem* items);
+  // One synthetic Caps Lock press and release.
+  void ToggleCapsLock();
+  // Caps Lock is toggled on.
+  bool IsCapsLockOn();
+
+  // One keyboard record; the scan code comes from the active layout.
+  KeyRecord FillKeyRecord(std::uint8_t vk, std::uint32_t flags);
+  // Posts 1 or 2 bytes to the output display, first byte first; other counts post nothing.
+  void PostCharacters(const std::uint8_t* bytes, int count);
+  // Types the byte as the key and shift state VkKeyScanA gives for it, in one SendInput call.
+  // False (and nothing sent) when the layout has no key for it.
+  bool PressCharacterKey(std::uint8_t b);
+
+ private:
+  void ShowCharacter(const std::uint8_t* ch);
+  void PostText(const char* text);
+  void TypeAltCode(unsigned value, int digits);
+  void ShowVirtualKey(KeyItem item);
+  void SendKeyGroup(const KeyItem* first, int count);
+  void PauseAfterKey();
+
+  Keyboard& keyboard_;
+  const SettingsRecord& settings_;
+  int keyPause_;
+};

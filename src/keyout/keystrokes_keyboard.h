@@ -1,0 +1,49 @@
+// The keyboard as key output sees it: the few platform services that typing needs. The Win32
+// layer executes them with user32 (keyboard_win32.h); tests record them with a fake. Keeping
+// the planning of key events apart from their execution lets every sequence be checked natively.
+#pragma once
+#include <cstdint>
+
+// One keyboard record of a SendInput batch. The scan code only accompanies the key code: the
+// platform acts on the key code.
+struct KeyRecord {
+  std::uint16_t vk;
+  std::uint16_t scan;
+  std::uint32_t flags;
+};
+
+// Record flags, with the platform's values.
+inline constexpr std::uint32_t kKeyFlagExtended = 0x0001;  // KEYEVENTF_EXTENDEDKEY
+inline constexpr std::uint32_t kKeyFlagUp = 0x0002;        // KEYEVENTF_KEYUP
+
+// Virtual-key codes key output uses by itself.
+inline constexpr std::uint8_t kVkShift = 0x10;
+inline constexpr std::uint8_t kVkControl = 0x11;
+inline constexpr std::uint8_t kVkMenu = 0x12;  // Alt
+inline constexpr std::uint8_t kVkCapital = 0x14;
+inline constexpr std::uint8_t kVkNumpad0 = 0x60;
+
+class Keyboard {
+ public:
+  virtual ~Keyboard() = default;
+  // The foreground window is the main dialog itself.
+  virtual bool MainDialogInFront() = 0;
+  // Posts one character (0-255) to the main dialog's output display.
+  virtual void PostChar(std::uint8_t ch) = 0;
+  // One keybd_event call.
+  virtual void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;
+  // One SendInput call with `count` keyboard records.
+  virtual void SendInput(const KeyRecord* records, int count) = 0;
+  // VkKeyScanA: low byte the key code, high byte the shift state; -1 when the layout has no key.
+  virtual std::int16_t VkKeyScan(std::uint8_t ch) = 0;
+  // MapVirtualKeyA(vk, MAPVK_VK_TO_VSC).
+  virtual unsigned MapVirtualKey(std::uint8_t vk) = 0;
+  // MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, no layout): the calling thread's active layout.
+  virtual unsigned MapVirtualKeyEx(std::uint8_t vk) = 0;
+  // The system's ANSI code page (half-width katakana are characters only under 932).
+  virtual unsigned AnsiCodePage() = 0;
+  // Caps Lock is toggled on (bit 0 of GetKeyState(VK_CAPITAL)).
+  virtual bool CapsLockOn() = 0;
+  // Blocks the calling thread for `ms` milliseconds.
+  virtual void Pause(unsigned ms) = 0;
+};

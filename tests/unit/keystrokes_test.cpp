@@ -1,0 +1,453 @@
+// Key output against the keystroke sequences it must produce, through a recording keyboard.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "config/settings_record.h"
+#include "keyout/keystrokes.h"
+
+namespace {
+
+using Events = std::vector<std::string>;
+
+// Records every call as a short text: "K12D" keybd_event down, "K12U" up, "S[11D 43D 11U 43U]"
+// one SendInput batch (E marks the extended flag), "P20" a pause. Posted characters are
+// collected apart. Scan codes are answered so that a test can tell which mapping produced them.
+class RecordingKeyboard : public Keyboard {
+ public:
+  bool inFront = false;
+  unsigned codePage = 932;
+  std::int16_t keyScan[256];
+  Events events;
+  std::string posted;
+  std::vector<KeyRecord> records;          // every record of every batch
+  std::vector<unsigned> keybdScans;        // the scan argument of every keybd_event
+
+  RecordingKeyboard() {
+    for (auto& k : keyScan) k = -1;
+    keyScan[0x0D] = 0x000D;  // CR: the Enter key
+  }
+
+  bool MainDialogInFront() override { return inFront; }
+  void PostChar(std::uint8_t ch) override { posted.push_back(static_cast<char>(ch)); }
+  void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override {
+    events.push_back(Key(vk, flags, "K"));
+    keybdScans.push_back(scan);
+  }
+  void SendInput(const KeyRecord* r, int count) override {
+    std::string s = "S[";
+    for (int i = 0; i < count; ++i) {
+      if (i > 0) s += " ";
+      s += Key(r[i].vk, r[i].flags, "");
+      records.push_back(r[i]);
+    }
+    events.push_back(s + "]");
+  }
+  std::int16_t VkKeyScan(std::uint8_t ch) override { return keyScan[ch]; }
+  // Distinct answers for the two mappings, with bits above the low byte.
+  unsigned MapVirtualKey(std::uint8_t vk) override { return 0x7700u + (vk ^ 0x5Au); }
+  unsigned MapVirtualKeyEx(std::uint8_t vk) override { return 0x0300u + vk; }
+  unsigned AnsiCodePage() override { return codePage; }
+  bool CapsLockOn() override { return false; }
+  void Pause(unsigned ms) override { events.push_back("P" + std::to_string(ms)); }
+
+ private:
+  static std::string Key(unsigned vk, std::uint32_t flags, const char* prefix) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%s%02X%s%s", prefix, vk, (flags & kKeyFlagUp) ? "U" : "D",
+                  (flags & kKeyFlagExtended) ? "E" : "");
+    return buf;
+  }
+};
+
+// The Alt code sequence of the worked examples: Alt down, SENDDELAY, each keypad digit down and
+// up, Alt up.
+Events AltCode(std::initializer_list<int> digits, int sendDelay = 10) {
+  Events e = {"K12D", "P" + std::to_string(sendDelay)};
+  for (int d : digits) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "K%02X", 0x60 + d);
+    e.push_back(std::string(buf) + "D");
+    e.push_back(std::string(buf) + "U");
+  }
+  e.push_back("K12U");
+  return e;
+}
+
+Events Concat(std::initializer_list<Events> parts) {
+  Events all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+class KeystrokesTest : public ::testing::Test {
+ protected:
+  KeystrokesTest() : out(kb, settings) {}
+  void SetUp() override { SetDefaultSettings(settings); }
+
+  void Type(std::initializer_list<std::uint8_t> bytes) {
+    std::vector<std::uint8_t> v(bytes);
+    v.push_back(0);
+    out.TypeCharacter(v.data());
+  }
+  void Keys(std::initializer_list<KeyItem> items) {
+    std::vector<KeyItem> v(items);
+    v.push_back(0);
+    out.TypeKeyItems(v.data());
+  }
+
+  RecordingKeyboard kb;
+  SettingsRecord settings{};
+  KeyOutput out;
+};
+
+// ---- characters as Alt codes -------------------------------------------------------------
+
+using AltCodeTest = KeystrokesTest;
+
+TEST_F(AltCodeTest, PrintableAsciiIsThreeDigitsWithLeadingZero) {
+  Type({'a'});
+  EXPECT_EQ(kb.events, AltCode({0, 9, 7}));
+}
+
+TEST_F(AltCodeTest, UpperCaseLetterNeedsNoShift) {
+  Type({'A'});
+  EXPECT_EQ(kb.events, AltCode({0, 6, 5}));
+}
+
+TEST_F(AltCodeTest, TildeIs126) {
+  Type({'~'});
+  EXPECT_EQ(kb.events, AltCode({1, 2, 6}));
+}
+
+TEST_F(AltCodeTest, SpaceIsPrintable) {
+  Type({' '});
+  EXPECT_EQ(kb.events, AltCode({0, 3, 2}));
+}
+
+TEST_F(AltCodeTest, TwoByteCharacterIsFiveDigitsOfItsValue) {
+  Type({0x82, 0xA0});  // あ, 33440
+  EXPECT_EQ(kb.events, AltCode({3, 3, 4, 4, 0}));
+}
+
+TEST_F(AltCodeTest, HighestLeadAndTrailBytes) {
+  Type({0xFC, 0xFC});  // 64764
+  EXPECT_EQ(kb.events, AltCode({6, 4, 7, 6, 4}));
+}
+
+TEST_F(AltCodeTest, LowestTrailByte) {
+  Type({0x81, 0x40});  // 33088
+  EXPECT_EQ(kb.events, AltCode({3, 3, 0, 8, 8}));
+}
+
+TEST_F(AltCodeTest, HalfWidthKatakanaIsThreeDigits) {
+  Type({0xB1});
+  EXPECT_EQ(kb.events, AltCode({1, 7, 7}));
+}
+
+TEST_F(AltCodeTest, TwoByteClassBytesThatLeadNothingAreThreeDigits) {
+  const struct { std::uint8_t b; std::initializer_list<int> digits; } cases[] = {
+      {0x80, {1, 2, 8}}, {0xFD, {2, 5, 3}}, {0xFE, {2, 5, 4}}, {0xFF, {2, 5, 5}}};
+  for (const auto& c : cases) {
+    kb.events.clear();
+    Type({c.b, 0x82});  // the byte after is a valid trail byte and must be ignored
+    EXPECT_EQ(kb.events, AltCode(c.digits)) << std::hex << int(c.b);
+  }
+}
+
+TEST_F(AltCodeTest, LeadByteWithoutTrailByteTypesNothing) {
+  for (std::uint8_t t : {0x00, 0x3F, 0x7F, 0xFD, 0x20}) {
+    Type({0x82, t});
+    EXPECT_TRUE(kb.events.empty()) << std::hex << int(t);
+  }
+}
+
+TEST_F(AltCodeTest, ZeroByteTypesNothing) {
+  Type({0x00});
+  EXPECT_TRUE(kb.events.empty());
+}
+
+TEST_F(AltCodeTest, PauseAfterAltDownIsSendDelay) {
+  settings.SENDDELAY = 37;
+  Type({'4'});
+  EXPECT_EQ(kb.events, AltCode({0, 5, 2}, 37));
+}
+
+TEST_F(AltCodeTest, ScanCodesAreLowByteOfMapVirtualKey) {
+  Type({'a'});
+  ASSERT_EQ(kb.keybdScans.size(), 8u);
+  const unsigned vks[] = {0x12, 0x60, 0x60, 0x69, 0x69, 0x67, 0x67, 0x12};
+  for (size_t i = 0; i < 8; ++i) EXPECT_EQ(kb.keybdScans[i], (vks[i] ^ 0x5Au) & 0xFF) << i;
+}
+
+// ---- control bytes as key presses ----------------------------------------------------------
+
+using ControlByteTest = KeystrokesTest;
+
+TEST_F(ControlByteTest, CarriageReturnIsEnterThenKeyPause) {
+  Type({0x0D});
+  EXPECT_EQ(kb.events, (Events{"S[0DD 0DU]", "P20"}));
+}
+
+TEST_F(ControlByteTest, CtrlKeyReleasesModifierBeforeKey) {
+  kb.keyScan[0x0B] = 0x024B;  // Ctrl + K
+  Type({0x0B});
+  EXPECT_EQ(kb.events, (Events{"S[11D 4BD 11U 4BU]", "P20"}));
+}
+
+TEST_F(ControlByteTest, ModifiersPressedAndReleasedShiftCtrlAlt) {
+  kb.keyScan[0x1C] = 0x0741;  // Shift + Ctrl + Alt + A
+  Type({0x1C});
+  EXPECT_EQ(kb.events, (Events{"S[10D 11D 12D 41D 10U 11U 12U 41U]", "P20"}));
+}
+
+TEST_F(ControlByteTest, ShiftAndAltWithoutCtrl) {
+  kb.keyScan[0x1D] = 0x0532;
+  Type({0x1D});
+  EXPECT_EQ(kb.events, (Events{"S[10D 12D 32D 10U 12U 32U]", "P20"}));
+}
+
+TEST_F(ControlByteTest, OtherShiftStateBitsAddNoModifier) {
+  kb.keyScan[0x1E] = 0x0843;
+  Type({0x1E});
+  EXPECT_EQ(kb.events, (Events{"S[43D 43U]", "P20"}));
+}
+
+TEST_F(ControlByteTest, NoKeyOnLayoutSendsNothing) {
+  Type({0x01});  // the fake layout answers -1
+  EXPECT_TRUE(kb.events.empty());
+}
+
+TEST_F(ControlByteTest, DeleteAndA0AreControlBytes) {
+  kb.keyScan[0x7F] = 0x022E;
+  kb.keyScan[0xA0] = 0x0020;
+  Type({0x7F});
+  Type({0xA0});
+  EXPECT_EQ(kb.events, (Events{"S[11D 2ED 11U 2EU]", "P20", "S[20D 20U]", "P20"}));
+}
+
+TEST_F(ControlByteTest, KatakanaAreKeysUnderAnotherCodePage) {
+  kb.codePage = 1252;
+  kb.keyScan[0xB1] = 0x0031;
+  Type({0xB1});
+  EXPECT_EQ(kb.events, (Events{"S[31D 31U]", "P20"}));
+}
+
+TEST_F(ControlByteTest, RecordsCarryActiveLayoutScanCodes) {
+  kb.keyScan[0x0B] = 0x024B;
+  Type({0x0B});
+  ASSERT_EQ(kb.records.size(), 4u);
+  for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x0300u + r.vk);
+}
+
+TEST_F(ControlByteTest, KeyPauseIsConfigurable) {
+  KeyOutput slow(kb, settings, 35);
+  const std::uint8_t cr[] = {0x0D, 0};
+  slow.TypeCharacter(cr);
+  slow.SetKeyPause(-5);
+  slow.TypeCharacter(cr);
+  EXPECT_EQ(kb.events, (Events{"S[0DD 0DU]", "P35", "S[0DD 0DU]", "P0"}));
+}
+
+TEST_F(ControlByteTest, PressCharacterKeyReportsWhetherItSent) {
+  EXPECT_TRUE(out.PressCharacterKey(0x0D));
+  EXPECT_FALSE(out.PressCharacterKey(0x02));
+  EXPECT_EQ(kb.events, (Events{"S[0DD 0DU]"}));
+}
+
+// ---- key lists -------------------------------------------------------------------------------
+
+using KeyListTest = KeystrokesTest;
+constexpr KeyItem V = KEYITEM_VKEY, H = KEYITEM_HOLD;
+
+TEST_F(KeyListTest, SingleKeyIsPressAndReleaseThenPause) {
+  Keys({V | 0x0D});
+  EXPECT_EQ(kb.events, (Events{"S[0DD 0DU]", "P20"}));
+}
+
+TEST_F(KeyListTest, HeldGroupPressesAllThenReleasesAllInListOrder) {
+  Keys({V | H | 0x11, V | 0x43});
+  EXPECT_EQ(kb.events, (Events{"S[11D 43D 11U 43U]", "P20"}));
+}
+
+TEST_F(KeyListTest, ThreeKeyGroupKeepsListOrder) {
+  Keys({V | H | 0xA2, V | H | 0xA0, V | 0x41});
+  EXPECT_EQ(kb.events, (Events{"S[A2D A0D 41D A2U A0U 41U]", "P20"}));
+}
+
+TEST_F(KeyListTest, GroupThenSeparateKey) {
+  Keys({V | H | 0x11, V | 0x43, V | 0x0D});
+  EXPECT_EQ(kb.events, (Events{"S[11D 43D 11U 43U]", "P20", "S[0DD 0DU]", "P20"}));
+}
+
+TEST_F(KeyListTest, CharacterThenKey) {
+  Keys({0x41, V | 0x0D});
+  EXPECT_EQ(kb.events, Concat({AltCode({0, 6, 5}), {"S[0DD 0DU]", "P20"}}));
+}
+
+TEST_F(KeyListTest, TrailingHeldKeyAloneSendsNothing) {
+  Keys({V | H | 0x11});
+  EXPECT_TRUE(kb.events.empty());
+}
+
+TEST_F(KeyListTest, TrailingHeldGroupIsDroppedAfterEarlierKeys) {
+  Keys({V | 0x0D, V | H | 0x11, V | H | 0x10});
+  EXPECT_EQ(kb.events, (Events{"S[0DD 0DU]", "P20"}));
+}
+
+TEST_F(KeyListTest, HighVirtualKeyCodesAreSentExactly) {
+  Keys({V | 0xA0, V | 0x90, V | 0x87});
+  EXPECT_EQ(kb.events, (Events{"S[A0D A0U]", "P20", "S[90D 90U]", "P20", "S[87D 87U]", "P20"}));
+}
+
+TEST_F(KeyListTest, GroupRecordsCarryActiveLayoutScanCodes) {
+  Keys({V | H | 0x11, V | 0x43});
+  ASSERT_EQ(kb.records.size(), 4u);
+  for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x0300u + r.vk);
+}
+
+TEST_F(KeyListTest, MixedCharactersAndKeys) {
+  // "v11+v43 D13 x82 xA0 v0D x80": Ctrl+C, CR as Enter, あ from two items, Enter, 0x80 alone.
+  Keys({V | H | 0x11, V | 0x43, 0x0D, 0x82, 0xA0, V | 0x0D, 0x80});
+  EXPECT_EQ(kb.events, Concat({{"S[11D 43D 11U 43U]", "P20", "S[0DD 0DU]", "P20"},
+                               AltCode({3, 3, 4, 4, 0}),
+                               {"S[0DD 0DU]", "P20"},
+                               AltCode({1, 2, 8})}));
+}
+
+TEST_F(KeyListTest, TwoByteItemTakesTheNextItemWhateverItIs) {
+  Keys({0x82, V | 0xA0});  // the virtual key's low byte becomes the trail byte
+  Keys({0x80, V | 0x0D});  // 0x80 is typed alone, yet the key after it is used up
+  EXPECT_EQ(kb.events, Concat({AltCode({3, 3, 4, 4, 0}), AltCode({1, 2, 8})}));
+}
+
+TEST_F(KeyListTest, LeadByteItemAtEndOfListTypesNothing) {
+  Keys({V | 0x0D, 0x82});
+  EXPECT_EQ(kb.events, (Events{"S[0DD 0DU]", "P20"}));
+}
+
+TEST_F(KeyListTest, CharacterInsideGroupIsTypedAndJoinsTheGroup) {
+  // "v11+D65+v0D": the character is typed when reached; the group spans its position too.
+  Keys({V | H | 0x11, H | 0x41, V | 0x0D});
+  EXPECT_EQ(kb.events,
+            Concat({AltCode({0, 6, 5}), {"S[11D 41D 0DD 11U 41U 0DU]", "P20"}}));
+}
+
+TEST_F(KeyListTest, ListEndsAfterTenItems) {
+  KeyItem items[12];
+  for (int i = 0; i < 9; ++i) items[i] = V | H | 0x41;
+  items[9] = V | H | 0x42;
+  items[10] = V | 0x0D;  // beyond a list's ten items: must not close the group
+  items[11] = 0;
+  out.TypeKeyItems(items);
+  EXPECT_TRUE(kb.events.empty());
+}
+
+TEST_F(KeyListTest, FullGroupOfTenKeysIsOneBatchOfTwenty) {
+  KeyItem items[11] = {};
+  for (int i = 0; i < 9; ++i) items[i] = V | H | static_cast<KeyItem>(0x41 + i);
+  items[9] = V | 0x4A;
+  out.TypeKeyItems(items);
+  ASSERT_EQ(kb.records.size(), 20u);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(kb.records[i].vk, 0x41 + i);
+    EXPECT_EQ(kb.records[i].flags, 0u);
+    EXPECT_EQ(kb.records[10 + i].vk, 0x41 + i);
+    EXPECT_EQ(kb.records[10 + i].flags, kKeyFlagUp);
+  }
+}
+
+TEST_F(KeyListTest, EmptyListTypesNothing) {
+  Keys({});
+  EXPECT_TRUE(kb.events.empty());
+}
+
+// ---- Caps Lock -------------------------------------------------------------------------------
+
+using CapsLockTest = KeystrokesTest;
+
+TEST_F(CapsLockTest, ToggleIsOneExtendedPressAndRelease) {
+  out.ToggleCapsLock();
+  EXPECT_EQ(kb.events, (Events{"S[14DE 14UE]"}));
+  ASSERT_EQ(kb.records.size(), 2u);
+  EXPECT_EQ(kb.records[0].scan, 0x0314u);
+}
+
+TEST_F(CapsLockTest, ToggleIsSentEvenWithMainDialogInFront) {
+  kb.inFront = true;
+  out.ToggleCapsLock();
+  EXPECT_EQ(kb.events, (Events{"S[14DE 14UE]"}));
+  EXPECT_TRUE(kb.posted.empty());
+}
+
+// ---- main dialog in front: output display ----------------------------------------------------
+
+using OutputDisplayTest = KeystrokesTest;
+
+TEST_F(OutputDisplayTest, CharactersAndNamedControlCodes) {
+  kb.inFront = true;
+  Type({'A'});
+  Type({'B'});
+  Type({0x0D});
+  Type({0xB1});
+  EXPECT_EQ(kb.posted, "AB<CR>\r\xB1");
+  EXPECT_TRUE(kb.events.empty());
+}
+
+TEST_F(OutputDisplayTest, TwoByteCharacterArrivesAsItsBytes) {
+  kb.inFront = true;
+  Type({0x82, 0xA0});
+  EXPECT_EQ(kb.posted, "\x82\xA0");
+  EXPECT_TRUE(kb.events.empty());
+}
+
+TEST_F(OutputDisplayTest, OnlyCarriageReturnGetsLineBreak) {
+  kb.inFront = true;
+  Type({0x1B});
+  Type({0x0A});
+  Type({0x7F});
+  EXPECT_EQ(kb.posted, "<ESC><LF><DEL>");
+}
+
+TEST_F(OutputDisplayTest, KeyListShowsNamesAndJoins) {
+  kb.inFront = true;
+  Keys({V | H | 0x11, V | 0x43, V | 0x0D});
+  EXPECT_EQ(kb.posted, "[CTRL]+[C][ENT]");
+  EXPECT_TRUE(kb.events.empty());
+}
+
+TEST_F(OutputDisplayTest, KeyListWithCharacters) {
+  kb.inFront = true;
+  Keys({0x41, 0x82, 0xA0, V | 0x0D});
+  EXPECT_EQ(kb.posted, "A\x82\xA0[ENT]");
+  EXPECT_TRUE(kb.events.empty());
+}
+
+TEST_F(OutputDisplayTest, UnnamedVirtualKeyShowsOnlyItsJoin) {
+  kb.inFront = true;
+  Keys({V | H | 0x07, V | 0x41});
+  EXPECT_EQ(kb.posted, "+[A]");
+}
+
+TEST_F(OutputDisplayTest, PostCharactersTakesOneOrTwo) {
+  const std::uint8_t bytes[3] = {'x', 'y', 'z'};
+  out.PostCharacters(bytes, 0);
+  out.PostCharacters(bytes, 3);
+  out.PostCharacters(bytes, -1);
+  EXPECT_TRUE(kb.posted.empty());
+  out.PostCharacters(bytes, 2);
+  out.PostCharacters(bytes + 2, 1);
+  EXPECT_EQ(kb.posted, "xyz");
+}
+
+TEST_F(OutputDisplayTest, MainDialogBehindMeansTypedNotPosted) {
+  Type({'A'});
+  Keys({V | 0x0D});
+  EXPECT_TRUE(kb.posted.empty());
+  EXPECT_FALSE(kb.events.empty());
+}
+
+}  // namespace
