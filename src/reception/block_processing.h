@@ -1,0 +1,38 @@
+// Processing of one block read from the port: Caps Lock off around it, the echo of the
+// received codes, the optional UTF-8 conversion and the framing of every byte.
+#pragma once
+#include <cstdint>
+
+#include "config/settings_record.h"
+#include "reception/frame_output.h"
+#include "reception/framer_state.h"
+
+// What block processing needs of the platform besides the frame output.
+class ReceptionHost {
+ public:
+  virtual ~ReceptionHost() = default;
+  virtual bool CapsLockOn() = 0;         // Caps Lock's toggle state
+  virtual void ToggleCapsLock() = 0;     // one synthetic Caps Lock press and release
+  virtual void Pause(std::uint32_t ms) = 0;
+  virtual bool MainDialogInFront() = 0;  // the main dialog is the foreground window
+  virtual bool EchoDisplayHasText() = 0; // the input code display is not empty
+  virtual void EchoChar(char c) = 0;     // one character into the input code display
+  // See Utf8ToShiftJis in utf8_conversion.h (same contract).
+  virtual int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
+                             int dstCapacity) = 0;
+};
+
+// Bytes converted from UTF-8 in one piece (a whole block; a longer one is taken in pieces).
+inline constexpr int kConvertPieceBytes = 2048;
+// Shift_JIS takes at most two bytes per UTF-16 unit, so a converted piece always fits.
+inline constexpr int kConvertedPieceSize = 2 * kConvertPieceBytes + 1;
+// Pause after Caps Lock has been switched back on.
+inline constexpr std::uint32_t kCapsLockRestorePauseMs = 10;
+
+// Processes the n bytes of block (n <= 0: nothing happens). Every byte is echoed, 0x00
+// included; 0x00 bytes are not framed but the bytes after them are.
+void ProcessBlock(FramerState& st, const SettingsRecord& s, FrameOutput& out, ReceptionHost& host,
+                  const std::uint8_t* block, int n);
+// The echo alone: "x%02X" per byte, blank-separated, with a leading blank when the display
+// already holds text; only when the main dialog is in front.
+void EchoBlock(ReceptionHost& host, const std::uint8_t* block, int n);

@@ -1,0 +1,13 @@
+#include "reception/data_interval.h"
+
+#include "reception/frame_actions.h"
+
+bool CheckDataIntervalTimeout(FramerState& st, const SettingsRecord& s, FrameOutput& out,
+                              std::uint32_t now, std::uint32_t& lastReceiveTime) {
+  if (lastReceiveTime == 0 || s.DATADELAY <= 0) return false;
+  if (now - lastReceiveTime < static_cast<std::uint32_t>(s.DATADELAY)) return false;
+  out.LogFlush();
+  lastReceiveTime = 0;
+  FrameEndBookkeeping(st, s);
+  return true;
+}

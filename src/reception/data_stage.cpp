@@ -1,0 +1,146 @@
+// Data stage: discarding outside a frame, shift codes, shift handling and character output.
+#include "reception/frame_actions.h"
+#include "reception/frame_codes.h"
+#include "reception/framer_stages.h"
+#include "reception/jis_x0208.h"
+
+namespace framing {
+
+namespace {
+
+struct ShiftCode {
+  std::uint32_t bit;
+  const CodeBytes SettingsRecord::*code;
+  std::uint32_t nextState;
+};
+
+// In the order in which completion is tested.
+constexpr ShiftCode kShiftCodes[] = {
+    {CAND_KANJIIN, &SettingsRecord::KANJIIN, SHIFT_KANJI_FIRST},
+    {CAND_KANAIN, &SettingsRecord::KANAIN, SHIFT_KANA},
+    {CAND_KANJIOUT, &SettingsRecord::KANJIOUT, SHIFT_NONE},
+    {CAND_KANAOUT, &SettingsRecord::KANAOUT, SHIFT_NONE},
+};
+
+// The shift codes the current mode allows to begin.
+std::uint32_t AllowedShiftCodes(std::uint32_t shift) {
+  const bool kana = shift == SHIFT_KANA;
+  const bool kanji = shift == SHIFT_KANJI_FIRST || shift == SHIFT_KANJI_SECOND;
+  std::uint32_t allowed = 0;
+  if (shift == SHIFT_NONE || kana) allowed |= CAND_KANJIIN;
+  if (!kana) allowed |= CAND_KANAIN;
+  if (kanji) allowed |= CAND_KANJIOUT;
+  if (kana) allowed |= CAND_KANAOUT;
+  return allowed;
+}
+
+StageResult ShiftCodeStage(FramerState& st, const SettingsRecord& s) {
+  const int p = st.ScanPos;
+  const std::uint8_t b = st.Accumulator[p];
+  if (p == 0) {
+    const std::uint32_t allowed = AllowedShiftCodes(st.ShiftState);
+    st.Candidates = 0;
+    for (const ShiftCode& c : kShiftCodes) {
+      if ((allowed & c.bit) != 0 && IsConfigured(s.*c.code) && (s.*c.code)[0] == b) {
+        st.Candidates |= c.bit;
+      }
+    }
+    if (st.Candidates == 0) return StageResult::NoMatch;
+  } else {
+    if (st.Candidates == 0) return StageResult::NoMatch;  // a held byte, no code in progress
+    for (const ShiftCode& c : kShiftCodes) {
+      if (CodeByte(s.*c.code, p) != b) st.Candidates &= ~c.bit;
+    }
+    if (st.Candidates == 0) return StageResult::MatchFailed;
+  }
+
+  for (const ShiftCode& c : kShiftCodes) {
+    if ((st.Candidates & c.bit) != 0 && CodeEndsAt(s.*c.code, p)) {
+      st.ShiftState = c.nextState;
+      st.Candidates = 0;
+      DropFront(st, p + 1);  // shift codes are never typed or logged
+      return StageResult::Done;
+    }
+  }
+  ++st.ScanPos;
+  return StageResult::Done;
+}
+
+// Removes the two bytes at p-1 and p (a JIS pair with no Shift_JIS equivalent).
+void RemovePair(FramerState& st, int p) {
+  const int length = AccumulatorLength(st);
+  for (int i = p + 1; i <= length; ++i) st.Accumulator[i - 2] = st.Accumulator[i];
+  st.ScanPos = 0;
+}
+
+// Shift handling of the byte at ScanPos; false when the step has ended without output.
+bool ApplyShift(FramerState& st) {
+  const int p = st.ScanPos;
+  std::uint8_t& b = st.Accumulator[p];
+  switch (st.ShiftState) {
+    case SHIFT_KANJI_SECOND:
+      if (p > 0) {
+        const std::uint16_t sj = JisToShiftJis(st.Accumulator[p - 1] & 0x7F, b & 0x7F);
+        st.ShiftState = SHIFT_KANJI_FIRST;
+        if (sj == 0) {
+          RemovePair(st, p);  // nothing to output: the pair disappears
+          return false;
+        }
+        st.Accumulator[p - 1] = static_cast<std::uint8_t>(sj >> 8);
+        b = static_cast<std::uint8_t>(sj & 0xFF);
+        st.ScanPos = p - 1;
+        return true;
+      }
+      [[fallthrough]];  // no first byte is held: this byte is the first of a pair
+    case SHIFT_KANJI_FIRST:
+      ++st.ScanPos;  // the byte waits for its partner
+      st.ShiftState = SHIFT_KANJI_SECOND;
+      return false;
+    case SHIFT_KANA:
+      if (b >= 0x21 && b <= 0x5F) b |= 0x80;
+      return true;
+    default:
+      return true;
+  }
+}
+
+// Outputs the character at the front of the accumulator, or holds a lead byte whose trail
+// byte has not arrived yet (also across blocks).
+void OutputFront(FramerState& st, const SettingsRecord& s, FrameOutput& out) {
+  std::uint8_t ch[3] = {st.Accumulator[0], 0, 0};
+  if (IsLeadByte(ch[0])) {
+    if (st.Accumulator[1] == 0) {
+      ++st.ScanPos;
+      return;
+    }
+    ch[1] = st.Accumulator[1];
+  }
+  DropFront(st, ch[1] != 0 ? 2 : 1);
+  OutputCharacter(st, s, out, ch);
+}
+
+}  // namespace
+
+void DataStage(FramerState& st, const SettingsRecord& s, FrameOutput& out, bool failedMatch) {
+  if (!st.InFrame) {
+    // Outside a frame the byte is discarded. A shift code partly matched when a timeout
+    // closed the frame is forgotten too, or the frame-code stage would never run again.
+    DropFront(st, 1);
+    st.Candidates = 0;
+    return;
+  }
+  if (IsConfigured(s.KANJIIN) || IsConfigured(s.KANAIN)) {
+    if (!failedMatch) {
+      const StageResult r = ShiftCodeStage(st, s);
+      if (r == StageResult::Done) return;
+      failedMatch = r == StageResult::MatchFailed;
+    }
+    // A failed partial code gives up its first byte as data; the shift mode applies to that
+    // byte, and the bytes after it are examined afresh.
+    if (failedMatch) st.ScanPos = 0;
+    if (!ApplyShift(st)) return;
+  }
+  OutputFront(st, s, out);
+}
+
+}  // namespace framing

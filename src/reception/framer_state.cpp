@@ -1,0 +1,47 @@
+#include "reception/framer_state.h"
+
+#include <cstring>
+
+#include "config/settings_record.h"
+
+int AccumulatorLength(const FramerState& st) {
+  int n = 0;
+  while (n < kAccumulatorSize - 1 && st.Accumulator[n] != 0) ++n;
+  return n;
+}
+
+void AppendToAccumulator(FramerState& st, std::uint8_t b) {
+  // After a completed framing loop the byte at ScanPos is the terminator, so the length is
+  // known without a scan.
+  int n = st.ScanPos;
+  if (n < 0 || n >= kAccumulatorSize || st.Accumulator[n] != 0) n = AccumulatorLength(st);
+  if (n >= kAccumulatorSize - 1) {
+    DropFront(st, 1);
+    n = AccumulatorLength(st);
+  }
+  st.Accumulator[n] = b;
+  st.Accumulator[n + 1] = 0;
+}
+
+void DropFront(FramerState& st, int n) {
+  const int length = AccumulatorLength(st);
+  if (n < 0) n = 0;
+  if (n > length) n = length;
+  // The bytes after the removed ones and the terminator move to the front.
+  std::memmove(st.Accumulator, st.Accumulator + n, static_cast<std::size_t>(length - n));
+  st.Accumulator[length - n] = 0;
+  st.ScanPos = 0;
+}
+
+void ResetFraming(FramerState& st) {
+  std::memset(st.Accumulator, 0, sizeof st.Accumulator);
+  st.ScanPos = 0;
+  st.Candidates = 0;
+  st.ShiftState = SHIFT_NONE;
+}
+
+void InitFrameFlags(FramerState& st, const SettingsRecord& settings) {
+  st.InFrame = !IsConfigured(settings.RCVSTA);
+  st.FrameOpen = false;
+  st.PrecodeTyped = false;
+}

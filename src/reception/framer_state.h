@@ -1,0 +1,52 @@
+// The framing state of reception: the received bytes not yet resolved, the partial match in
+// progress, the shift mode and the frame flags. The program keeps one instance for its reader
+// thread; tests build fresh ones. Nothing here allocates.
+#pragma once
+#include <cstdint>
+
+struct SettingsRecord;
+
+// Capacity of the accumulator, terminator included. In operation it holds at most the longest
+// code (5 bytes), so the capacity is never approached.
+inline constexpr int kAccumulatorSize = 20;
+
+// Codes that the bytes from position 0 up to ScanPos still match.
+inline constexpr std::uint32_t CAND_KANJIIN = 0x01;
+inline constexpr std::uint32_t CAND_KANJIOUT = 0x02;
+inline constexpr std::uint32_t CAND_KANAIN = 0x04;
+inline constexpr std::uint32_t CAND_KANAOUT = 0x08;
+inline constexpr std::uint32_t CAND_RCVSTA = 0x10;
+inline constexpr std::uint32_t CAND_RCVEND = 0x20;
+inline constexpr std::uint32_t CAND_SHIFT_CODES = 0x0F;
+inline constexpr std::uint32_t CAND_FRAME_CODES = 0x30;
+
+// Shift modes.
+inline constexpr std::uint32_t SHIFT_NONE = 0;          // single-byte data
+inline constexpr std::uint32_t SHIFT_KANJI_FIRST = 1;   // JIS mode, next byte starts a pair
+inline constexpr std::uint32_t SHIFT_KANJI_SECOND = 2;  // JIS mode, first byte of a pair held
+inline constexpr std::uint32_t SHIFT_KANA = 8;          // half-width kana mode
+
+struct FramerState {
+  std::uint8_t Accumulator[kAccumulatorSize] = {};  // NUL-terminated
+  std::int32_t ScanPos = 0;                         // index of the byte the next step examines
+  std::uint32_t Candidates = 0;                     // CAND_* bits
+  std::uint32_t ShiftState = SHIFT_NONE;            // SHIFT_* value
+  bool InFrame = false;    // data is output; outside a frame it is discarded
+  bool FrameOpen = false;  // a start code opened the frame and POSTCODE is owed
+  // With no RCVSTA configured: PRECODE has been typed for the current frame.
+  bool PrecodeTyped = false;
+};
+
+// Number of bytes held (up to the terminator, at most kAccumulatorSize - 1).
+int AccumulatorLength(const FramerState& st);
+// Appends one byte after the held ones. The capacity is never reached in operation; should it
+// be, the oldest byte is given up rather than writing past the buffer.
+void AppendToAccumulator(FramerState& st, std::uint8_t b);
+// Removes the first n bytes, moves the rest (and the terminator) to the front, ScanPos = 0.
+void DropFront(FramerState& st, int n);
+// What the main dialog's fill and "クリア" do: empties the accumulator, forgets any partial
+// match and returns to single-byte mode. The frame flags are left as they are.
+void ResetFraming(FramerState& st);
+// Frame flags at the start of reception: with RCVSTA configured data waits for a start code;
+// without it all data is in the frame from the outset.
+void InitFrameFlags(FramerState& st, const SettingsRecord& settings);

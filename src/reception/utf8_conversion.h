@@ -1,0 +1,14 @@
+// UTF-8 to Shift_JIS conversion of a received block (the Windows code-page services do the
+// work; see utf8_win32.cpp). Declared here without <windows.h> so that portable code can name it.
+#pragma once
+#include <cstdint>
+
+// Units of the conversion's UTF-16 work buffer: one received block, whole.
+inline constexpr int kUtf8WorkUnits = 2048;
+
+// Converts srcLength bytes of UTF-8 (0x00 bytes included, each staying one 0x00 byte) into the
+// ANSI code page of the calling thread (code page 932). Writes at most dstCapacity - 1 bytes
+// and a terminator into dst and returns the number of bytes before the terminator. At most
+// kUtf8WorkUnits source bytes are taken. Invalid UTF-8 becomes the replacement character,
+// characters the code page lacks become its default character; nothing is reported.
+int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst, int dstCapacity);
