@@ -35,6 +35,9 @@ struct FramerState {
   bool FrameOpen = false;  // a start code opened the frame and POSTCODE is owed
   // With no RCVSTA configured: PRECODE has been typed for the current frame.
   bool PrecodeTyped = false;
+  // The most bytes the accumulator has held at once (it only grows by appending); kept for
+  // the checks of tests and fuzzing, never reset.
+  std::int32_t PeakLength = 0;
 };
 
 // Number of bytes held (up to the terminator, at most kAccumulatorSize - 1).
