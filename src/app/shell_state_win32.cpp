@@ -4,3 +4,4 @@ HWND MainWindow = nullptr;
 HWND MainDialogWindow = nullptr;
 HWND AboutWindow = nullptr;
 HINSTANCE AppInstance = nullptr;
+HMENU TrayMenu = nullptr;

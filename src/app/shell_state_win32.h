@@ -8,3 +8,5 @@ extern HWND MainWindow;
 extern HWND MainDialogWindow;
 extern HWND AboutWindow;
 extern HINSTANCE AppInstance;
+// The tray's context menu once loaded; while set, SplashAboutProc acts as the About dialog.
+extern HMENU TrayMenu;
