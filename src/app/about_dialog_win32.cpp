@@ -1,0 +1,105 @@
+// Splash and About dialogs.
+#include "app/about_dialog_win32.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/shell_state_win32.h"
+#include "app/version_text.h"
+#include "ids_shell.h"
+
+namespace {
+constexpr const char ProjectPage[] = "https://tamblix.example.org/";
+
+HFONT LinkFont = nullptr;
+WNDPROC LinkPreviousProc = nullptr;
+
+INT_PTR SplashProc(HWND dialog, UINT message) {
+  switch (message) {
+    case WM_INITDIALOG:
+      SetDlgItemTextA(dialog, IDC_VERSION_LABEL, VersionText);
+      SetTimer(dialog, SplashTimerId, 2000, nullptr);
+      return TRUE;
+    case WM_TIMER:
+    case WM_LBUTTONDOWN:
+      KillTimer(dialog, SplashTimerId);
+      EndDialog(dialog, 1);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void MakeLinkFont(HWND link) {
+  LOGFONTA description{};
+  HFONT current = reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0));
+  if (current == nullptr) current = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  GetObjectA(current, sizeof description, &description);
+  description.lfUnderline = TRUE;
+  // The font of the previous opening is released here, once the dialog that used it is gone.
+  if (LinkFont != nullptr) DeleteObject(LinkFont);
+  LinkFont = CreateFontIndirectA(&description);
+  SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont), FALSE);
+}
+
+void InitAbout(HWND dialog) {
+  AboutWindow = dialog;
+  SetDlgItemTextA(dialog, IDC_VERSION_LABEL, VersionText);
+  char text[1000] = {};
+  LoadStringA(AppInstance, IDS_ABOUT_TEXT, text, sizeof text);
+  SetDlgItemTextA(dialog, IDC_ABOUT_TEXT, text);
+  HWND link = GetDlgItem(dialog, IDC_LINK_LABEL);
+  MakeLinkFont(link);
+  LinkPreviousProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(link, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LinkLabelProc)));
+}
+
+void EndAbout(HWND dialog) {
+  EndDialog(dialog, 1);
+  AboutWindow = nullptr;
+}
+
+INT_PTR AboutProc(HWND dialog, UINT message, WPARAM wparam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      InitAbout(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDC_LINK_LABEL) {
+        ShellExecuteA(dialog, "open", ProjectPage, nullptr, nullptr, SW_SHOWNORMAL);
+        return TRUE;
+      }
+      if (LOWORD(wparam) == IDOK) {
+        EndAbout(dialog);
+        return TRUE;
+      }
+      return FALSE;  // the cancel command (Esc) does nothing
+    case WM_CLOSE:
+      EndAbout(dialog);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+}  // namespace
+
+INT_PTR CALLBACK SplashAboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  if (TrayMenu == nullptr) return SplashProc(dialog, message);
+  return AboutProc(dialog, message, wparam);
+}
+
+LRESULT CALLBACK LinkLabelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != WM_PAINT) return CallWindowProcA(LinkPreviousProc, window, message, wparam, lparam);
+  char text[100] = {};
+  const int length = GetWindowTextA(window, text, sizeof text);
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  HGDIOBJ previous = SelectObject(dc, LinkFont);
+  SetTextColor(dc, RGB(0, 0, 255));
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  SetBkMode(dc, OPAQUE);
+  TextOutA(dc, 0, 0, text, length);
+  SelectObject(dc, previous);
+  EndPaint(window, &paint);
+  return 0;
+}

@@ -1,0 +1,10 @@
+// The splash dialog CopyrightDlg and the About dialog AboutDlg share one procedure.
+#pragma once
+#include <windows.h>
+
+inline constexpr UINT_PTR SplashTimerId = 520;
+
+// Acts as the splash while TrayMenu is null, as the About dialog once it is set.
+INT_PTR CALLBACK SplashAboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+// Paints control 1056 as a blue underlined link; all else goes to its previous procedure.
+LRESULT CALLBACK LinkLabelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -1,0 +1,117 @@
+// MainWindowProc: tray notifications, the tray menu's commands and the close request from outside.
+#include "app/main_window_win32.h"
+
+#include "app/about_dialog_win32.h"
+#include "config/settings_location.h"
+#include "app/shell_state_win32.h"
+#include "app/shell_win32.h"
+#include "config/main_dialog_win32.h"
+#include "ids_shell.h"
+#include "reception/serial_port_win32.h"
+
+namespace {
+POINT LastClick{};
+
+void ShowMainDialog() {
+  if (MainDialogWindow == nullptr) return;
+  ShowWindow(MainDialogWindow, SW_SHOWNORMAL);
+  SetForegroundWindow(MainDialogWindow);
+}
+
+void ShowTrayMenu(HWND window) {
+  // The menu is loaded anew at each right click; the previous copy is released first.
+  if (TrayMenu != nullptr) DestroyMenu(TrayMenu);
+  HMENU bar = LoadMenuA(AppInstance, "NOTIFYICONPOPMENU");
+  TrayMenu = bar;
+  GetCursorPos(&LastClick);
+  SetForegroundWindow(window);
+  TrackPopupMenu(GetSubMenu(bar, 0), TPM_RIGHTALIGN | TPM_BOTTOMALIGN, LastClick.x, LastClick.y,
+                 0, window, nullptr);
+  // Lets the menu close when the user clicks elsewhere.
+  PostMessageA(window, WM_NULL, 0, 0);
+}
+
+void OnTray(HWND window, LPARAM event) {
+  if (AboutWindow != nullptr) return;
+  if (event == WM_LBUTTONDBLCLK) {
+    ShowMainDialog();
+  } else if (event == WM_RBUTTONDOWN) {
+    ShowTrayMenu(window);
+  }
+}
+
+void OnCommand(WORD id) {
+  switch (id) {
+    case IDM_SHOW:
+      ShowMainDialog();
+      break;
+    case IDM_EXIT:
+      if (MainDialogWindow != nullptr) SendMessageA(MainDialogWindow, WM_CLOSE, 0, 0);
+      break;
+    case IDM_ABOUT: {
+      const bool visible = MainDialogWindow != nullptr && IsWindowVisible(MainDialogWindow);
+      OpenAboutDialog(visible ? MainDialogWindow : MainWindow);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void OnCloseRequest(HWND window) {
+  RemoveTrayIcon();
+  ClosePort();
+  if (TrayMenu != nullptr) DestroyMenu(TrayMenu);
+  TrayMenu = nullptr;
+  // The main dialog's modal loop would otherwise keep the process alive without its owner of
+  // the tray; ending it with 2 lets start-up finish normally.
+  if (MainDialogWindow != nullptr) EndDialog(MainDialogWindow, 2);
+  DestroyWindow(window);
+}
+}  // namespace
+
+void OpenAboutDialog(HWND owner) {
+  if (ReceptionRunning() || AboutWindow != nullptr) return;
+  DialogBoxParamA(AppInstance, "AboutDlg", owner, &SplashAboutProc, 0);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE:
+      LoadSettings(nullptr);
+      LastClick = POINT{};
+      TrayMenu = nullptr;
+      AboutWindow = nullptr;
+      return 0;
+    case WM_DESTROY:
+      MainWindow = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    case WM_CLOSE:
+      OnCloseRequest(window);
+      return 0;
+    case TRAY_MESSAGE:
+      OnTray(window, lparam);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam));
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+bool CreateMainWindow(HINSTANCE instance) {
+  WNDCLASSA windowClass{};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = &MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = "Tamblix";
+  if (RegisterClassA(&windowClass) == 0) return false;
+  // MainWindow is set from the return value; WM_CREATE does not need it.
+  MainWindow = CreateWindowExA(0, "Tamblix", "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 2, 2,
+                               GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                               nullptr, nullptr, instance, nullptr);
+  return MainWindow != nullptr;
+}

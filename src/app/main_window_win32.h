@@ -1,0 +1,7 @@
+// The hidden top-level window that owns the tray icon and the splash dialog.
+#pragma once
+#include <windows.h>
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// Registers class "Tamblix" and creates the hidden MainWindow; false when either fails.
+bool CreateMainWindow(HINSTANCE instance);

@@ -1,0 +1,32 @@
+// Message boxes and window placement shared by the dialogs and the reader thread.
+#include "app/shell_state_win32.h"
+#include "app/shell_win32.h"
+
+void ShowNotice(const char* text) {
+  // The reader thread calls this and waits here until the user dismisses the box.
+  MessageBoxA(MainDialogWindow, text, "Tamblix( TM )", MB_OK);
+}
+
+void ShowWarning(HWND owner, const char* text) {
+  MessageBoxA(owner, text, "Tamblix", MB_OK | MB_ICONWARNING | MB_TOPMOST);
+}
+
+void ShowPortError(int code, HWND owner) {
+  if (code == -101 || code == -102) {
+    ShowWarning(owner, "指定されたポートのオープンに失敗しました");
+  } else if (code == -103) {
+    ShowWarning(owner, "スキャナ等の準備ができていません");
+  }
+}
+
+void CenterOnDesktop(HWND window) {
+  RECT desktop{};
+  RECT own{};
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  GetWindowRect(window, &own);
+  const int width = own.right - own.left;
+  const int height = own.bottom - own.top;
+  // Integer division truncates towards zero, also for a window wider than the desktop.
+  SetWindowPos(window, HWND_TOP, (desktop.right - width) / 2, (desktop.bottom - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_SHOWWINDOW);
+}

@@ -1,0 +1,31 @@
+// The notification-area icon of MainWindow.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/shell_state_win32.h"
+#include "app/shell_win32.h"
+#include "app/version_text.h"
+
+namespace {
+// Kept from the add for the later delete.
+NOTIFYICONDATAA TrayRecord;
+}  // namespace
+
+void AddTrayIcon() {
+  std::memset(&TrayRecord, 0, sizeof TrayRecord);
+  // The original record layout (88 bytes on 32-bit) is all the icon needs.
+  TrayRecord.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  TrayRecord.hWnd = MainWindow;
+  TrayRecord.uID = 0;
+  TrayRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  TrayRecord.uCallbackMessage = TRAY_MESSAGE;
+  TrayRecord.hIcon = static_cast<HICON>(LoadImageA(AppInstance, "TORVEX", IMAGE_ICON, 32, 32, 0));
+  std::strncpy(TrayRecord.szTip, VersionText, sizeof TrayRecord.szTip - 1);
+  Shell_NotifyIconA(NIM_ADD, &TrayRecord);
+}
+
+void RemoveTrayIcon() {
+  Shell_NotifyIconA(NIM_DELETE, &TrayRecord);
+}
