@@ -1,0 +1,113 @@
+// Drives a running Tamblix from outside, as the tray and the window manager would: finds the
+// hidden "Tamblix" window and its dialogs, posts tray notifications and commands to it, and
+// reports which windows are shown.
+//
+//   traydriver state             prints "main=<none|hidden|shown|minimized> about=0|1 splash=0|1
+//                                window=0|1 tray=0|1"
+//   traydriver post MSG WP LP    posts message MSG (decimal) to MainWindow
+//   traydriver minimize          minimises the main dialog as its minimise box does
+//   traydriver about-ok          presses OK in the About dialog
+//   traydriver about-esc         sends the Esc key's cancel command to the About dialog
+//   traydriver pid               prints the Windows process id of MainWindow's process
+// Exit status 0 on success, 1 when MainWindow is not found, 2 on a usage error.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+struct Found {
+  HWND mainDialog = nullptr;
+  HWND about = nullptr;
+  HWND splash = nullptr;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM data) {
+  auto* found = reinterpret_cast<Found*>(data);
+  char className[64] = {};
+  char title[128] = {};
+  GetClassNameA(window, className, sizeof className);
+  if (std::strcmp(className, "#32770") != 0) return TRUE;
+  GetWindowTextA(window, title, sizeof title);
+  if (std::strncmp(title, "Tamblix( TM ) Ver.", 18) == 0) {
+    found->mainDialog = window;
+  } else if (std::strcmp(title, "About") == 0) {
+    found->about = window;
+  } else if (title[0] == '\0' && IsWindowVisible(window) &&
+             GetDlgItem(window, 1058) != nullptr) {
+    found->splash = window;
+  }
+  return TRUE;
+}
+
+Found FindDialogs(HWND mainWindow) {
+  Found found;
+  DWORD thread = GetWindowThreadProcessId(mainWindow, nullptr);
+  EnumThreadWindows(thread, &CollectDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The tray icon (owner MainWindow, id 0) exists when the tray accepts a modification of it.
+bool TrayIconExists(HWND mainWindow) {
+  NOTIFYICONDATAA record{};
+  record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  record.hWnd = mainWindow;
+  record.uID = 0;
+  record.uFlags = NIF_TIP;
+  std::strcpy(record.szTip, "Tamblix( TM ) Ver.2.5.2");
+  return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}
+
+const char* MainState(HWND dialog) {
+  if (dialog == nullptr) return "none";
+  if (IsIconic(dialog)) return "minimized";
+  return IsWindowVisible(dialog) ? "shown" : "hidden";
+}
+
+int PrintState(HWND mainWindow) {
+  if (mainWindow == nullptr) {
+    std::printf("main=none about=0 splash=0 window=0 tray=0\n");
+    return 1;
+  }
+  Found found = FindDialogs(mainWindow);
+  std::printf("main=%s about=%d splash=%d window=1 tray=%d\n", MainState(found.mainDialog),
+              found.about != nullptr, found.splash != nullptr, TrayIconExists(mainWindow));
+  return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  HWND mainWindow = FindWindowA("Tamblix", nullptr);
+  const char* command = argv[1];
+  if (std::strcmp(command, "state") == 0) return PrintState(mainWindow);
+  if (mainWindow == nullptr) {
+    std::fprintf(stderr, "traydriver: no Tamblix window\n");
+    return 1;
+  }
+  if (std::strcmp(command, "post") == 0 && argc == 5) {
+    const UINT message = static_cast<UINT>(std::strtoul(argv[2], nullptr, 10));
+    const WPARAM wparam = std::strtoull(argv[3], nullptr, 10);
+    const LPARAM lparam = static_cast<LPARAM>(std::strtoll(argv[4], nullptr, 10));
+    return PostMessageA(mainWindow, message, wparam, lparam) ? 0 : 1;
+  }
+  if (std::strcmp(command, "pid") == 0) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(mainWindow, &pid);
+    std::printf("%lu\n", static_cast<unsigned long>(pid));
+    return 0;
+  }
+  Found found = FindDialogs(mainWindow);
+  if (std::strcmp(command, "minimize") == 0 && found.mainDialog != nullptr) {
+    return PostMessageA(found.mainDialog, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 1;
+  }
+  if (std::strcmp(command, "about-ok") == 0 && found.about != nullptr) {
+    return PostMessageA(found.about, WM_COMMAND, IDOK, 0) ? 0 : 1;
+  }
+  if (std::strcmp(command, "about-esc") == 0 && found.about != nullptr) {
+    return PostMessageA(found.about, WM_COMMAND, IDCANCEL, 0) ? 0 : 1;
+  }
+  return 2;
+}
