@@ -1,6 +1,5 @@
 #include "support/framing_fakes.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "reception/data_interval.h"
@@ -8,9 +7,8 @@
 namespace {
 
 void AppendHex(std::string& log, unsigned value, int digits) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%0*X", digits, value);
-  log += buf;
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) log += kHex[(value >> shift) & 0xF];
 }
 
 void Token(std::string& log, char tag, const std::uint8_t* text) {
