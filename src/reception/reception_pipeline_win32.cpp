@@ -1,0 +1,92 @@
+// The reception pipeline of the program: one framing state, one key output and the process's
+// log writer, wired to user32 and to the main dialog's displays.
+#include "reception/reception_pipeline_win32.h"
+
+#include "app/shell_state_win32.h"
+#include "config/command_line.h"
+#include "config/settings_record.h"
+#include "datalog/log_writer_win32.h"
+#include "keyout/keyboard_win32.h"
+#include "keyout/keystrokes.h"
+#include "reception/block_processing.h"
+#include "reception/data_interval.h"
+#include "reception/frame_output.h"
+#include "reception/framer_state.h"
+#include "reception/framing_reset_request.h"
+#include "reception/receive_thread_win32.h"
+#include "reception/serial_port_win32.h"
+#include "reception/utf8_conversion.h"
+
+namespace {
+
+constexpr int kInputDisplayId = 1026;
+// The echo goes to the dialog's thread synchronously; a dialog that does not answer within
+// this time does not hold up reception.
+constexpr UINT kEchoTimeoutMs = 2000;
+
+FramerState Framing;
+FramingResetRequest ResetRequest;
+Win32Keyboard Keyboard;
+KeyOutput Keys(Keyboard, Settings);
+
+class Output final : public FrameOutput {
+ public:
+  void TypeCharacter(const std::uint8_t* text) override { Keys.TypeCharacter(text); }
+  void TypeKeyItems(const KeyItem* list) override { Keys.TypeKeyItems(list); }
+  void LogAppend(const std::uint8_t* text) override { ProcessLogWriter().LogAppend(text); }
+  int LogFlush() override { return ProcessLogWriter().LogFlush(); }
+};
+
+class Host final : public ReceptionHost {
+ public:
+  bool CapsLockOn() override { return Keys.IsCapsLockOn(); }
+  void ToggleCapsLock() override { Keys.ToggleCapsLock(); }
+  void Pause(std::uint32_t ms) override { Sleep(ms); }
+  bool MainDialogInFront() override {
+    return MainDialogWindow != nullptr && GetForegroundWindow() == MainDialogWindow;
+  }
+  bool EchoDisplayHasText() override { return GetWindowTextLengthA(InputDisplay()) > 0; }
+  void EchoChar(char c) override {
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutA(InputDisplay(), WM_CHAR, static_cast<unsigned char>(c), 0, SMTO_NORMAL,
+                        kEchoTimeoutMs, &unused);
+  }
+  int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
+                     int dstCapacity) override {
+    return ::Utf8ToShiftJis(src, srcLength, dst, dstCapacity);
+  }
+
+ private:
+  static HWND InputDisplay() { return GetDlgItem(MainDialogWindow, kInputDisplayId); }
+};
+
+Output TheOutput;
+Host TheHost;
+
+}  // namespace
+
+void ReceptionStart() {
+  Keys.SetKeyPause(KeyPause);
+  ProcessLogWriter().LogReset();
+}
+
+bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
+  std::uint32_t last = lastReceiveTime;
+  return CheckDataIntervalTimeout(Framing, Settings, TheOutput, now, last);
+}
+
+void ProcessReceivedBlock(const unsigned char* block, int n) {
+  ResetRequest.ApplyPendingReset(Framing);
+  ProcessBlock(Framing, Settings, TheOutput, TheHost, block, n);
+}
+
+void InitReceiveFrameFlags() { InitFrameFlags(Framing, Settings); }
+
+void ResetReceiveFraming() {
+  // While the thread runs it owns the state and applies the reset before its next block.
+  if (ReceiveThreadHandle != nullptr && RunningFlag) {
+    ResetRequest.RequestReset();
+  } else {
+    ResetFraming(Framing);
+  }
+}

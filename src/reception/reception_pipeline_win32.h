@@ -1,0 +1,11 @@
+// What the reader thread does with the data: the process-wide framing state, key output and
+// log writer, wired to the Win32 keyboard, the main dialog's displays and the log file.
+#pragma once
+#include <windows.h>
+
+// At thread start, before anything is read: empties the log buffer.
+void ReceptionStart();
+// The data-interval timeout at the top of each turn; true when it ended the frame.
+bool CheckDataInterval(DWORD now, DWORD lastReceiveTime);
+// One block as read from the port (n bytes, not necessarily terminated at n).
+void ProcessReceivedBlock(const unsigned char* block, int n);
