@@ -1,0 +1,157 @@
+#include "keyout/code_notation.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "keyout/code_names.h"
+
+namespace {
+
+struct Token {
+  const char* text;
+  std::size_t length;
+  bool endedByPlus;  // key mode: the token was joined to the next one with "+"
+};
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The number at the start of text[0..length): optional sign, then digits of the base up to the
+// first other character. False when there is no digit. At most 3 characters are ever given,
+// so the value cannot overflow.
+bool LeadingNumber(const char* text, std::size_t length, int base, int& value) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < length && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int v = 0;
+  int digits = 0;
+  for (; i < length; ++i) {
+    const int d = base == 16 ? HexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+    if (d < 0) break;
+    v = v * base + d;
+    ++digits;
+  }
+  value = negative ? -v : v;
+  return digits > 0;
+}
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The item a token stands for, or 0 for an error. lastValid is the most recent valid item
+// before this token (0 when there is none).
+KeyItem ReadToken(const Token& t, NotationMode mode, KeyItem lastValid) {
+  const bool keys = mode == NotationMode::Keys;
+  const KeyItem hold = t.endedByPlus ? KEYITEM_HOLD : 0;
+  if (t.length == 1) {
+    const auto b = static_cast<unsigned char>(t.text[0]);
+    return b >= 0x01 && b <= 0x7F ? static_cast<KeyItem>(b | hold) : 0;
+  }
+  const char letter = Upper(t.text[0]);
+  const std::size_t restLength = t.length - 1;
+  int code = 0;
+  if (letter == 'D' && restLength <= 3) {
+    LeadingNumber(t.text + 1, restLength, 10, code);
+    return code >= 1 && code <= 255 ? static_cast<KeyItem>(code | hold) : 0;
+  }
+  if (letter == 'X' && restLength <= 2) {
+    if (!LeadingNumber(t.text + 1, restLength, 16, code) || code < 1 || code > 255) return 0;
+    // An X code may open or close a "+" group but not stand inside one.
+    if (keys && t.endedByPlus && (lastValid & KEYITEM_HOLD)) return 0;
+    return static_cast<KeyItem>(code | hold);
+  }
+  if (letter == 'V' && restLength <= 2) {
+    if (!keys) return 0;
+    if (!LeadingNumber(t.text + 1, restLength, 16, code) || code < 1 || code > 255) return 0;
+    if (VirtualKeyNames[code][0] == 0) return 0;
+    return static_cast<KeyItem>(code | KEYITEM_VKEY | hold);
+  }
+  return 0;
+}
+
+// Appends text to the display, never past its end.
+void Append(char* display, const char* text) {
+  const std::size_t used = std::strlen(display);
+  const std::size_t room = kNotationDisplaySize - 1 - used;
+  std::size_t n = std::strlen(text);
+  if (n > room) n = room;
+  std::memcpy(display + used, text, n);
+  display[used + n] = 0;
+}
+
+void AppendItemName(char* display, KeyItem item) {
+  char framed[16];
+  const int code = item & 0xFF;
+  if (item == 0) {
+    Append(display, "Err");
+  } else if (item & KEYITEM_VKEY) {
+    std::snprintf(framed, sizeof framed, "[%s]", VirtualKeyNames[code]);
+    Append(display, framed);
+  } else if (std::strlen(CharCodeNames[code]) == 1) {
+    Append(display, CharCodeNames[code]);
+  } else {
+    std::snprintf(framed, sizeof framed, "<%s>", CharCodeNames[code]);
+    Append(display, framed);
+  }
+}
+
+bool IsSeparator(char c, NotationMode mode) { return c == ' ' || (c == '+' && mode == NotationMode::Keys); }
+
+// Writes "x%02X"/"v%02X" items with their separators into out.
+void AppendCode(char* out, std::size_t size, std::size_t& used, const char* separator, char letter, int code) {
+  char piece[8];
+  const int n = std::snprintf(piece, sizeof piece, "%s%c%02X", separator, letter, code & 0xFF);
+  if (n <= 0 || used + static_cast<std::size_t>(n) + 1 > size) return;
+  std::memcpy(out + used, piece, static_cast<std::size_t>(n) + 1);
+  used += static_cast<std::size_t>(n);
+}
+
+}  // namespace
+
+CodeNotation ParseCodeNotation(const char* text, NotationMode mode) {
+  CodeNotation result{};
+  if (text == nullptr) return result;
+  const int maxTokens = mode == NotationMode::Keys ? kMaxKeyItems : kMaxCodeBytes;
+  KeyItem lastValid = 0;
+  const char* p = text;
+  for (int i = 0; i < maxTokens && *p != 0; ++i) {
+    Token t{p, 0, false};
+    while (*p != 0 && !IsSeparator(*p, mode)) ++p;
+    t.length = static_cast<std::size_t>(p - t.text);
+    if (*p != 0) t.endedByPlus = *p++ == '+';  // the separator belongs to no token
+    const KeyItem item = t.length == 0 ? 0 : ReadToken(t, mode, lastValid);
+    if (result.display[0] != 0) Append(result.display, (lastValid & KEYITEM_HOLD) ? "+" : " ");
+    AppendItemName(result.display, item);
+    result.items[i] = item;
+    if (item != 0) lastValid = item;
+  }
+  return result;
+}
+
+ByteCodes ParseByteCodes(const char* text) {
+  const CodeNotation parsed = ParseCodeNotation(text, NotationMode::Bytes);
+  ByteCodes result{};
+  for (int i = 0; i < kMaxCodeBytes; ++i) result.bytes[i] = static_cast<std::uint8_t>(parsed.items[i] & 0xFF);
+  std::memcpy(result.display, parsed.display, sizeof result.display);
+  return result;
+}
+
+void FormatCodeNotation(const std::uint8_t* bytes, char* out, std::size_t size) {
+  if (size == 0) return;
+  out[0] = 0;
+  std::size_t used = 0;
+  for (int i = 0; i < kMaxCodeBytes && bytes[i] != 0; ++i) AppendCode(out, size, used, i == 0 ? "" : " ", 'x', bytes[i]);
+}
+
+void FormatCodeNotation(const KeyItem* items, char* out, std::size_t size) {
+  if (size == 0) return;
+  out[0] = 0;
+  std::size_t used = 0;
+  for (int i = 0; i < kMaxKeyItems && items[i] != 0; ++i) {
+    const char* separator = i == 0 ? "" : ((items[i - 1] & KEYITEM_HOLD) ? "+" : " ");
+    AppendCode(out, size, used, separator, (items[i] & KEYITEM_VKEY) ? 'v' : 'x', items[i]);
+  }
+}
