@@ -46,6 +46,18 @@ struct PathStatus {
 
 bool QueryPath(const char* path, PathStatus& status) {
 #ifdef _WIN32
+  // The Microsoft runtime refuses a folder path ending in a backslash ("C:\logs\", which an
+  // empty file name gives); the file system's attributes do not. Query it without that
+  // backslash, except for a root ("\", "C:\"), which needs it.
+  char trimmed[kLogPathSize + 64];
+  const std::size_t length = std::strlen(path);
+  const std::size_t kept = FolderLengthWithoutSeparator(path);
+  const bool isRoot = kept == 0 || (kept == 2 && path[1] == ':');
+  if (kept < length && !isRoot && kept < sizeof trimmed) {
+    std::memcpy(trimmed, path, kept);
+    trimmed[kept] = 0;
+    path = trimmed;
+  }
   struct _stati64 st;
   if (_stati64(path, &st) != 0) return false;
   status.isFolder = (st.st_mode & _S_IFMT) == _S_IFDIR;

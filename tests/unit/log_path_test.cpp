@@ -27,6 +27,14 @@ TEST(LogPathProbe, CheckNotFolderTellsFolderFileAndMissing) {
   EXPECT_EQ(CheckNotFolder((dir.File("missing") + kSep + "x").c_str()), -1);
 }
 
+TEST(LogPathProbe, FolderWithTrailingSeparatorIsStillAFolder) {
+  LogTempFolder dir;
+  WriteLogFile(dir.File("a.log"), "x");
+  EXPECT_EQ(CheckNotFolder((dir.Text() + kSep).c_str()), 0);
+  EXPECT_EQ(FileSizeMB((dir.Text() + kSep).c_str()), -1);
+  EXPECT_EQ(CheckNotFolder((dir.File("missing") + kSep).c_str()), -1);
+}
+
 TEST(LogPathProbe, FileSizeRoundsDownToWholeMegabytes) {
   LogTempFolder dir;
   const std::string f = dir.File("s.log");
