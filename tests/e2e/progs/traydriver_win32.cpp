@@ -8,7 +8,9 @@
 //   traydriver minimize          minimises the main dialog as its minimise box does
 //   traydriver about-ok          presses OK in the About dialog
 //   traydriver about-esc         sends the Esc key's cancel command to the About dialog
-//   traydriver pid               prints the Windows process id of MainWindow's process
+//   traydriver hwnd              prints MainWindow's handle (decimal)
+//   traydriver tray HWND         exit 0 when the tray still holds an icon of window HWND
+//   traydriver menu              exit 0 when a pop-up menu is shown
 // Exit status 0 on success, 1 when MainWindow is not found, 2 on a usage error.
 #include <windows.h>
 #include <shellapi.h>
@@ -83,6 +85,14 @@ int main(int argc, char** argv) {
   HWND mainWindow = FindWindowA("Tamblix", nullptr);
   const char* command = argv[1];
   if (std::strcmp(command, "state") == 0) return PrintState(mainWindow);
+  if (std::strcmp(command, "tray") == 0 && argc == 3) {
+    HWND owner = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::strtoll(argv[2], nullptr, 10)));
+    return TrayIconExists(owner) ? 0 : 1;
+  }
+  if (std::strcmp(command, "menu") == 0) {
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu != nullptr && IsWindowVisible(menu) ? 0 : 1;
+  }
   if (mainWindow == nullptr) {
     std::fprintf(stderr, "traydriver: no Tamblix window\n");
     return 1;
@@ -93,10 +103,8 @@ int main(int argc, char** argv) {
     const LPARAM lparam = static_cast<LPARAM>(std::strtoll(argv[4], nullptr, 10));
     return PostMessageA(mainWindow, message, wparam, lparam) ? 0 : 1;
   }
-  if (std::strcmp(command, "pid") == 0) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(mainWindow, &pid);
-    std::printf("%lu\n", static_cast<unsigned long>(pid));
+  if (std::strcmp(command, "hwnd") == 0) {
+    std::printf("%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(mainWindow)));
     return 0;
   }
   Found found = FindDialogs(mainWindow);

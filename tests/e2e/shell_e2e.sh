@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Shell end to end: the real Tamblix.exe under Wine (virtual desktop on Xvfb). The splash shows
+# and goes, the About dialog opens from the tray menu's command and ignores Esc, minimising hides
+# the main dialog and "表示" shows it again, "終了" ends the process with status 1 and takes the
+# tray icon away, and a close request to MainWindow from outside ends the process with status 1.
+# Screenshots: build/screenshots/splash.png and build/screenshots/about.png.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/lib/harness.sh"
+
+WM_CLOSE=16
+WM_COMMAND=273
+TRAY_MESSAGE=100
+WM_RBUTTONDOWN=516
+IDM_SHOW=150
+IDM_EXIT=151
+IDM_ABOUT=152
+
+harness_init shell
+harness_need_exe Tamblix.exe traydriver.exe
+SHOTS=$HARNESS_ROOT/build/screenshots
+mkdir -p "$SHOTS"
+harness_xvfb_start || harness_abort "Xvfb did not start"
+harness_wine_prefix
+# Every program of the prefix runs in one virtual desktop, which draws captions and a tray.
+wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+timeout 30 "$WINESERVER" -w
+
+SETTINGS=$H_TMP/shell.ini
+: >"$SETTINGS"
+
+driver() { harness_wine_fg 30 "$H_TMP/driver.out" traydriver.exe "$@"; }
+state() { driver state >/dev/null; tr -d '\r' <"$H_TMP/driver.out"; }
+shot() { timeout 20 import -window root -display "$DISPLAY" "$1"; }
+
+# wait_state REGEX SECS: waits until the driver's state line matches REGEX.
+wait_state() {
+  local re=$1 secs=$2 end=$((SECONDS + $2)) s
+  while [ "$SECONDS" -lt "$end" ]; do
+    s=$(state)
+    if [[ $s =~ $re ]]; then return 0; fi
+    sleep 0.2
+  done
+  echo "  last state: $s"
+  return 1
+}
+
+# ---- first run: splash, About, tray round trip, "終了" ---------------------------------------
+harness_wine_bg APP 180 "$H_TMP/app.out" Tamblix.exe /F"$(harness_winpath "$SETTINGS")"
+if wait_state 'splash=1' 40; then
+  shot "$SHOTS/splash.png"
+  harness_check "splash shown at start" true
+  harness_check "splash screenshot written" test -s "$SHOTS/splash.png"
+else
+  harness_check "splash shown at start" false
+fi
+harness_check "splash ends and the main dialog is shown" wait_state 'main=shown about=0 splash=0' 15
+harness_check "tray icon present while the main dialog runs" wait_state 'tray=1' 10
+driver hwnd; HWND=$(tr -dc '0-9' <"$H_TMP/driver.out")
+
+driver post $WM_COMMAND $IDM_ABOUT 0
+harness_check "tray menu About opens the About dialog" wait_state 'about=1' 10
+sleep 1
+shot "$SHOTS/about.png"
+harness_check "About screenshot written" test -s "$SHOTS/about.png"
+driver post $TRAY_MESSAGE 0 $WM_RBUTTONDOWN
+sleep 1
+harness_check "right click on the tray icon does nothing while About is open" bash -c "! $(printf '%q' "$WINE64") $(printf '%q' "$BUILD_WIN64/traydriver.exe") menu >/dev/null 2>&1"
+driver about-esc
+sleep 1
+harness_check "Esc leaves the About dialog open" wait_state 'about=1' 3
+driver about-ok
+harness_check "OK ends the About dialog" wait_state 'about=0' 10
+
+driver post $TRAY_MESSAGE 0 $WM_RBUTTONDOWN
+if wait_state 'window=1' 2 && (for _ in 1 2 3 4 5 6 7 8 9 10; do driver menu && exit 0; sleep 0.3; done; exit 1); then
+  harness_check "right click on the tray icon opens the tray menu" true
+  timeout 10 xdotool key Escape
+  sleep 1
+else
+  harness_check "right click on the tray icon opens the tray menu" false
+fi
+
+driver minimize
+harness_check "minimising hides the main dialog" wait_state 'main=hidden' 10
+driver post $WM_COMMAND $IDM_SHOW 0
+harness_check "tray menu 表示 shows the main dialog" wait_state 'main=shown' 10
+
+driver post $WM_COMMAND $IDM_EXIT 0
+harness_check "tray menu 終了 ends the process" harness_wait_pid "$APP" 20
+wait "$APP"; rc=$?
+harness__untrack "$APP"
+harness_expect_eq "exit status after 終了" 1 "$rc"
+harness_check "tray icon removed after 終了" bash -c "! timeout 30 $(printf '%q' "$WINE64") $(printf '%q' "$BUILD_WIN64/traydriver.exe") tray $HWND >/dev/null 2>&1"
+
+# ---- second run: close request from outside ---------------------------------------------------
+harness_wine_bg APP 180 "$H_TMP/app2.out" Tamblix.exe /F"$(harness_winpath "$SETTINGS")"
+harness_check "second start shows the main dialog" wait_state 'main=shown about=0 splash=0' 40
+driver post $WM_CLOSE 0 0
+harness_check "WM_CLOSE to MainWindow ends the process" harness_wait_pid "$APP" 20
+wait "$APP"; rc=$?
+harness__untrack "$APP"
+harness_expect_eq "exit status after a close request from outside" 1 "$rc"
+
+harness_finish
