@@ -1,0 +1,98 @@
+// UTF-8 to Shift_JIS with the platform's code-page services (code page 932 expected).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "reception/utf8_conversion.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Convert(const Bytes& src, int capacity = 4097) {
+  std::vector<std::uint8_t> dst(static_cast<std::size_t>(capacity) + 16, 0xCC);  // canary after
+  const int n = Utf8ToShiftJis(src.data(), static_cast<int>(src.size()), dst.data(), capacity);
+  EXPECT_GE(n, 0);
+  EXPECT_LT(n, capacity);
+  EXPECT_EQ(dst[static_cast<std::size_t>(n)], 0) << "terminator";
+  for (std::size_t i = static_cast<std::size_t>(capacity); i < dst.size(); ++i) {
+    EXPECT_EQ(dst[i], 0xCC) << "written past the destination at " << i;
+  }
+  return Bytes(dst.begin(), dst.begin() + n);
+}
+
+// What the code page makes of U+FFFD, the character that broken UTF-8 becomes.
+Bytes Replacement() {
+  const wchar_t fffd[] = {0xFFFD};
+  char out[8] = {};
+  const int n = WideCharToMultiByte(CP_THREAD_ACP, 0, fffd, 1, out, sizeof out, nullptr, nullptr);
+  return Bytes(out, out + (n > 0 ? n : 0));
+}
+
+TEST(Utf8ToShiftJis, TheThreadCodePageIsShiftJis) { ASSERT_EQ(GetACP(), 932u); }
+
+TEST(Utf8ToShiftJis, AsciiPassesUnchangedWithTheSameCount) {
+  const std::string text = "Tamblix 0123 ~!";
+  const Bytes src(text.begin(), text.end());
+  EXPECT_EQ(Convert(src), src);
+}
+
+TEST(Utf8ToShiftJis, AKanjiOfThreeBytesBecomesTwoShiftJisBytes) {
+  EXPECT_EQ(Convert({0xE3, 0x81, 0x82}), (Bytes{0x82, 0xA0}));              // あ
+  EXPECT_EQ(Convert({0xE4, 0xBA, 0x9C, 0x41}), (Bytes{0x88, 0x9F, 0x41}));  // 亜 A
+}
+
+TEST(Utf8ToShiftJis, HalfWidthKatakanaBecomesOneByte) {
+  EXPECT_EQ(Convert({0xEF, 0xBD, 0xB1}), (Bytes{0xB1}));  // ｱ
+}
+
+TEST(Utf8ToShiftJis, ACharacterSplitBetweenBlocksComesOutAsReplacements) {
+  const Bytes repl = Replacement();
+  ASSERT_FALSE(repl.empty());
+  const Bytes first = Convert({0x41, 0xE3, 0x81});
+  const Bytes second = Convert({0x82, 0x42});
+  ASSERT_GE(first.size(), 1 + repl.size());
+  EXPECT_EQ(first[0], 0x41);
+  for (std::size_t i = 1; i < first.size(); i += repl.size()) {
+    EXPECT_EQ(Bytes(first.begin() + static_cast<long>(i), first.begin() + static_cast<long>(i + repl.size())), repl);
+  }
+  EXPECT_EQ(Bytes(second.begin(), second.end() - 1), repl);
+  EXPECT_EQ(second.back(), 0x42);
+}
+
+TEST(Utf8ToShiftJis, AnEmptySourceGivesZero) {
+  std::uint8_t dst[4] = {0x55, 0x55, 0x55, 0x55};
+  EXPECT_EQ(Utf8ToShiftJis(dst, 0, dst + 1, 3), 0);
+  EXPECT_EQ(dst[1], 0);
+}
+
+TEST(Utf8ToShiftJis, NulBytesAreConvertedInPlaceAndTheRestIsKept) {
+  EXPECT_EQ(Convert({0x41, 0x00, 0xE3, 0x81, 0x82}), (Bytes{0x41, 0x00, 0x82, 0xA0}));
+}
+
+TEST(Utf8ToShiftJis, AFullBlockOfKanjiIsConvertedWhole) {
+  Bytes src;
+  for (int i = 0; i < 682; ++i) src.insert(src.end(), {0xE3, 0x81, 0x82});  // 2046 bytes
+  src.push_back(0x41);
+  const Bytes out = Convert(src);
+  ASSERT_EQ(out.size(), 682u * 2 + 1);
+  EXPECT_EQ(out[1362], 0x82);
+  EXPECT_EQ(out[1363], 0xA0);
+  EXPECT_EQ(out.back(), 0x41);
+}
+
+TEST(Utf8ToShiftJis, ASmallDestinationTakesOnlyWholeCharactersThatFit) {
+  const Bytes out = Convert({0x41, 0xE3, 0x81, 0x82, 0xE3, 0x81, 0x82}, 5);  // room for 4 bytes
+  EXPECT_EQ(out, (Bytes{0x41, 0x82, 0xA0}));
+}
+
+TEST(Utf8ToShiftJis, MoreThanTheWorkBufferIsCutAtItsSize) {
+  const Bytes src(kUtf8WorkUnits + 100, 0x41);
+  EXPECT_EQ(Convert(src).size(), static_cast<std::size_t>(kUtf8WorkUnits));
+}
+
+}  // namespace
