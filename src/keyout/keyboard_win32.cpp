@@ -35,13 +35,13 @@ void Win32Keyboard::SendInput(const KeyRecord* records, int count) {
   ::SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT));
 }
 
-std::int16_t Win32Keyboard::VkKeyScan(std::uint8_t ch) {
+std::int16_t Win32Keyboard::VkKeyScanChar(std::uint8_t ch) {
   return static_cast<std::int16_t>(VkKeyScanA(static_cast<CHAR>(ch)));
 }
 
-unsigned Win32Keyboard::MapVirtualKey(std::uint8_t vk) { return MapVirtualKeyA(vk, MAPVK_VK_TO_VSC); }
+unsigned Win32Keyboard::MapVkToScan(std::uint8_t vk) { return MapVirtualKeyA(vk, MAPVK_VK_TO_VSC); }
 
-unsigned Win32Keyboard::MapVirtualKeyEx(std::uint8_t vk) {
+unsigned Win32Keyboard::MapVkToScanEx(std::uint8_t vk) {
   return MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, nullptr);
 }
 

@@ -9,9 +9,9 @@ class Win32Keyboard final : public Keyboard {
   void PostChar(std::uint8_t ch) override;
   void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
   void SendInput(const KeyRecord* records, int count) override;
-  std::int16_t VkKeyScan(std::uint8_t ch) override;
-  unsigned MapVirtualKey(std::uint8_t vk) override;
-  unsigned MapVirtualKeyEx(std::uint8_t vk) override;
+  std::int16_t VkKeyScanChar(std::uint8_t ch) override;
+  unsigned MapVkToScan(std::uint8_t vk) override;
+  unsigned MapVkToScanEx(std::uint8_t vk) override;
   unsigned AnsiCodePage() override;
   bool CapsLockOn() override;
   void Pause(unsigned ms) override;

@@ -25,7 +25,7 @@ void KeyOutput::SetKeyPause(int keyPauseMs) { keyPause_ = keyPauseMs < 0 ? 0 : k
 void KeyOutput::PauseAfterKey() { keyboard_.Pause(static_cast<unsigned>(keyPause_)); }
 
 KeyRecord KeyOutput::FillKeyRecord(std::uint8_t vk, std::uint32_t flags) {
-  return KeyRecord{vk, static_cast<std::uint16_t>(keyboard_.MapVirtualKeyEx(vk)), flags};
+  return KeyRecord{vk, static_cast<std::uint16_t>(keyboard_.MapVkToScanEx(vk)), flags};
 }
 
 void KeyOutput::PostCharacters(const std::uint8_t* bytes, int count) {
@@ -64,18 +64,18 @@ void KeyOutput::TypeAltCode(unsigned value, int digits) {
     keys[i] = static_cast<std::uint8_t>(kVkNumpad0 + value % 10);
     value /= 10;
   }
-  keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVirtualKey(kVkMenu)), 0);
+  keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVkToScan(kVkMenu)), 0);
   keyboard_.Pause(settings_.SENDDELAY < 0 ? 0u : static_cast<unsigned>(settings_.SENDDELAY));
   for (int i = 0; i < digits; ++i) {
-    const std::uint8_t scan = LowByte(keyboard_.MapVirtualKey(keys[i]));
+    const std::uint8_t scan = LowByte(keyboard_.MapVkToScan(keys[i]));
     keyboard_.KeybdEvent(keys[i], scan, 0);
     keyboard_.KeybdEvent(keys[i], scan, kKeyFlagUp);
   }
-  keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVirtualKey(kVkMenu)), kKeyFlagUp);
+  keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVkToScan(kVkMenu)), kKeyFlagUp);
 }
 
 bool KeyOutput::PressCharacterKey(std::uint8_t b) {
-  const std::int16_t scan = keyboard_.VkKeyScan(b);
+  const std::int16_t scan = keyboard_.VkKeyScanChar(b);
   if (scan == kNoKey) return false;  // no key on this layout: typing a guess would be wrong
   const auto answer = static_cast<std::uint16_t>(scan);
   const std::uint8_t key = LowByte(answer);

@@ -35,11 +35,11 @@ class Keyboard {
   // One SendInput call with `count` keyboard records.
   virtual void SendInput(const KeyRecord* records, int count) = 0;
   // VkKeyScanA: low byte the key code, high byte the shift state; -1 when the layout has no key.
-  virtual std::int16_t VkKeyScan(std::uint8_t ch) = 0;
+  virtual std::int16_t VkKeyScanChar(std::uint8_t ch) = 0;
   // MapVirtualKeyA(vk, MAPVK_VK_TO_VSC).
-  virtual unsigned MapVirtualKey(std::uint8_t vk) = 0;
+  virtual unsigned MapVkToScan(std::uint8_t vk) = 0;
   // MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, no layout): the calling thread's active layout.
-  virtual unsigned MapVirtualKeyEx(std::uint8_t vk) = 0;
+  virtual unsigned MapVkToScanEx(std::uint8_t vk) = 0;
   // The system's ANSI code page (half-width katakana are characters only under 932).
   virtual unsigned AnsiCodePage() = 0;
   // Caps Lock is toggled on (bit 0 of GetKeyState(VK_CAPITAL)).

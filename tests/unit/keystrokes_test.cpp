@@ -46,10 +46,10 @@ class RecordingKeyboard : public Keyboard {
     }
     events.push_back(s + "]");
   }
-  std::int16_t VkKeyScan(std::uint8_t ch) override { return keyScan[ch]; }
+  std::int16_t VkKeyScanChar(std::uint8_t ch) override { return keyScan[ch]; }
   // Distinct answers for the two mappings, with bits above the low byte.
-  unsigned MapVirtualKey(std::uint8_t vk) override { return 0x7700u + (vk ^ 0x5Au); }
-  unsigned MapVirtualKeyEx(std::uint8_t vk) override { return 0x0300u + vk; }
+  unsigned MapVkToScan(std::uint8_t vk) override { return 0x7700u + (vk ^ 0x5Au); }
+  unsigned MapVkToScanEx(std::uint8_t vk) override { return 0x0300u + vk; }
   unsigned AnsiCodePage() override { return codePage; }
   bool CapsLockOn() override { return false; }
   void Pause(unsigned ms) override { events.push_back("P" + std::to_string(ms)); }

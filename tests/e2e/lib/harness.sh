@@ -1,0 +1,255 @@
+# Harness of the end-to-end scenarios under Wine. A scenario sources this file, calls
+# harness_init, starts what it needs and ends with harness_finish. Everything the harness
+# starts is tracked by pid and ended by the EXIT trap; nothing else is touched.
+#
+#   harness_init NAME            Finds the repository root from this file's location, sources
+#                                scripts/lib/wine.sh, makes the temporary folder H_TMP, sets the
+#                                cleanup trap and starts the clock. BUILD_WIN64 is the win64 build
+#                                folder: $TAMBLIX_BUILD_WIN64, else <root>/build/win64.
+#   harness_need_exe EXE...      Aborts (exit 2) unless each EXE exists in BUILD_WIN64.
+#   harness_xvfb_start           Starts Xvfb on a free display (chosen by Xvfb itself through
+#                                -displayfd), waits up to 20 s for it and exports DISPLAY. Xvfb
+#                                runs under `timeout` (HARNESS_MAX_SECONDS, default 900), so even
+#                                a killed harness cannot leave it running for long.
+#   harness_wine_prefix          Creates a private Wine prefix and HOME in H_TMP/wine
+#                                (wine_prefix_new); its wineserver is ended by the cleanup.
+#   harness_winpath PATH         Prints the Windows form (Z:\...) of an absolute Linux path.
+#   harness_wine_bg VAR SECS OUT EXE [ARGS...]
+#                                Starts BUILD_WIN64/EXE (or EXE when it is a path) in the
+#                                background under Wine, with the machine's /dev/ttyS* hidden
+#                                and a time limit of SECS; stdout and stderr go to OUT. Stores
+#                                the pid in VAR and tracks it for the cleanup.
+#   harness_wine_fg SECS OUT EXE [ARGS...]
+#                                The same in the foreground; returns the program's exit status
+#                                (124 when the time limit ended it).
+#   harness_wait_file FILE SECS  Waits until FILE exists and is not empty; 1 on time-out.
+#   harness_wait_line FILE REGEX SECS
+#                                Waits until a line of FILE matches the extended REGEX.
+#   harness_wait_count FILE REGEX N SECS
+#                                Waits until at least N lines of FILE match REGEX.
+#   harness_wait_pid PID SECS    Waits until the process PID has ended; 1 on time-out.
+#   harness_stop_pid PID         Ends a process the harness started: TERM, up to 5 s, KILL.
+#   harness_probe_start NAME [SECS]
+#                                Starts keyprobe.exe (lifetime SECS, default 120) recording to
+#                                H_TMP/NAME.raw and H_TMP/NAME.txt and waits until its window is
+#                                in front. Sets PROBE_PID, PROBE_RAW (raw events) and PROBE_TEXT
+#                                (decoded text). Fails when the probe does not get the foreground.
+#   harness_probe_stop           Asks the probe to close (its stop file), waits up to 10 s, then
+#                                ends it by pid.
+#   harness_check DESC CMD...    Runs CMD; prints "PASS DESC" or "FAIL DESC" and counts failures.
+#   harness_expect_eq DESC EXPECTED ACTUAL
+#                                Compares two strings; on failure prints both.
+#   harness_note TEXT            Prints "NOTE TEXT".
+#   harness_abort TEXT           Prints "FAIL TEXT" and exits 1 (the trap cleans up).
+#   harness_finish               Prints the check counts and "FIGURE <name> took N.N s", exits 0
+#                                when every check passed, else 1.
+#
+# Cleanup (trap on EXIT, INT, TERM): ends the tracked Wine programs by pid, runs wineserver -k
+# for the harness's own prefix only, ends its own Xvfb by pid and removes H_TMP (kept when
+# HARNESS_KEEP=1, for looking at the files of a failed run).
+
+HARNESS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+HARNESS_ROOT=$(cd "$HARNESS_DIR/../../.." && pwd)
+HARNESS_MAX_SECONDS=${HARNESS_MAX_SECONDS:-900}
+
+H_NAME=
+H_TMP=
+H_PIDS=()
+H_XVFB_PID=
+H_PREFIX_MADE=0
+H_PASS=0
+H_FAIL=0
+H_START_NS=0
+
+harness_init() {
+  H_NAME=$1
+  # shellcheck source=/dev/null
+  source "$HARNESS_ROOT/scripts/lib/wine.sh"
+  BUILD_WIN64=${TAMBLIX_BUILD_WIN64:-$HARNESS_ROOT/build/win64}
+  H_TMP=$(mktemp -d "/tmp/tamblix-e2e-$H_NAME.XXXXXX") || { echo "FAIL no temporary folder"; exit 1; }
+  H_START_NS=$(date +%s%N)
+  trap harness_cleanup EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+}
+
+harness_need_exe() {
+  local e
+  for e in "$@"; do
+    if [ ! -f "$BUILD_WIN64/$e" ]; then
+      echo "FAIL $BUILD_WIN64/$e is missing (build the win64 preset first)"
+      exit 2
+    fi
+  done
+}
+
+harness_xvfb_start() {
+  local fdfile=$H_TMP/xvfb.display
+  : >"$fdfile"
+  timeout "$HARNESS_MAX_SECONDS" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    3>"$fdfile" >"$H_TMP/xvfb.log" 2>&1 &
+  H_XVFB_PID=$!
+  if ! harness_wait_file "$fdfile" 20; then
+    echo "NOTE Xvfb did not report a display"; tail -n 5 "$H_TMP/xvfb.log"
+    return 1
+  fi
+  export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
+}
+
+harness_wine_prefix() {
+  wine_prefix_new "$H_TMP/wine"
+  H_PREFIX_MADE=1
+}
+
+harness_winpath() {
+  local p=$1
+  printf 'Z:%s' "${p//\//\\}"
+}
+
+harness_exe_path() {
+  case $1 in
+    /*) printf '%s' "$1" ;;
+    *) printf '%s' "$BUILD_WIN64/$1" ;;
+  esac
+}
+
+# Runs "$@" in a private mount namespace with /dev/ttyS* hidden, as wine_masked does, but by
+# exec all the way down, so that the caller's pid is the `timeout` that runs Wine.
+harness__masked_exec() {
+  exec unshare -m --propagation private bash -c '
+    for t in /dev/ttyS*; do [ -e "$t" ] && mount --bind /dev/null "$t"; done
+    exec "$@"' harness_masked "$@"
+}
+
+harness_wine_bg() {
+  local h__var=$1 h__secs=$2 h__out=$3 h__exe
+  h__exe=$(harness_exe_path "$4"); shift 4
+  ( harness__masked_exec timeout "$h__secs" "$WINE64" "$h__exe" "$@" ) >"$h__out" 2>&1 &
+  H_PIDS+=("$!")
+  printf -v "$h__var" '%s' "$!"
+}
+
+harness_wine_fg() {
+  local fg_pid= fg_rc
+  harness_wine_bg fg_pid "$1" "$2" "${@:3}"
+  wait "$fg_pid"
+  fg_rc=$?
+  harness__untrack "$fg_pid"
+  return "$fg_rc"
+}
+
+harness_wait_file() {
+  local file=$1 secs=$2 i
+  for ((i = 0; i < secs * 10; i++)); do
+    [ -s "$file" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+harness_wait_line() {
+  harness_wait_count "$1" "$2" 1 "$3"
+}
+
+harness_wait_count() {
+  local file=$1 re=$2 n=$3 secs=$4 i c
+  for ((i = 0; i < secs * 10; i++)); do
+    c=$(grep -cE -- "$re" "$file" 2>/dev/null)
+    [ "${c:-0}" -ge "$n" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+harness_wait_pid() {
+  local pid=$1 secs=$2 i
+  for ((i = 0; i < secs * 10; i++)); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Once reaped, a pid is forgotten, so that the cleanup can never signal a reused pid.
+harness__untrack() {
+  local keep=() p
+  for p in "${H_PIDS[@]}"; do [ "$p" = "$1" ] || keep+=("$p"); done
+  H_PIDS=("${keep[@]}")
+}
+
+harness_stop_pid() {
+  local pid=$1
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -TERM "$pid" 2>/dev/null
+    harness_wait_pid "$pid" 5 || kill -KILL "$pid" 2>/dev/null
+  fi
+  wait "$pid" 2>/dev/null
+  harness__untrack "$pid"
+  return 0
+}
+
+harness_probe_start() {
+  local name=$1 secs=${2:-120}
+  PROBE_RAW=$H_TMP/$name.raw
+  PROBE_TEXT=$H_TMP/$name.txt
+  rm -f "$PROBE_RAW" "$PROBE_RAW.stop" "$PROBE_TEXT"
+  harness_wine_bg PROBE_PID $((secs + 30)) "$H_TMP/$name.out" keyprobe.exe \
+    "$(harness_winpath "$PROBE_RAW")" "$(harness_winpath "$PROBE_TEXT")" "$secs"
+  if ! harness_wait_line "$PROBE_RAW" '^READY' 60; then
+    echo "NOTE the probe did not start"; tail -n 5 "$H_TMP/$name.out"
+    return 1
+  fi
+  grep -q '^READY fg=1' "$PROBE_RAW"
+}
+
+harness_probe_stop() {
+  [ -n "${PROBE_PID:-}" ] || return 0
+  : >"$PROBE_RAW.stop"
+  harness_wait_pid "$PROBE_PID" 10
+  harness_stop_pid "$PROBE_PID"
+  PROBE_PID=
+}
+
+harness_check() {
+  local desc=$1; shift
+  if "$@"; then
+    echo "PASS $desc"; H_PASS=$((H_PASS + 1))
+  else
+    echo "FAIL $desc"; H_FAIL=$((H_FAIL + 1))
+  fi
+}
+
+harness_expect_eq() {
+  if [ "$2" = "$3" ]; then
+    echo "PASS $1"; H_PASS=$((H_PASS + 1))
+  else
+    echo "FAIL $1"; echo "  expected: $2"; echo "  actual:   $3"; H_FAIL=$((H_FAIL + 1))
+  fi
+}
+
+harness_note() { echo "NOTE $*"; }
+
+harness_abort() {
+  echo "FAIL $*"
+  exit 1
+}
+
+harness_finish() {
+  local ns=$(( $(date +%s%N) - H_START_NS ))
+  echo "checks: $H_PASS passed, $H_FAIL failed"
+  printf 'FIGURE %s took %d.%d s\n' "$H_NAME" $((ns / 1000000000)) $(( (ns / 100000000) % 10 ))
+  [ "$H_FAIL" -eq 0 ] && [ "$H_PASS" -gt 0 ] && exit 0
+  exit 1
+}
+
+harness_cleanup() {
+  local rc=$? pid
+  trap - EXIT
+  for pid in "${H_PIDS[@]}"; do harness_stop_pid "$pid"; done
+  if [ "$H_PREFIX_MADE" = 1 ]; then wine_stop; fi
+  if [ -n "$H_XVFB_PID" ]; then harness_stop_pid "$H_XVFB_PID"; fi
+  if [ -n "$H_TMP" ] && [ -d "$H_TMP" ]; then
+    if [ "${HARNESS_KEEP:-0}" = 1 ]; then echo "NOTE kept $H_TMP"; else rm -rf "$H_TMP"; fi
+  fi
+  exit "$rc"
+}

@@ -1,0 +1,247 @@
+// Keyboard probe for the end-to-end scenarios: a topmost window that takes the foreground and
+// records every keyboard message it receives.
+//
+//   keyprobe.exe RAWFILE DECODEDFILE [SECONDS]
+//
+// RAWFILE gets one line per message, flushed at once:
+//   READY fg=1                      the window is up (fg=0: it could not take the foreground)
+//   KEYDOWN|KEYUP|SYSKEYDOWN|SYSKEYUP vk=12 scan=38 ext=0 up=0 alt=1 rep=1 caps=0 t=123456
+//   CHAR|SYSCHAR code=0D scan=1C t=123456
+//   FOCUS on|off                    keyboard focus gained or lost
+//   END                             the probe is closing
+// DECODEDFILE gets what a user would have seen typed: Alt + keypad digits + Alt released is the
+// decimal value as a character (up to 255 one byte, else the two code page 932 bytes), which
+// is what Windows composes and Wine does not; any other key press is a marker "{NAME}" with the
+// held modifiers, e.g. "{CR}", "{CTRL+C}", "{CAPS}", "{v2E}"; a modifier pressed and released
+// alone is "{SHIFT}", "{CTRL}" or "{ALT}".
+// The probe ends when the file RAWFILE.stop appears, after SECONDS (default 120) or on close.
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr UINT_PTR kPollTimer = 1;
+constexpr UINT kPollMs = 50;
+constexpr DWORD kForegroundWaitMs = 5000;
+
+FILE* Raw = nullptr;
+FILE* Decoded = nullptr;
+std::string StopFile;
+DWORD Deadline = 0;
+DWORD StartTime = 0;
+bool Ready = false;
+
+// Decoder state.
+bool AltDown = false, CtrlDown = false, ShiftDown = false;
+bool AltUsed = false, CtrlUsed = false, ShiftUsed = false;
+unsigned AltValue = 0;
+int AltDigits = 0;
+
+void RawLine(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  std::vfprintf(Raw, fmt, args);
+  va_end(args);
+  std::fputc('\n', Raw);
+  std::fflush(Raw);
+}
+
+void DecodedBytes(const void* bytes, size_t n) {
+  std::fwrite(bytes, 1, n, Decoded);
+  std::fflush(Decoded);
+}
+
+void DecodedText(const std::string& s) { DecodedBytes(s.data(), s.size()); }
+
+bool IsShift(WPARAM vk) { return vk == VK_SHIFT || vk == VK_LSHIFT || vk == VK_RSHIFT; }
+bool IsCtrl(WPARAM vk) { return vk == VK_CONTROL || vk == VK_LCONTROL || vk == VK_RCONTROL; }
+bool IsAlt(WPARAM vk) { return vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU; }
+
+std::string KeyName(WPARAM vk) {
+  switch (vk) {
+    case VK_RETURN: return "CR";
+    case VK_TAB: return "TAB";
+    case VK_BACK: return "BS";
+    case VK_ESCAPE: return "ESC";
+    case VK_CAPITAL: return "CAPS";
+    case VK_SPACE: return "SPC";
+    default: break;
+  }
+  if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return std::string(1, static_cast<char>(vk));
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "v%02X", static_cast<unsigned>(vk & 0xFF));
+  return buf;
+}
+
+// Alt released after keypad digits: the composed character.
+void EmitAltCode() {
+  if (AltValue == 0 || AltValue > 0xFFFF) {
+    DecodedText(AltValue == 0 ? "{x00}" : "{BADALT}");
+    return;
+  }
+  if (AltValue <= 0xFF) {
+    const unsigned char b = static_cast<unsigned char>(AltValue);
+    DecodedBytes(&b, 1);
+  } else {
+    const unsigned char b[2] = {static_cast<unsigned char>(AltValue >> 8),
+                                static_cast<unsigned char>(AltValue & 0xFF)};
+    DecodedBytes(b, 2);
+  }
+}
+
+void ModifierDown(bool& down, bool& used) {
+  if (!down) used = false;  // a repeat keeps the state
+  down = true;
+}
+
+void ModifierUp(bool& down, bool& used, const char* alone) {
+  if (down && !used) DecodedText(alone);
+  down = false;
+}
+
+void DecodeKeyDown(WPARAM vk) {
+  if (IsAlt(vk)) {
+    if (!AltDown) { AltValue = 0; AltDigits = 0; }
+    ModifierDown(AltDown, AltUsed);
+    return;
+  }
+  if (IsShift(vk)) { ModifierDown(ShiftDown, ShiftUsed); return; }
+  if (IsCtrl(vk)) { ModifierDown(CtrlDown, CtrlUsed); return; }
+  if (AltDown && !CtrlDown && !ShiftDown && vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) {
+    AltValue = AltValue * 10 + static_cast<unsigned>(vk - VK_NUMPAD0);
+    ++AltDigits;
+    AltUsed = true;
+    return;
+  }
+  std::string marker = "{";
+  if (CtrlDown) { marker += "CTRL+"; CtrlUsed = true; }
+  if (ShiftDown) { marker += "SHIFT+"; ShiftUsed = true; }
+  if (AltDown) { marker += "ALT+"; AltUsed = true; }
+  DecodedText(marker + KeyName(vk) + "}");
+}
+
+void DecodeKeyUp(WPARAM vk) {
+  if (IsAlt(vk)) {
+    if (AltDown && AltDigits > 0) EmitAltCode();
+    ModifierUp(AltDown, AltUsed, "{ALT}");
+    AltDigits = 0;
+    AltValue = 0;
+  } else if (IsShift(vk)) {
+    ModifierUp(ShiftDown, ShiftUsed, "{SHIFT}");
+  } else if (IsCtrl(vk)) {
+    ModifierUp(CtrlDown, CtrlUsed, "{CTRL}");
+  }
+}
+
+void RecordKey(const char* kind, WPARAM vk, LPARAM lp) {
+  RawLine("%s vk=%02X scan=%02X ext=%d up=%d alt=%d rep=%u caps=%d t=%lu", kind,
+          static_cast<unsigned>(vk & 0xFF), static_cast<unsigned>((lp >> 16) & 0xFF),
+          static_cast<int>((lp >> 24) & 1), static_cast<int>((lp >> 31) & 1),
+          static_cast<int>((lp >> 29) & 1), static_cast<unsigned>(lp & 0xFFFF),
+          GetKeyState(VK_CAPITAL) & 1, static_cast<unsigned long>(GetMessageTime()));
+}
+
+void RecordChar(const char* kind, WPARAM code, LPARAM lp) {
+  RawLine("%s code=%02X scan=%02X t=%lu", kind, static_cast<unsigned>(code & 0xFFFF),
+          static_cast<unsigned>((lp >> 16) & 0xFF), static_cast<unsigned long>(GetMessageTime()));
+}
+
+void TakeForeground(HWND w) {
+  ShowWindow(w, SW_SHOWNORMAL);
+  SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetForegroundWindow(w);
+  SetActiveWindow(w);
+  SetFocus(w);
+}
+
+// Every poll: report readiness once the window is in front, and end on the stop file or time.
+void Poll(HWND w) {
+  const DWORD now = GetTickCount();
+  if (!Ready) {
+    const bool front = GetForegroundWindow() == w;
+    if (front || now - StartTime >= kForegroundWaitMs) {
+      RawLine("READY fg=%d", front ? 1 : 0);
+      Ready = true;
+    } else {
+      TakeForeground(w);
+    }
+  }
+  if (GetFileAttributesA(StopFile.c_str()) != INVALID_FILE_ATTRIBUTES ||
+      static_cast<LONG>(now - Deadline) >= 0) {
+    DestroyWindow(w);
+  }
+}
+
+LRESULT CALLBACK ProbeProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_KEYDOWN: RecordKey("KEYDOWN", wp, lp); DecodeKeyDown(wp); return 0;
+    case WM_SYSKEYDOWN: RecordKey("SYSKEYDOWN", wp, lp); DecodeKeyDown(wp); return 0;
+    case WM_KEYUP: RecordKey("KEYUP", wp, lp); DecodeKeyUp(wp); return 0;
+    // Not passed on: the default handling of Alt would enter menu mode and take the keys.
+    case WM_SYSKEYUP: RecordKey("SYSKEYUP", wp, lp); DecodeKeyUp(wp); return 0;
+    case WM_CHAR: RecordChar("CHAR", wp, lp); return 0;
+    case WM_SYSCHAR: RecordChar("SYSCHAR", wp, lp); return 0;
+    case WM_SYSCOMMAND:
+      if ((wp & 0xFFF0) == SC_KEYMENU) return 0;
+      break;
+    case WM_SETFOCUS: RawLine("FOCUS on"); return 0;
+    case WM_KILLFOCUS: RawLine("FOCUS off"); return 0;
+    case WM_TIMER:
+      if (wp == kPollTimer) Poll(w);
+      return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: break;
+  }
+  return DefWindowProcA(w, msg, wp, lp);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: keyprobe RAWFILE DECODEDFILE [SECONDS]\n");
+    return 2;
+  }
+  Raw = std::fopen(argv[1], "w");
+  Decoded = std::fopen(argv[2], "wb");
+  if (Raw == nullptr || Decoded == nullptr) {
+    std::fprintf(stderr, "keyprobe: cannot open the output files\n");
+    return 2;
+  }
+  StopFile = std::string(argv[1]) + ".stop";
+  const long seconds = argc > 3 ? std::strtol(argv[3], nullptr, 10) : 120;
+  StartTime = GetTickCount();
+  Deadline = StartTime + static_cast<DWORD>((seconds > 0 ? seconds : 120) * 1000);
+
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = ProbeProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = "TamblixKeyProbe";
+  RegisterClassA(&wc);
+  HWND w = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "keyprobe", WS_OVERLAPPEDWINDOW,
+                           40, 40, 480, 240, nullptr, nullptr, instance, nullptr);
+  if (w == nullptr) {
+    std::fprintf(stderr, "keyprobe: cannot create the window\n");
+    return 2;
+  }
+  TakeForeground(w);
+  SetTimer(w, kPollTimer, kPollMs, nullptr);
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  RawLine("END");
+  std::fclose(Raw);
+  std::fclose(Decoded);
+  return 0;
+}
