@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Reception end to end: bytes written to a pty that Wine serves as COM5 are received by the
+# real reader thread (rxhost.exe stands in for the main dialog), framed, and typed into the
+# keyboard probe in front.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/lib/harness.sh"
+
+harness_init reception
+harness_need_exe keyprobe.exe rxhost.exe
+SHIM=${TAMBLIX_PTY_SHIM:-$HARNESS_ROOT/build/native/libptymodem.so}
+[ -f "$SHIM" ] || harness_abort "no modem-status shim at $SHIM"
+FEED="python3 $HERE/lib/serial_feed.py"
+
+harness_xvfb_start || harness_abort "Xvfb did not start"
+harness_wine_prefix
+
+# The virtual port: a pty pair, the Wine side mapped as COM5.
+socat pty,raw,echo=0,link="$H_TMP/com5" pty,raw,echo=0,link="$H_TMP/device" &
+SOCAT_PID=$!
+H_PIDS+=("$SOCAT_PID")
+harness_wait_file "$H_TMP/device" 10 || [ -L "$H_TMP/device" ] || harness_abort "socat made no pty pair"
+timeout 60 "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$H_TMP/com5" /f >/dev/null 2>&1
+timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
+export LD_PRELOAD=$SHIM
+
+# STX/ETX frames, both codes removed, Enter after each frame.
+SETTINGS=$H_TMP/rx.ini
+printf '%s\r\n' "[Tamblix( TM ) Ver.2.5.2]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
+  RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 \
+  POSTCODE=010D000000000000000000000000000000000000 >"$SETTINGS"
+: >"$H_TMP/commands"
+
+harness_probe_start probe 120 || harness_abort "the probe window did not get the foreground"
+harness_wine_bg HOST_PID 110 "$H_TMP/host.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
+  "$(harness_winpath "$H_TMP/commands")"
+harness_wait_line "$H_TMP/host.log" '^start' 20
+harness_expect_eq "reception starts on COM5" "start 1" "$(grep -m1 '^start' "$H_TMP/host.log" | tr -d '\r')"
+sleep 0.5
+
+decoded() { iconv -f CP932 -t UTF-8 <"$PROBE_TEXT" 2>/dev/null; }
+
+# The worked frame, a second one 500 ms later, and bytes between frames that are discarded.
+$FEED "$H_TMP/device" "02 34 39 31 32 03" "41 42" "02 35 36 03" --gap 500
+harness_wait_count "$PROBE_TEXT" '.' 1 10
+sleep 1.5
+harness_expect_eq "two frames typed, bytes between them discarded" "4912{CR}56{CR}" "$(decoded)"
+
+# A start code split across two writes 100 ms apart; a frame whose end code never comes is
+# closed by the data-interval timeout, after which data waits for the next start code.
+printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 RCVSTA=1B02000000 \
+  RCVSTAOUT=1 POSTCODE=010D000000000000000000000000000000000000 >"$SETTINGS"
+echo stop >>"$H_TMP/commands"
+harness_wait_line "$H_TMP/host.log" '^stop-ms' 10
+# rxhost reads the settings only at its start: the second part uses a second host.
+echo quit >>"$H_TMP/commands"
+harness_wait_pid "$HOST_PID" 10
+STOP_MS=$(grep -m1 '^stop-ms' "$H_TMP/host.log" | awk '{print $2}' | tr -d '\r')
+harness_check "stop while waiting returns within 200 ms (took ${STOP_MS} ms)" test "${STOP_MS:-9999}" -lt 200
+: >"$H_TMP/commands"
+: >"$PROBE_TEXT.before"; cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+harness_wine_bg HOST_PID 60 "$H_TMP/host2.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
+  "$(harness_winpath "$H_TMP/commands")"
+harness_wait_line "$H_TMP/host2.log" '^start' 20
+sleep 0.5
+$FEED "$H_TMP/device" "1B" "02 41 42" --gap 100
+sleep 0.5
+$FEED "$H_TMP/device" "43 44" "1B 02 45" --gap 300
+sleep 1
+new_text=$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" | iconv -f CP932 -t UTF-8)
+harness_expect_eq "split start code recognised; after a timeout data waits for the next start code" \
+  "ABE" "$new_text"
+
+# Start and stop in a row: every start receives again and stops stay quick.
+for i in $(seq 1 20); do echo stop; echo start; done >>"$H_TMP/commands"
+harness_wait_count "$H_TMP/host2.log" '^start' 21 60
+harness_expect_eq "20 stop/start cycles all reopen the port" "21" "$(grep -c '^start 1' "$H_TMP/host2.log")"
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+$FEED "$H_TMP/device" "1B 02 39 39"
+sleep 1
+harness_expect_eq "after the cycles a frame is still received" "99" \
+  "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" | iconv -f CP932 -t UTF-8)"
+
+echo quit >>"$H_TMP/commands"
+harness_wait_pid "$HOST_PID" 10
+harness_probe_stop
+harness_finish
