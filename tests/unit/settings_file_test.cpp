@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "config/settings_file.h"
+#include "config/settings_keys.h"
+#include "config/settings_line.h"
+#include "settings_test_support.h"
+
+namespace {
+
+const char kDefaultFile[] =
+    "[Tamblix( TM ) Ver.2.5.2]\r\nPORT=0\r\nBAUD=0\r\nBITS=1\r\nPARITY=0\r\nSTOPBIT=0\r\nRTSC=0\r\n"
+    "CTSC=0\r\nXFLOWC=0\r\nAUTOSTA=0\r\nDATADELAY=50\r\nCONVCODE=0\r\nDATAWAIT=10\r\nSENDDELAY=10\r\n"
+    "KANJIIN=0000000000\r\nKANJIOUT=0000000000\r\nKANAIN=0000000000\r\nKANAOUT=0000000000\r\n"
+    "RCVSTA=0000000000\r\nRCVEND=0000000000\r\nRCVSTAOUT=0\r\nRCVENDOUT=0\r\n"
+    "PRECODE=0000000000000000000000000000000000000000\r\n"
+    "POSTCODE=0000000000000000000000000000000000000000\r\n"
+    "LOGEXEC=0\r\nLOGNOSEND=0\r\nLOGOPENMD=1\r\nLOGFLSIZE=000A\r\nLOGDSPMSG=1\r\nLOGABORT=1\r\n"
+    "LOGFOLDER=\r\nLOGFILE=\r\nLOGNAME=1\r\nLOGADDENT=1\r\nLOGWDATE=0\r\nLOGWTIME=0\r\n";
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  SettingsTempFolder folder;
+  std::string path = folder.File("Tamblix.ini");
+
+  // Reads a file made of the given text into a fresh record.
+  SettingsRecord Read(const std::string& text) {
+    WriteWholeFile(path, text);
+    SettingsRecord s;
+    std::memset(&s, 0x5A, sizeof s);
+    ReadSettingsFile(s, path.c_str());
+    return s;
+  }
+  static SettingsRecord Defaults() {
+    SettingsRecord s;
+    SetDefaultSettings(s);
+    return s;
+  }
+};
+
+bool SameRecord(const SettingsRecord& a, const SettingsRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+}  // namespace
+
+// ---- the key table ------------------------------------------------------------------------
+
+TEST(SettingsKeyTable, HasThirtyFiveRowsInFileOrderAndEndsWithAnEmptyKey) {
+  int rows = 0;
+  while (SettingDescriptors[rows].key[0] != 0) ++rows;
+  EXPECT_EQ(rows, kSettingRowCount);
+  EXPECT_STREQ(SettingDescriptors[8].key, "AUTOSTA=");
+  EXPECT_STREQ(SettingDescriptors[10].key, "CONVCODE=");
+  EXPECT_STREQ(SettingDescriptors[32].key, "LOGADDENT=");
+}
+
+TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
+  // Write a distinct value through each row and check it lands in the field of that name.
+  SettingsRecord s;
+  SetDefaultSettings(s);
+  ApplySettingsLine(s, "PORT=7");
+  ApplySettingsLine(s, "CONVCODE=1");
+  ApplySettingsLine(s, "SENDDELAY=1999");
+  ApplySettingsLine(s, "KANAOUT=0F");
+  ApplySettingsLine(s, "POSTCODE=010D");
+  ApplySettingsLine(s, "LOGFLSIZE=07D0");
+  ApplySettingsLine(s, "LOGFILE=a.log");
+  ApplySettingsLine(s, "LOGWTIME=1");
+  EXPECT_EQ(s.PORT, 7);
+  EXPECT_EQ(s.CONVCODE, 1);
+  EXPECT_EQ(s.SENDDELAY, 1999);
+  EXPECT_EQ(s.KANAOUT[0], 0x0F);
+  EXPECT_EQ(s.KANAIN[0], 0);
+  EXPECT_EQ(s.POSTCODE[0], 0x010D);
+  EXPECT_EQ(s.PRECODE[0], 0);
+  EXPECT_EQ(s.LOGFLSIZE, 2000);
+  EXPECT_STREQ(s.LOGFILE, "a.log");
+  EXPECT_EQ(s.LOGWTIME, 1);
+  EXPECT_EQ(s.LOGWDATE, 0);
+}
+
+// ---- writing ------------------------------------------------------------------------------
+
+TEST_F(SettingsFileTest, DefaultRecordIsWrittenByteForByteAsTheDefaultFile) {
+  ASSERT_TRUE(WriteSettingsFile(Defaults(), path.c_str()));
+  EXPECT_EQ(ReadWholeFile(path), std::string(kDefaultFile));
+}
+
+TEST_F(SettingsFileTest, ValuesAreWrittenInTheirFormats) {
+  SettingsRecord s = Defaults();
+  s.BAUD = 4;
+  s.RCVEND[0] = 0x0D;
+  s.RCVEND[1] = 0x0A;
+  s.PRECODE[0] = 0x0110;
+  s.LOGFLSIZE = 2000;
+  std::strcpy(s.LOGFILE, "LOG_&Y&M&D.log");
+  ASSERT_TRUE(WriteSettingsFile(s, path.c_str()));
+  const std::string text = ReadWholeFile(path);
+  EXPECT_NE(text.find("\r\nBAUD=4\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nRCVEND=0D0A000000\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nPRECODE=0110000000000000000000000000000000000000\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nLOGFLSIZE=07D0\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nLOGFILE=LOG_&Y&M&D.log\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
+  SettingsRecord s = Defaults();
+  s.PORT = 255;
+  s.DATADELAY = 2000;
+  for (int i = 0; i < 5; ++i) s.KANJIIN[i] = static_cast<std::uint8_t>(0xFB + i);
+  for (int i = 0; i < 10; ++i) s.POSTCODE[i] = static_cast<KeyItem>(0xFFF0 + i);
+  std::memset(s.LOGFOLDER, 'f', kLogFolderSize - 1 - 10);  // the longest that fits a line
+  std::memset(s.LOGFILE, 'n', kLogFileSize - 1);
+  ASSERT_TRUE(WriteSettingsFile(s, path.c_str()));
+  SettingsRecord back;
+  ReadSettingsFile(back, path.c_str());
+  EXPECT_TRUE(SameRecord(s, back));
+}
+
+// ---- the mended save: the old file survives every failed write -----------------------------
+
+TEST_F(SettingsFileTest, TargetThatIsAFolderIsLeftAloneAndNoTemporaryFileRemains) {
+  const std::string target = folder.File("AFolder.ini");
+  std::filesystem::create_directory(target);
+  EXPECT_FALSE(WriteSettingsFile(Defaults(), target.c_str()));
+  EXPECT_TRUE(DirectoryExists(target));
+  EXPECT_FALSE(FileExists(target + ".tmp"));
+}
+
+TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileUntouched) {
+  WriteWholeFile(path, "old contents");
+  // A temporary name that cannot be created: a folder stands in its place.
+  std::filesystem::create_directory(path + ".tmp");
+  EXPECT_FALSE(WriteSettingsFile(Defaults(), path.c_str()));
+  EXPECT_EQ(ReadWholeFile(path), "old contents");
+}
+
+TEST_F(SettingsFileTest, MissingFolderWritesNothing) {
+  const std::string missing = folder.Path() + "/no_such_folder/Tamblix.ini";
+  EXPECT_FALSE(WriteSettingsFile(Defaults(), missing.c_str()));
+  EXPECT_FALSE(FileExists(missing));
+}
+
+TEST_F(SettingsFileTest, SuccessfulWriteReplacesAnExistingFileWholly) {
+  WriteWholeFile(path, std::string(10000, 'x'));
+  ASSERT_TRUE(WriteSettingsFile(Defaults(), path.c_str()));
+  EXPECT_EQ(ReadWholeFile(path), std::string(kDefaultFile));
+  EXPECT_FALSE(FileExists(path + ".tmp"));
+}
+
+// ---- reading: numbers ---------------------------------------------------------------------
+
+TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
+  SettingsRecord s;
+  std::memset(&s, 0x5A, sizeof s);
+  ReadSettingsFile(s, folder.File("missing.ini").c_str());
+  EXPECT_TRUE(SameRecord(s, Defaults()));
+}
+
+TEST_F(SettingsFileTest, NumberAboveItsMaximumKeepsTheFormerValue) {
+  EXPECT_EQ(Read("BAUD=7\r\n").BAUD, 0);
+  EXPECT_EQ(Read("BAUD=6\r\n").BAUD, 6);
+}
+
+TEST_F(SettingsFileTest, DataDelayRangeIsZeroToTwoThousand) {
+  EXPECT_EQ(Read("DATADELAY=2000\r\n").DATADELAY, 2000);
+  EXPECT_EQ(Read("DATADELAY=2001\r\n").DATADELAY, 50);
+  EXPECT_EQ(Read("DATADELAY=-1\r\n").DATADELAY, 50);
+  EXPECT_EQ(Read("DATADELAY=0\r\n").DATADELAY, 0);
+  EXPECT_EQ(Read("DATADELAY=99999999999999999999\r\n").DATADELAY, 50);
+}
+
+TEST_F(SettingsFileTest, ShortCodeSetsOnlyTheElementsGiven) {
+  SettingsRecord s = Read("RCVEND=0D0A\r\n");
+  EXPECT_EQ(s.RCVEND[0], 0x0D);
+  EXPECT_EQ(s.RCVEND[1], 0x0A);
+  EXPECT_EQ(s.RCVEND[2], 0);
+  s = Read("RCVEND=0102030405\r\nRCVEND=0D0A\r\n");
+  const std::uint8_t merged[6] = {0x0D, 0x0A, 0x03, 0x04, 0x05, 0};
+  EXPECT_EQ(std::memcmp(s.RCVEND, merged, 6), 0);
+  s = Read("RCVSTA=021B");  // no line end at all
+  EXPECT_EQ(s.RCVSTA[0], 0x02);
+  EXPECT_EQ(s.RCVSTA[1], 0x1B);
+}
+
+TEST_F(SettingsFileTest, HexElementsAcceptLowerCaseAndAnOddLastDigit) {
+  const SettingsRecord s = Read("KANJIIN=1b2442f\r\nPRECODE=0110abcd\r\n");
+  const std::uint8_t code[6] = {0x1B, 0x24, 0x42, 0x0F, 0, 0};
+  EXPECT_EQ(std::memcmp(s.KANJIIN, code, 6), 0);
+  EXPECT_EQ(s.PRECODE[0], 0x0110);
+  EXPECT_EQ(s.PRECODE[1], 0xABCD);
+  EXPECT_EQ(s.PRECODE[2], 0);
+}
+
+TEST_F(SettingsFileTest, LogSizeIsHexadecimal) {
+  EXPECT_EQ(Read("LOGFLSIZE=07D0\r\n").LOGFLSIZE, 2000);
+  EXPECT_EQ(Read("LOGFLSIZE=2000\r\n").LOGFLSIZE, 10);  // 0x2000 is above the maximum
+  EXPECT_EQ(Read("LOGFLSIZE=0\r\n").LOGFLSIZE, 0);
+}
+
+TEST_F(SettingsFileTest, OutOfRangeElementEndsTheLineKeepingEarlierOnes) {
+  // "-1" reads as a negative element, below the minimum.
+  const SettingsRecord s = Read("RCVSTA=0102030405\r\nRCVSTA=AA-1BB\r\n");
+  const std::uint8_t code[6] = {0xAA, 0x02, 0x03, 0x04, 0x05, 0};
+  EXPECT_EQ(std::memcmp(s.RCVSTA, code, 6), 0);
+}
+
+TEST_F(SettingsFileTest, ElementThatIsNotANumberEndsTheLine) {
+  EXPECT_EQ(Read("KANJIIN=ZZ\r\n").KANJIIN[0], 0);
+  const SettingsRecord s = Read("KANJIIN=1BZZ42\r\nPORT=x\r\n");
+  EXPECT_EQ(s.KANJIIN[0], 0x1B);
+  EXPECT_EQ(s.KANJIIN[1], 0);
+  EXPECT_EQ(s.KANJIIN[2], 0);
+  EXPECT_EQ(s.PORT, 0);
+}
+
+TEST_F(SettingsFileTest, KeysMatchCaseSensitivelyAtTheStartOfTheLine) {
+  EXPECT_EQ(Read("port=3\r\n").PORT, 0);
+  EXPECT_EQ(Read(" PORT=3\r\n").PORT, 0);
+  EXPECT_EQ(Read("PORT 3\r\n").PORT, 0);
+  EXPECT_EQ(Read("PORT=3\r\n").PORT, 3);
+}
+
+TEST_F(SettingsFileTest, LastLineOfARepeatedKeyWins) {
+  EXPECT_EQ(Read("PORT=3\r\nBAUD=1\r\nPORT=5\r\n").PORT, 5);
+  EXPECT_EQ(Read("PORT=3\r\nPORT=256\r\n").PORT, 3);
+}
+
+TEST_F(SettingsFileTest, HeaderMayHoldAnythingOrBeMissing) {
+  const SettingsRecord a = Read("[something else entirely]\r\nBAUD=3\r\n");
+  const SettingsRecord b = Read("BAUD=3\r\n");
+  EXPECT_EQ(a.BAUD, 3);
+  EXPECT_TRUE(SameRecord(a, b));
+}
+
+TEST_F(SettingsFileTest, LinesWithBareLfOrNoLineEndAreRead) {
+  const SettingsRecord s = Read("BAUD=2\nPORT=4\r\nLOGFILE=x.log");
+  EXPECT_EQ(s.BAUD, 2);
+  EXPECT_EQ(s.PORT, 4);
+  EXPECT_STREQ(s.LOGFILE, "x.log");
+}
+
+TEST_F(SettingsFileTest, EveryDefaultFileLineReadsBackAsTheDefaults) {
+  EXPECT_TRUE(SameRecord(Read(kDefaultFile), Defaults()));
+}
+
+// ---- reading: texts -----------------------------------------------------------------------
+
+TEST_F(SettingsFileTest, TextValuesAreStoredAsWrittenAndEmptyLeavesThem) {
+  SettingsRecord s = Read("LOGFILE=LOG_&Y&M&D.log\r\n");
+  EXPECT_STREQ(s.LOGFILE, "LOG_&Y&M&D.log");
+  s = Read("LOGFOLDER=C:\\logs\r\nLOGFOLDER=\r\n");
+  EXPECT_STREQ(s.LOGFOLDER, "C:\\logs");
+  EXPECT_STREQ(Read("LOGFOLDER=\r\n").LOGFOLDER, "");
+}
+
+TEST_F(SettingsFileTest, OverLongTextIsCutToItsField) {
+  const SettingsRecord s = Read("LOGFILE=" + std::string(300, 'n') + "\r\n");
+  EXPECT_EQ(std::string(s.LOGFILE), std::string(kLogFileSize - 1, 'n'));
+  // The record is fully zeroed by the defaults first, so nothing past the field was touched.
+  EXPECT_EQ(s.LOGNAME, 1);
+}
+
+// ---- reading: long lines and bad files ------------------------------------------------------
+
+TEST_F(SettingsFileTest, LongLineIsReadInPiecesOf1024) {
+  // 1024 characters of LOGFOLDER, then "PORT=9" as the start of the second piece.
+  const std::string first = "LOGFOLDER=" + std::string(1024 - 10, 'a');
+  const SettingsRecord s = Read(first + "PORT=9" + std::string(470, 'z') + "\r\n");
+  EXPECT_EQ(std::string(s.LOGFOLDER), std::string(1014, 'a'));
+  EXPECT_EQ(s.PORT, 9);
+  // Of 1500 characters "BAUD=3...", only the first piece starts with the key.
+  const SettingsRecord t = Read("BAUD=3" + std::string(1018, 'q') + "BAUD=5" + std::string(470, 'q') + "\r\n");
+  EXPECT_EQ(t.BAUD, 5);
+}
+
+TEST_F(SettingsFileTest, BinaryFileIsSurvivedAndIgnored) {
+  std::string bytes;
+  for (int i = 0; i < 20000; ++i) bytes.push_back(static_cast<char>((i * 131 + 7) & 0xFF));
+  SettingsRecord s = Read(bytes + "\nBAUD=2\r\n");
+  EXPECT_EQ(s.BAUD, 2);
+  s = Read(std::string("PORT=\0" "9\r\n", 9));
+  EXPECT_EQ(s.PORT, 0);
+}
+
+TEST_F(SettingsFileTest, TenMegabyteLineIsSurvived) {
+  std::string line = "LOGFILE=";
+  line.append(10 * 1024 * 1024, 'L');
+  const SettingsRecord s = Read(line + "\r\nPORT=2\r\n");
+  EXPECT_EQ(std::string(s.LOGFILE), std::string(kLogFileSize - 1, 'L'));
+  EXPECT_EQ(s.PORT, 2);
+}

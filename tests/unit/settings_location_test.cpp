@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "config/command_line.h"
+#include "config/settings_location.h"
+#include "settings_test_support.h"
+
+namespace {
+
+// Each test starts as a fresh process would: no locations fixed, no options, a documents
+// folder of its own.
+class SettingsLocationTest : public ::testing::Test {
+ protected:
+  SettingsTempFolder documents;
+  TestDocumentsFolder source{documents.Path()};
+  std::string settingsFolder = documents.Path() + "\\Tamblix";
+  std::string defaultPath = settingsFolder + "\\Tamblix.ini";
+
+  void SetUp() override {
+    KeyPause = 20;
+    SettingsName[0] = 0;
+    SetDocumentsFolder(&source);
+    std::memset(&Settings, 0x5A, sizeof Settings);
+  }
+  void TearDown() override { SetDocumentsFolder(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(SettingsLocationTest, FirstLoadFixesThePathsAndCreatesTheFolder) {
+  LoadSettings(nullptr);
+  EXPECT_EQ(std::string(SettingsFolder), settingsFolder);
+  EXPECT_EQ(std::string(DefaultSettingsPath), defaultPath);
+  EXPECT_EQ(std::string(CurrentSettingsPath), defaultPath);
+  EXPECT_TRUE(DirectoryExists(settingsFolder));
+  EXPECT_EQ(Settings.BITS, 1);  // no file: the defaults
+  EXPECT_EQ(Settings.PORT, 0);
+}
+
+TEST_F(SettingsLocationTest, StartupReadsTheDefaultFile) {
+  LoadSettings(nullptr);
+  WriteWholeFile(defaultPath, "PORT=4\r\n");
+  SetDocumentsFolder(&source);  // as a new process
+  LoadSettings(nullptr);
+  EXPECT_EQ(Settings.PORT, 4);
+}
+
+TEST_F(SettingsLocationTest, NamedFileLiesBesideTheFolderAndLaterLoadsReadTheDefault) {
+  ParseCommandLine("/D50 /Fshop");
+  const std::string shop = settingsFolder + "shop.ini";
+  WriteWholeFile(shop, "PORT=7\r\n");
+  LoadSettings(nullptr);
+  WriteWholeFile(defaultPath, "PORT=2\r\n");
+  SetDocumentsFolder(&source);
+  LoadSettings(nullptr);
+  EXPECT_EQ(std::string(CurrentSettingsPath), documents.Path() + "\\Tamblixshop.ini");
+  EXPECT_EQ(Settings.PORT, 7);
+  EXPECT_EQ(KeyPause, 50);
+  LoadSettings(nullptr);
+  EXPECT_EQ(Settings.PORT, 2);
+  EXPECT_EQ(std::string(CurrentSettingsPath), documents.Path() + "\\Tamblixshop.ini");
+}
+
+TEST_F(SettingsLocationTest, SaveWithoutPathAlwaysWritesTheDefaultFile) {
+  ParseCommandLine("/Fshop");
+  LoadSettings(nullptr);
+  SetDefaultSettings(Settings);
+  Settings.BAUD = 5;
+  SaveSettings(nullptr);
+  EXPECT_NE(ReadWholeFile(defaultPath).find("\r\nBAUD=5\r\n"), std::string::npos);
+  EXPECT_FALSE(FileExists(settingsFolder + "shop.ini"));
+}
+
+TEST_F(SettingsLocationTest, LoadAndSaveWithAPathUseThatFile) {
+  const std::string other = documents.File("other.ini");
+  WriteWholeFile(other, "RCVEND=0D0A\r\nBAUD=9\r\n");
+  Settings.BAUD = 3;
+  LoadSettings(other.c_str());
+  EXPECT_EQ(Settings.RCVEND[0], 0x0D);
+  EXPECT_EQ(Settings.BAUD, 0);  // loading starts from the defaults
+  Settings.PORT = 6;
+  SaveSettings(other.c_str());
+  EXPECT_NE(ReadWholeFile(other).find("\r\nPORT=6\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsLocationTest, NoDocumentsFolderLeavesDefaultsAndSavesNothing) {
+  TestDocumentsFolder none{""};
+  SetDocumentsFolder(&none);
+  LoadSettings(nullptr);
+  EXPECT_EQ(Settings.BITS, 1);
+  EXPECT_STREQ(DefaultSettingsPath, "");
+  SaveSettings(nullptr);
+  EXPECT_FALSE(FileExists("\\Tamblix.ini"));
+}
+
+TEST_F(SettingsLocationTest, FailedSaveLeavesTheOldFileUntouched) {
+  LoadSettings(nullptr);
+  WriteWholeFile(defaultPath, "PORT=1\r\n");
+  CreateBlockingFolder(defaultPath + ".tmp");
+  SetDefaultSettings(Settings);
+  SaveSettings(nullptr);
+  EXPECT_EQ(ReadWholeFile(defaultPath), "PORT=1\r\n");
+  SaveSettings(settingsFolder.c_str());  // the target is a folder
+  EXPECT_TRUE(DirectoryExists(settingsFolder));
+}
