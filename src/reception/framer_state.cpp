@@ -25,13 +25,19 @@ void AppendToAccumulator(FramerState& st, std::uint8_t b) {
 }
 
 void DropFront(FramerState& st, int n) {
-  const int length = AccumulatorLength(st);
-  if (n < 0) n = 0;
-  if (n > length) n = length;
-  // The bytes after the removed ones and the terminator move to the front.
-  std::memmove(st.Accumulator, st.Accumulator + n, static_cast<std::size_t>(length - n));
-  st.Accumulator[length - n] = 0;
   st.ScanPos = 0;
+  if (n <= 0) return;
+  int held = 0;  // held bytes up to n
+  while (held < n && held < kAccumulatorSize - 1 && st.Accumulator[held] != 0) ++held;
+  if (held < n) {  // more than is held: nothing is left
+    st.Accumulator[0] = 0;
+    return;
+  }
+  int end = n;
+  while (end < kAccumulatorSize - 1 && st.Accumulator[end] != 0) ++end;
+  // The bytes after the removed ones and the terminator move to the front.
+  for (int i = n; i < end; ++i) st.Accumulator[i - n] = st.Accumulator[i];
+  st.Accumulator[end - n] = 0;
 }
 
 void ResetFraming(FramerState& st) {
