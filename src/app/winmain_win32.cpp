@@ -1,12 +1,33 @@
-// Process entry, for now: reads the command line and the settings, then ends with status 1.
-// It stands in until the application shell (hidden main window, splash, main dialog) lands.
+// Process entry: hidden MainWindow, splash, then the main dialog for the life of the process.
 #include <windows.h>
+#include <commctrl.h>
 
+#include "app/about_dialog_win32.h"
+#include "app/main_window_win32.h"
+#include "app/shell_state_win32.h"
 #include "config/command_line.h"
-#include "config/settings_location.h"
+#include "config/main_dialog_win32.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int) {
-  ParseCommandLine(lpCmdLine);
-  LoadSettings(nullptr);
+namespace {
+void InitControls() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  ParseCommandLine(commandLine);
+  AppInstance = instance;
+  InitControls();
+  // MainWindow's creation loads the start-up settings file.
+  if (!CreateMainWindow(instance)) return 0;
+  DialogBoxParamA(instance, "CopyrightDlg", MainWindow, &SplashAboutProc, 0);
+  // The dialog ends only with 2; -1 (it could not be made) would otherwise loop for ever.
+  INT_PTR result = 0;
+  while (result != 2 && result != -1) {
+    result = DialogBoxParamA(instance, "MainFormDlg", nullptr, &MainFormDlgProc, 0);
+  }
+  // A close request from outside has already destroyed the window.
+  if (MainWindow != nullptr) DestroyWindow(MainWindow);
   return 1;
 }
