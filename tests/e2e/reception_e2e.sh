@@ -83,5 +83,29 @@ harness_expect_eq "after the cycles a frame is still received" "99" \
 
 echo quit >>"$H_TMP/commands"
 harness_wait_pid "$HOST_PID" 10
+
+# UTF-8 device: with CONVCODE 1 the UTF-8 bytes of "あい" arrive as the two characters.
+printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 CONVCODE=1 >"$SETTINGS"
+: >"$H_TMP/commands"
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+harness_wine_bg HOST_PID 40 "$H_TMP/host3.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
+  "$(harness_winpath "$H_TMP/commands")"
+harness_wait_line "$H_TMP/host3.log" '^start' 20
+sleep 0.5
+$FEED "$H_TMP/device" "E3 81 82 E3 81 84"
+sleep 1
+harness_expect_eq "CONVCODE 1 types the UTF-8 text as its characters" "あい" \
+  "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" | iconv -f CP932 -t UTF-8)"
+echo quit >>"$H_TMP/commands"
+harness_wait_pid "$HOST_PID" 10
+
+# A port that does not exist.
+printf '%s\r\n' "[x]" PORT=20 >"$SETTINGS"
+: >"$H_TMP/commands"; echo quit >>"$H_TMP/commands"
+harness_wine_fg 30 "$H_TMP/host4.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
+  "$(harness_winpath "$H_TMP/commands")"
+harness_expect_eq "a COM port that does not exist gives -101" "start -101" \
+  "$(grep -m1 '^start' "$H_TMP/host4.log" | tr -d '\r')"
+
 harness_probe_stop
 harness_finish
