@@ -83,8 +83,16 @@ INT_PTR AboutProc(HWND dialog, UINT message, WPARAM wparam) {
 }
 }  // namespace
 
+// The mode is fixed at initialisation and kept in the dialog: the About dialog is the one with
+// an OK button. This gives every opening of AboutDlg the About behaviour, also when it is opened
+// before the tray menu was ever loaded, and the caption-less splash always the splash's.
 INT_PTR CALLBACK SplashAboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  if (TrayMenu == nullptr) return SplashProc(dialog, message);
+  constexpr LONG_PTR kAboutMode = 1;
+  if (message == WM_INITDIALOG) {
+    const bool about = GetDlgItem(dialog, IDOK) != nullptr;
+    SetWindowLongPtrA(dialog, DWLP_USER, about ? kAboutMode : 0);
+  }
+  if (GetWindowLongPtrA(dialog, DWLP_USER) != kAboutMode) return SplashProc(dialog, message);
   return AboutProc(dialog, message, wparam);
 }
 
