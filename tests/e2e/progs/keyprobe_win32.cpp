@@ -138,12 +138,20 @@ void DecodeKeyUp(WPARAM vk) {
   }
 }
 
+// Wall-clock milliseconds since 1970, comparable with the time the harness wrote its bytes.
+unsigned long long WallClockMs() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  const unsigned long long ticks = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return ticks / 10000ULL - 11644473600000ULL;
+}
+
 void RecordKey(const char* kind, WPARAM vk, LPARAM lp) {
-  RawLine("%s vk=%02X scan=%02X ext=%d up=%d alt=%d rep=%u caps=%d t=%lu", kind,
+  RawLine("%s vk=%02X scan=%02X ext=%d up=%d alt=%d rep=%u caps=%d t=%lu w=%llu", kind,
           static_cast<unsigned>(vk & 0xFF), static_cast<unsigned>((lp >> 16) & 0xFF),
           static_cast<int>((lp >> 24) & 1), static_cast<int>((lp >> 31) & 1),
           static_cast<int>((lp >> 29) & 1), static_cast<unsigned>(lp & 0xFFFF),
-          GetKeyState(VK_CAPITAL) & 1, static_cast<unsigned long>(GetMessageTime()));
+          GetKeyState(VK_CAPITAL) & 1, static_cast<unsigned long>(GetMessageTime()), WallClockMs());
 }
 
 void RecordChar(const char* kind, WPARAM code, LPARAM lp) {

@@ -6,13 +6,14 @@
 //   quit    stops and exits
 // Each command is answered on stdout ("start 1", "stop", ...) so the scenario can follow.
 //
-//   rxhost.exe SETTINGS-FILE COMMAND-FILE
+//   rxhost.exe SETTINGS-FILE COMMAND-FILE [OPTIONS]   (OPTIONS as the program's command line)
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 
 #include "app/shell_state_win32.h"
+#include "config/command_line.h"
 #include "config/settings_file.h"
 #include "config/settings_record.h"
 #include "reception/receive_thread_win32.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
   CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_MULTILINE, 0, 110, 380, 100, MainDialogWindow,
                   reinterpret_cast<HMENU>(1027), instance, nullptr);
 
+  if (argc > 3) ParseCommandLine(argv[3]);
   ReadSettingsFile(Settings, argv[1]);
   Answer("start", StartReception());
 
