@@ -1,0 +1,177 @@
+// The main dialog's procedure: initialisation, showing and the automatic start, minimising to
+// the tray, and the commands of its buttons (start, stop, clear, load, save, sub-dialogs, close).
+#include "config/main_dialog_win32.h"
+
+#include <cstring>
+
+#include "app/shell_state_win32.h"
+#include "app/shell_win32.h"
+#include "app/version_text.h"
+#include "config/settings_location.h"
+#include "config/settings_record.h"
+#include "config/sub_dialogs_win32.h"
+#include "ids_main_dialog.h"
+#include "reception/receive_thread_win32.h"
+#include "reception/serial_port_win32.h"
+
+signed char AutoStartState = -1;
+BYTE InitialPort = 0;
+
+namespace {
+
+constexpr int kStartAttempts = 4;
+constexpr DWORD kAttemptPauseMs = 1000;
+
+
+// Set when the last start opened the port; cleared by every stop.
+bool PortOpened = false;
+
+void Start(HWND dialog) {
+  char text[255] = {};
+  GetDlgItemTextA(dialog, IDC_PORT, text, sizeof text);
+  if (std::strstr(text, "COM") == nullptr) {
+    ShowWarning(dialog, "通信設定のポートを COMxx 形式で入力してください。");
+    SetDlgItemTextA(dialog, IDC_PORT, "COM");
+    SetFocus(GetDlgItem(dialog, IDC_PORT));
+    return;
+  }
+  for (int attempt = 0;; ++attempt) {
+    SetSettingsEditable(dialog, false);
+    SaveSettings(nullptr);
+    InitReceiveFrameFlags();
+    const int result = OpenPort();
+    if (result == 1) {
+      if (AutoStartState < 0 && Settings.AUTOSTA == 1) {
+        AutoStartState = 1;
+        ShowWindow(dialog, SW_HIDE);
+      }
+      PortOpened = true;
+      // A thread that cannot be created leaves the port open until "中止".
+      StartReceiveThread();
+      return;
+    }
+    AutoStartState = 1;
+    if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOW);
+    ClosePort();
+    if (attempt == kStartAttempts - 1) {
+      ShowPortError(result, dialog);
+      FillDialog(dialog);
+      return;
+    }
+    Sleep(kAttemptPauseMs);
+  }
+}
+
+void Stop(HWND dialog) {
+  ClosePort();
+  PortOpened = false;
+  FillDialog(dialog);
+}
+
+void Close(HWND dialog) {
+  RemoveTrayIcon();
+  ClosePort();
+  PortOpened = false;
+  EndDialog(dialog, 2);
+}
+
+void Clear(HWND dialog) {
+  SetDlgItemTextA(dialog, IDC_INPUT_DISPLAY, "");
+  SetDlgItemTextA(dialog, IDC_OUTPUT_DISPLAY, "");
+  ResetReceiveFraming();
+}
+
+void Load(HWND dialog) {
+  if (!ChooseSettingsFile(0)) return;
+  LoadSettings(CurrentSettingsPath);
+  FillDialog(dialog);
+}
+
+void Save() {
+  if (ChooseSettingsFile(1)) SaveSettings(CurrentSettingsPath);
+}
+
+// The first showing decides the automatic start; later showings only settle the state.
+void OnShowOrHide(HWND dialog) {
+  if (AutoStartState < 0 && Settings.AUTOSTA == 1) {
+    if (Settings.PORT == InitialPort) {
+      AutoStartState = -2;
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
+    } else {
+      AutoStartState = 1;
+      ShowPortError(-101, dialog);
+    }
+    return;
+  }
+  AutoStartState = 1;
+}
+
+void Initialise(HWND dialog) {
+  HICON icon = LoadIconA(AppInstance, "TORVEX");
+  if (icon) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SetWindowTextA(dialog, VersionText);
+  InitialPort = Settings.PORT;
+  FillDialog(dialog);
+  AddTrayIcon();
+}
+
+void OpenKeyCodeList(HWND dialog, int id) {
+#ifdef TAMBLIX_HAVE_SUB_DIALOGS
+  (void)dialog;
+  OpenKeyCodeListDialog(MainDialogWindow, id - IDC_FIRST_CODE_LIST);
+#else
+  (void)dialog;
+  (void)id;
+#endif
+}
+
+void OpenLogSettings(HWND dialog) {
+#ifdef TAMBLIX_HAVE_SUB_DIALOGS
+  OpenLogSettingDialog(dialog);
+#else
+  (void)dialog;
+#endif
+}
+
+void OnCommand(HWND dialog, int id, int code) {
+  switch (id) {
+    case IDC_START: Start(dialog); return;
+    case IDC_STOP: Stop(dialog); return;
+    case IDCANCEL: Close(dialog); return;
+    case IDC_CLEAR: Clear(dialog); return;
+    case IDC_LOAD: Load(dialog); return;
+    case IDC_SAVE: Save(); return;
+    case IDC_ABOUT: OpenAboutDialog(MainDialogWindow); return;
+    case IDC_LOG_SETTINGS: OpenLogSettings(dialog); return;
+    default: break;
+  }
+  if (id >= IDC_KANJIIN_LIST && id <= IDC_POSTCODE_LIST) {
+    OpenKeyCodeList(dialog, id);
+    return;
+  }
+  if (ApplyPreset(dialog, id)) return;
+  HandleSettingControl(dialog, id, code);
+}
+
+}  // namespace
+
+bool ReceptionRunning() { return PortOpened; }
+
+INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Initialise(dialog);
+      return TRUE;
+    case WM_SHOWWINDOW:
+      OnShowOrHide(dialog);
+      return FALSE;
+    case WM_SIZE:
+      if (wparam == SIZE_MINIMIZED) ShowWindow(dialog, SW_HIDE);
+      return FALSE;
+    case WM_COMMAND:
+      OnCommand(dialog, LOWORD(wparam), HIWORD(wparam));
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
