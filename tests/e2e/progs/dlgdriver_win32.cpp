@@ -1,0 +1,199 @@
+// Works a dialog of the running program as a user would, from the command line, so that shell
+// scenarios can drive it. The dialog is found by its caption (default: the main dialog).
+//
+//   dlgdriver [/caption TEXT] COMMAND ARGS... [COMMAND ARGS...]...
+//     wait-window SECS           until the dialog exists (prints "window FOUND" or fails)
+//     settext ID TEXT            WM_SETTEXT on control ID (its change handler runs)
+//     gettext ID                 prints "text ID <text>" (code page 932 bytes)
+//     click ID                   BM_CLICK, posted (a click that opens a box does not block)
+//     command ID                 posts WM_COMMAND ID to the dialog itself
+//     select ID TEXT             selects the entry TEXT of combo box ID, as a user choosing it
+//     enabled ID                 prints "enabled ID 0|1"
+//     checked ID                 prints "checked ID 0|1"
+//     visible                    prints "visible 0|1" for the dialog
+//     wait-text ID TEXT SECS     until control ID shows TEXT exactly
+//     wait-enabled ID 0|1 SECS   until control ID has that enabled state
+//     wait-box SECS              until a message box (#32770 "Tamblix") owned by the dialog
+//                                appears; prints "box <its text>"
+//     close-box                  presses OK in that message box
+//     sleep MS
+// Exit status 0 when every command succeeded, 1 at the first failure.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char* Caption = "Tamblix( TM ) Ver.2.5.2";
+HWND Dialog = nullptr;
+HWND Box = nullptr;
+
+HWND FindDialog() { return FindWindowA("#32770", Caption); }
+
+bool Need(int argc, int i, int n) {
+  if (i + n < argc) return true;
+  std::printf("error missing arguments\n");
+  return false;
+}
+
+HWND Control(const char* id) { return GetDlgItem(Dialog, std::atoi(id)); }
+
+bool WaitWindow(int secs) {
+  for (int i = 0; i < secs * 10; ++i) {
+    Dialog = FindDialog();
+    if (Dialog) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+void GetText(HWND w, char* out, int size) {
+  out[0] = 0;
+  SendMessageTimeoutA(w, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(out),
+                      SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+struct BoxSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<BoxSearch*>(p);
+  char cls[32] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::strcmp(cls, "#32770") == 0 && w != s->owner && IsWindowVisible(w) &&
+      GetWindow(w, GW_OWNER) == s->owner) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+bool WaitBox(int secs) {
+  for (int i = 0; i < secs * 10; ++i) {
+    BoxSearch s{Dialog, nullptr};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
+    if (s.found) {
+      Box = s.found;
+      char text[512];
+      GetText(GetDlgItem(Box, 0xFFFF), text, sizeof text);
+      std::printf("box %s\n", text);
+      return true;
+    }
+    Sleep(100);
+  }
+  return false;
+}
+
+bool SelectEntry(HWND combo, const char* text) {
+  const LRESULT i = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+  if (i == CB_ERR) return false;
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+  const int id = GetDlgCtrlID(combo);
+  SendMessageA(Dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  return true;
+}
+
+// Runs the command at argv[i]; returns the number of arguments consumed, or -1 on failure.
+int Run(int argc, char** argv, int i) {
+  const char* c = argv[i];
+  char text[4096];
+  if (!std::strcmp(c, "wait-window")) {
+    if (!Need(argc, i, 1) || !WaitWindow(std::atoi(argv[i + 1]))) return -1;
+    std::printf("window FOUND\n");
+    return 1;
+  }
+  if (!Dialog && !WaitWindow(10)) { std::printf("error no dialog \"%s\"\n", Caption); return -1; }
+  if (!std::strcmp(c, "settext")) {
+    if (!Need(argc, i, 2)) return -1;
+    SendMessageTimeoutA(Control(argv[i + 1]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[i + 2]),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    return 2;
+  }
+  if (!std::strcmp(c, "gettext")) {
+    if (!Need(argc, i, 1)) return -1;
+    GetText(Control(argv[i + 1]), text, sizeof text);
+    std::printf("text %s %s\n", argv[i + 1], text);
+    return 1;
+  }
+  if (!std::strcmp(c, "click")) {
+    if (!Need(argc, i, 1)) return -1;
+    return PostMessageA(Control(argv[i + 1]), BM_CLICK, 0, 0) ? 1 : -1;
+  }
+  if (!std::strcmp(c, "command")) {
+    if (!Need(argc, i, 1)) return -1;
+    return PostMessageA(Dialog, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[i + 1])), 0) ? 1 : -1;
+  }
+  if (!std::strcmp(c, "select")) {
+    if (!Need(argc, i, 2)) return -1;
+    return SelectEntry(Control(argv[i + 1]), argv[i + 2]) ? 2 : -1;
+  }
+  if (!std::strcmp(c, "enabled") || !std::strcmp(c, "checked")) {
+    if (!Need(argc, i, 1)) return -1;
+    HWND w = Control(argv[i + 1]);
+    const int v = c[0] == 'e' ? (IsWindowEnabled(w) ? 1 : 0)
+                              : (SendMessageA(w, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    std::printf("%s %s %d\n", c, argv[i + 1], v);
+    return 1;
+  }
+  if (!std::strcmp(c, "visible")) {
+    std::printf("visible %d\n", IsWindowVisible(Dialog) ? 1 : 0);
+    return 0;
+  }
+  if (!std::strcmp(c, "wait-text") || !std::strcmp(c, "wait-enabled")) {
+    if (!Need(argc, i, 3)) return -1;
+    HWND w = Control(argv[i + 1]);
+    for (int t = 0; t < std::atoi(argv[i + 3]) * 10; ++t) {
+      if (c[5] == 't') {
+        GetText(w, text, sizeof text);
+        if (!std::strcmp(text, argv[i + 2])) return 3;
+      } else if ((IsWindowEnabled(w) ? 1 : 0) == std::atoi(argv[i + 2])) {
+        return 3;
+      }
+      Sleep(100);
+    }
+    GetText(w, text, sizeof text);
+    std::printf("error %s %s timed out (text \"%s\")\n", c, argv[i + 1], text);
+    return -1;
+  }
+  if (!std::strcmp(c, "wait-box")) {
+    if (!Need(argc, i, 1) || !WaitBox(std::atoi(argv[i + 1]))) { std::printf("error no box\n"); return -1; }
+    return 1;
+  }
+  if (!std::strcmp(c, "close-box")) {
+    if (!Box) return -1;
+    PostMessageA(Box, WM_COMMAND, IDOK, 0);
+    Box = nullptr;
+    return 0;
+  }
+  if (!std::strcmp(c, "sleep")) {
+    if (!Need(argc, i, 1)) return -1;
+    Sleep(static_cast<DWORD>(std::atoi(argv[i + 1])));
+    return 1;
+  }
+  std::printf("error unknown command %s\n", c);
+  return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  int i = 1;
+  if (argc > 2 && !std::strcmp(argv[1], "/caption")) {
+    Caption = argv[2];
+    i = 3;
+  }
+  for (; i < argc; ++i) {
+    const int used = Run(argc, argv, i);
+    if (used < 0) {
+      std::printf("FAILED %s\n", argv[i]);
+      return 1;
+    }
+    i += used;
+  }
+  return 0;
+}
