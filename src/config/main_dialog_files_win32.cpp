@@ -29,8 +29,12 @@ int RunChooser(int mode, HWND owner, const char* filter, const char* defaultExt,
 
 void CopyCut(char* out, std::size_t size, const char* text) {
   if (size == 0) return;
-  std::strncpy(out, text, size - 1);
-  out[size - 1] = 0;
+  std::size_t n = 0;
+  while (n + 1 < size && text[n] != 0) {
+    out[n] = text[n];
+    ++n;
+  }
+  out[n] = 0;
 }
 
 }  // namespace
