@@ -8,21 +8,13 @@ source "$HERE/lib/harness.sh"
 
 harness_init reception
 harness_need_exe keyprobe.exe rxhost.exe
-SHIM=${TAMBLIX_PTY_SHIM:-$HARNESS_ROOT/build/native/libptymodem.so}
-[ -f "$SHIM" ] || harness_abort "no modem-status shim at $SHIM"
 FEED="python3 $HERE/lib/serial_feed.py"
 
 harness_xvfb_start || harness_abort "Xvfb did not start"
 harness_wine_prefix
 
 # The virtual port: a pty pair, the Wine side mapped as COM5.
-socat pty,raw,echo=0,link="$H_TMP/com5" pty,raw,echo=0,link="$H_TMP/device" &
-SOCAT_PID=$!
-H_PIDS+=("$SOCAT_PID")
-harness_wait_file "$H_TMP/device" 10 || [ -L "$H_TMP/device" ] || harness_abort "socat made no pty pair"
-timeout 60 "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$H_TMP/com5" /f >/dev/null 2>&1
-timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
-export LD_PRELOAD=$SHIM
+harness_virtual_port
 
 # STX/ETX frames, both codes removed, Enter after each frame.
 SETTINGS=$H_TMP/rx.ini

@@ -13,17 +13,10 @@ FRAMES=$(( SECONDS_OF_DATA * 11520 / 22 ))   # 22 bytes a frame at 11520 bytes/s
 
 harness_init throughput
 harness_need_exe keyprobe.exe rxhost.exe
-SHIM=${TAMBLIX_PTY_SHIM:-$HARNESS_ROOT/build/native/libptymodem.so}
-[ -f "$SHIM" ] || harness_abort "no modem-status shim at $SHIM"
 harness_xvfb_start || harness_abort "Xvfb did not start"
 harness_wine_prefix
 
-socat pty,raw,echo=0,link="$H_TMP/com5" pty,raw,echo=0,link="$H_TMP/device" &
-H_PIDS+=("$!")
-for _ in $(seq 50); do [ -L "$H_TMP/device" ] && break; sleep 0.1; done
-timeout 60 "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$H_TMP/com5" /f >/dev/null 2>&1
-timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
-export LD_PRELOAD=$SHIM
+harness_virtual_port
 
 SETTINGS=$H_TMP/rx.ini
 printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \

@@ -253,3 +253,19 @@ harness_cleanup() {
   fi
   exit "$rc"
 }
+
+# harness_virtual_port: a pty pair whose Wine side is mapped as COM5 (H_TMP/com5) and whose
+# device side (H_TMP/device) the scenario writes to; socat is tracked for the cleanup. Exports
+# LD_PRELOAD with the modem-status shim ($TAMBLIX_PTY_SHIM, else build/native/libptymodem.so).
+harness_virtual_port() {
+  local shim=${TAMBLIX_PTY_SHIM:-$HARNESS_ROOT/build/native/libptymodem.so}
+  [ -f "$shim" ] || harness_abort "no modem-status shim at $shim"
+  socat pty,raw,echo=0,link="$H_TMP/com5" pty,raw,echo=0,link="$H_TMP/device" &
+  H_PIDS+=("$!")
+  local _
+  for _ in $(seq 50); do [ -L "$H_TMP/device" ] && break; sleep 0.1; done
+  [ -L "$H_TMP/device" ] || harness_abort "socat made no pty pair"
+  timeout 60 "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$H_TMP/com5" /f >/dev/null 2>&1
+  timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
+  export LD_PRELOAD=$shim
+}
