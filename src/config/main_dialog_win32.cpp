@@ -116,22 +116,11 @@ void Initialise(HWND dialog) {
 }
 
 void OpenKeyCodeList(HWND dialog, int id) {
-#ifdef TAMBLIX_HAVE_SUB_DIALOGS
   (void)dialog;
   OpenKeyCodeListDialog(MainDialogWindow, id - IDC_FIRST_CODE_LIST);
-#else
-  (void)dialog;
-  (void)id;
-#endif
 }
 
-void OpenLogSettings(HWND dialog) {
-#ifdef TAMBLIX_HAVE_SUB_DIALOGS
-  OpenLogSettingDialog(dialog);
-#else
-  (void)dialog;
-#endif
-}
+void OpenLogSettings(HWND dialog) { OpenLogSettingDialog(dialog); }
 
 void OnCommand(HWND dialog, int id, int code) {
   switch (id) {

@@ -95,6 +95,9 @@ void FinishWait(PortWait& w) {
   w.pending = false;
 }
 
+// 0 stands for "no data yet", so a clock reading of 0 is taken as 1.
+DWORD NonZeroTime(DWORD now) { return now == 0 ? 1 : now; }
+
 }  // namespace
 
 DWORD WINAPI ReceiveThread(LPVOID) {
@@ -130,9 +133,12 @@ DWORD WINAPI ReceiveThread(LPVOID) {
     const DWORD n = ReadQueued(queued);
     carriedOver = queued > n && n > 0 ? QueuedBytes() : 0;
     if (n == 0) continue;
-    lastReceiveTime = timeGetTime();
-    if (lastReceiveTime == 0) lastReceiveTime = 1;  // 0 means "no data yet"
+    lastReceiveTime = NonZeroTime(timeGetTime());
     ProcessReceivedBlock(ReceiveBuffer, static_cast<int>(n));
+    // Typing a long block can take longer than the data interval. The bytes that arrived
+    // meanwhile are already queued, so that time is no gap in the data: the interval runs
+    // from the end of processing, or a backlog would cut a frame at every block boundary.
+    lastReceiveTime = NonZeroTime(timeGetTime());
   }
   FinishWait(wait);
   CloseHandle(wait.overlapped.hEvent);
