@@ -1,0 +1,83 @@
+#include "keyout/code_list_grid.h"
+
+#include <cstdio>
+
+#include "keyout/code_names.h"
+
+namespace {
+
+const char* const FieldLabels[kCodeFieldCount] = {
+    "漢字開始コード",     "漢字終了コード", "半角カナ開始コード", "半角カナ終了コード",
+    "受信開始コード",     "受信終了コード", "付加コード（前）",   "付加コード（後）",
+};
+
+bool InGrid(int row, int column) {
+  return row >= 0 && row < kCodeGridRows && column >= 0 && column < kCodeGridColumns;
+}
+
+void Copy(const char* text, char* out, std::size_t size) {
+  if (size == 0) return;
+  std::snprintf(out, size, "%s", text);
+}
+
+}  // namespace
+
+const char* CodeFieldLabel(int fieldIndex) {
+  if (fieldIndex < 0 || fieldIndex >= kCodeFieldCount) return "";
+  return FieldLabels[fieldIndex];
+}
+
+NotationMode CodeFieldMode(int fieldIndex) {
+  return fieldIndex == 6 || fieldIndex == 7 ? NotationMode::Keys : NotationMode::Bytes;
+}
+
+void FormatGridRowLabel(CodeGrid grid, int row, char* out, std::size_t size) {
+  if (size == 0) return;
+  std::snprintf(out, size, grid == CodeGrid::Characters ? " %01X0" : "v%01X0", row & 0xF);
+}
+
+void FormatGridColumnHeader(int column, char* out, std::size_t size) {
+  if (size == 0) return;
+  if (column < 1 || column >= kCodeGridColumns) {
+    out[0] = 0;
+    return;
+  }
+  std::snprintf(out, size, "%02X", column - 1);
+}
+
+int GridCellCode(int row, int column) {
+  if (!InGrid(row, column) || column == 0) return -1;
+  return row * 16 + column - 1;
+}
+
+void FormatGridCell(CodeGrid grid, int row, int column, char* out, std::size_t size) {
+  if (size == 0) return;
+  if (InGrid(row, column) && column == 0) {
+    FormatGridRowLabel(grid, row, out, size);
+    return;
+  }
+  const int code = GridCellCode(row, column);
+  if (code < 0) {
+    out[0] = 0;
+    return;
+  }
+  Copy(grid == CodeGrid::Characters ? CharCodeNames[code] : VirtualKeyNames[code], out, size);
+}
+
+bool GridCellToken(CodeGrid grid, int row, int column, char* out, std::size_t size) {
+  if (size == 0) return false;
+  out[0] = 0;
+  const int code = GridCellCode(row, column);
+  if (code < 0) return false;
+  if (grid == CodeGrid::VirtualKeys && VirtualKeyNames[code][0] == 0) return false;
+  std::snprintf(out, size, grid == CodeGrid::Characters ? "x%02X" : "v%02X", code);
+  return true;
+}
+
+void DescribeCodeText(const char* text, NotationMode mode, char* out, std::size_t size) {
+  if (mode == NotationMode::Bytes) {
+    Copy(ParseByteCodes(text).display, out, size);
+  } else {
+    Copy(ParseCodeNotation(text, NotationMode::Keys).display, out, size);
+  }
+}

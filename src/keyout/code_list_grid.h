@@ -1,0 +1,39 @@
+// Contents of the key code list: which main-dialog field is being written and how it is
+// parsed, and the two 16 x 16 grids of codes (character codes and virtual keys) with their
+// labels and the token each cell inserts.
+#pragma once
+#include <cstddef>
+
+#include "keyout/code_notation.h"
+
+enum class CodeGrid {
+  Characters,   // the 256 byte codes, inserted as "x%02X"
+  VirtualKeys,  // the named virtual keys, inserted as "v%02X"
+};
+
+inline constexpr int kCodeFieldCount = 8;   // KANJIIN ... RCVEND, PRECODE, POSTCODE
+inline constexpr int kCodeGridRows = 16;
+inline constexpr int kCodeGridColumns = 17;  // the row label, then codes 0 to F of the row
+inline constexpr int kCodeTextLimit = 40;    // characters of the dialog's code text
+
+// Label of field 0-7 (code page 932), "" outside that range.
+const char* CodeFieldLabel(int fieldIndex);
+// Byte mode for the six byte fields, key mode for PRECODE and POSTCODE (6, 7).
+NotationMode CodeFieldMode(int fieldIndex);
+
+// " %X0" (characters) or "v%X0" (virtual keys) of the row; out needs 4 bytes.
+void FormatGridRowLabel(CodeGrid grid, int row, char* out, std::size_t size);
+// "" for the label column, "%02X" of column - 1 for the code columns.
+void FormatGridColumnHeader(int column, char* out, std::size_t size);
+// row * 16 + column - 1 for a code cell, -1 for the label column or outside the grid.
+int GridCellCode(int row, int column);
+// Text of a cell: its row label in column 0, else the code's name ("" for an unnamed virtual
+// key, and outside the grid).
+void FormatGridCell(CodeGrid grid, int row, int column, char* out, std::size_t size);
+// The token that a double-click on the cell inserts; false (and out empty) when the cell
+// inserts nothing: the label column, outside the grid, or a virtual key without a name.
+bool GridCellToken(CodeGrid grid, int row, int column, char* out, std::size_t size);
+
+// What the code text means, as the dialog's display line shows it: parsed in the mode of the
+// field; the parsed values themselves are not kept.
+void DescribeCodeText(const char* text, NotationMode mode, char* out, std::size_t size);

@@ -1,0 +1,140 @@
+// The two grids of the key code list: list views in report view with a label column and 16
+// code columns, their colours, and the double-click that types a cell's token.
+#include <windows.h>
+#include <windowsx.h>
+#include <commctrl.h>
+
+#include "ids_keypad_dialog.h"
+#include "keyout/code_insertion.h"
+#include "keyout/code_list_grid.h"
+#include "keyout/keypad_dialog_win32.h"
+
+namespace {
+
+constexpr int kLabelColumnWidth = 34;
+constexpr int kCodeColumnWidth = 37;
+
+void AddColumns(HWND list) {
+  for (int column = 0; column < kCodeGridColumns; ++column) {
+    char header[4] = {};
+    FormatGridColumnHeader(column, header, sizeof header);
+    LVCOLUMNA description{};
+    description.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    description.fmt = column == 0 ? LVCFMT_LEFT : LVCFMT_CENTER;
+    description.cx = column == 0 ? kLabelColumnWidth : kCodeColumnWidth;
+    description.pszText = header;
+    description.iSubItem = column;
+    SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&description));
+  }
+}
+
+void AddRows(HWND list, CodeGrid grid) {
+  for (int row = 0; row < kCodeGridRows; ++row) {
+    char text[8] = {};
+    FormatGridCell(grid, row, 0, text, sizeof text);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = text;
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    for (int column = 1; column < kCodeGridColumns; ++column) {
+      FormatGridCell(grid, row, column, text, sizeof text);
+      item.iSubItem = column;
+      item.pszText = text;
+      SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    }
+  }
+}
+
+void FillGrid(HWND list, CodeGrid grid) {
+  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+  AddColumns(list);
+  AddRows(list, grid);
+}
+
+void HandOverToCodeListProc(HWND list) {
+  const LONG_PTR previous =
+      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CodeListProc));
+  if (KeyPad.listProc == nullptr) KeyPad.listProc = reinterpret_cast<WNDPROC>(previous);
+}
+
+LRESULT DrawCell(NMLVCUSTOMDRAW* draw, bool greyCodes) {
+  if (draw->iSubItem == 0) {
+    draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+    draw->clrTextBk = GetSysColor(COLOR_BTNFACE);
+  } else {
+    draw->clrText = GetSysColor(greyCodes ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT);
+    draw->clrTextBk = GetSysColor(COLOR_WINDOW);
+  }
+  return CDRF_NEWFONT;
+}
+
+// Types each character of the insertion into the code text, as the keyboard would.
+void TypeIntoCodeText(HWND edit, const char* insertion) {
+  for (const char* c = insertion; *c != 0; ++c) {
+    SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(*c), 0);
+  }
+}
+
+void InsertCellToken(HWND list, LPARAM position) {
+  LVHITTESTINFO hit{};
+  hit.pt.x = GET_X_LPARAM(position);
+  hit.pt.y = GET_Y_LPARAM(position);
+  hit.iItem = -1;
+  SendMessageA(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+  if (hit.iItem < 0 || (hit.flags & LVHT_ONITEM) == 0) return;
+  const CodeGrid grid = list == KeyPad.vkeyList ? CodeGrid::VirtualKeys : CodeGrid::Characters;
+  char token[8] = {};
+  if (!GridCellToken(grid, hit.iItem, hit.iSubItem, token, sizeof token)) return;
+
+  HWND edit = GetDlgItem(KeyPad.dialog, IDC_CODE_TEXT);
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  // The whole text is read, so that the neighbours of the selection are always inside the
+  // buffer (a text set from the main dialog may be longer than the typing limit).
+  char text[100] = {};
+  const int length = GetWindowTextA(edit, text, sizeof text);
+  char insertion[16] = {};
+  BuildCodeInsertion(text, length, static_cast<int>(start), static_cast<int>(end), token,
+                     insertion, sizeof insertion);
+  TypeIntoCodeText(edit, insertion);
+}
+
+}  // namespace
+
+void SetUpCodeGrids(HWND dialog, bool keyMode) {
+  KeyPad.charList = GetDlgItem(dialog, IDC_CHAR_LIST);
+  KeyPad.vkeyList = GetDlgItem(dialog, IDC_VKEY_LIST);
+  FillGrid(KeyPad.charList, CodeGrid::Characters);
+  FillGrid(KeyPad.vkeyList, CodeGrid::VirtualKeys);
+  HandOverToCodeListProc(KeyPad.charList);
+  if (keyMode) {
+    HandOverToCodeListProc(KeyPad.vkeyList);
+  } else {
+    EnableWindow(KeyPad.vkeyList, FALSE);
+  }
+}
+
+LRESULT DrawCodeGrid(const NMHDR* header, bool keyMode) {
+  if (header->code != NM_CUSTOMDRAW) return 0;
+  auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header));
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+      return DrawCell(draw, !keyMode && header->idFrom == IDC_VKEY_LIST);
+    default:
+      return 0;
+  }
+}
+
+LRESULT CALLBACK CodeListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_LBUTTONDBLCLK) {
+    InsertCellToken(list, lparam);
+    return 0;
+  }
+  if (KeyPad.listProc == nullptr) return DefWindowProcA(list, message, wparam, lparam);
+  return CallWindowProcA(KeyPad.listProc, list, message, wparam, lparam);
+}
