@@ -1,0 +1,72 @@
+#include "datalog/log_dialog_input.h"
+
+#include "datalog/log_dialog_text.h"
+#include "datalog/log_name.h"
+#include "datalog/log_path.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::uint8_t Flag(bool on) { return on ? 1 : 0; }
+
+// The checks of recording on: the folder first, then the name; 0 when both pass.
+int CheckBoxes(const LogDialogInput& in) {
+  char text[kLogDialogTextSize];
+  CopyTextCut(text, sizeof text, in.folder);
+  DropTrailingBackslash(text);
+  if (CheckNotFolder(text) != 0) return kLogFolderBoxId;
+  CopyTextCut(text, sizeof text, in.name);
+  DropTrailingBackslash(text);
+  if (CheckLogName(text) != 0) return kLogFileBoxId;
+  return 0;
+}
+
+void StoreText(char* field, std::size_t size, const char* text) {
+  CopyTextCut(field, size, text);
+  DropTrailingBackslash(field);
+}
+
+}  // namespace
+
+bool ParseLogSizeLimit(const char* text, std::int32_t* value) {
+  const char* p = text;
+  while (IsBlank(*p)) ++p;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  if (!IsDigit(*p)) return false;
+  std::int32_t n = 0;
+  for (; IsDigit(*p); ++p) {
+    // Saturates instead of overflowing: anything past the limit is held to it anyway.
+    if (n <= kLogSizeLimitMax) n = n * 10 + (*p - '0');
+  }
+  if (negative) n = 0;  // the field holds 0..2000; a pasted "-5" is held to 0
+  *value = n > kLogSizeLimitMax ? kLogSizeLimitMax : n;
+  return true;
+}
+
+int StoreLogDialogInput(const LogDialogInput& in, SettingsRecord& s) {
+  s.LOGNOSEND = Flag(in.recordOn && in.noSend);
+  if (in.recordOn) {
+    const int refused = CheckBoxes(in);
+    if (refused != 0) return refused;
+  }
+  s.LOGEXEC = Flag(in.recordOn);
+  if (in.newFile) {
+    s.LOGOPENMD = 0;
+  } else if (in.append) {
+    s.LOGOPENMD = 1;
+  }
+  std::int32_t size = 0;
+  if (ParseLogSizeLimit(in.sizeText, &size)) s.LOGFLSIZE = size;
+  s.LOGDSPMSG = Flag(in.showMessage);
+  s.LOGABORT = Flag(in.abort);
+  StoreText(s.LOGFOLDER, sizeof s.LOGFOLDER, in.folder);
+  StoreText(s.LOGFILE, sizeof s.LOGFILE, in.name);
+  s.LOGNAME = Flag(in.byName);
+  s.LOGADDENT = Flag(in.addEnd);
+  s.LOGWDATE = Flag(in.date);
+  s.LOGWTIME = Flag(in.time);
+  return 0;
+}

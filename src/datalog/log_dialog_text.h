@@ -1,0 +1,27 @@
+// Texts of the log settings dialog's folder and file name boxes. They are code page 932: a
+// 0x5C byte that is the second byte of a two-byte character (表, ソ) is no backslash, and a cut
+// never leaves the first byte of a character behind.
+#pragma once
+#include <cstddef>
+
+// The dialog's working buffers: 1074 characters and the terminator.
+inline constexpr std::size_t kLogDialogTextSize = 1075;
+
+// True when the last character of `text` is a backslash.
+bool EndsWithBackslash(const char* text);
+// Removes one trailing backslash, if there is one.
+void DropTrailingBackslash(char* text);
+// Copies as much of `text` as fits into `out` (`size` bytes with the terminator), never half a
+// two-byte character. Does nothing when size is 0.
+void CopyTextCut(char* out, std::size_t size, const char* text);
+
+// The starting path of the file chooser: `folder`, then a backslash when the folder is not
+// empty and does not end in one, then as much of `name` as fits; "*.log" is added (as far as
+// it fits) when the result ends in a backslash. `out` has `size` bytes.
+void BuildLogChooserPath(const char* folder, const char* name, char* out, std::size_t size);
+
+// Splits a chosen path at its last backslash: the part before into `folder`, the part after
+// into `name`. Without a backslash the folder is empty and the whole path is the name. Each
+// part is cut to its buffer.
+void SplitLogChooserPath(const char* path, char* folder, std::size_t folderSize, char* name,
+                         std::size_t nameSize);
