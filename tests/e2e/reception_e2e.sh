@@ -38,6 +38,16 @@ harness_wait_count "$PROBE_TEXT" '.' 1 10
 sleep 1.5
 harness_expect_eq "two frames typed, bytes between them discarded" "4912{CR}56{CR}" "$(decoded)"
 
+# A backlog: 300 frames at the line rate queue up faster than they are typed, so the reader
+# takes them in several full blocks; a frame cut by a block boundary must still arrive whole.
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+$FEED "$H_TMP/device" --frames 300 --digits 20 --baud 115200
+harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 302 60
+sleep 1
+typed=$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")
+expected=$(for i in $(seq 0 299); do printf '%020d{CR}' "$i"; done)
+harness_check "a backlog of 300 frames is typed whole, in order" test "$typed" = "$expected"
+
 # A start code split across two writes 100 ms apart; a frame whose end code never comes is
 # closed by the data-interval timeout, after which data waits for the next start code.
 printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 RCVSTA=1B02000000 \
@@ -87,6 +97,47 @@ sleep 0.5
 $FEED "$H_TMP/device" "E3 81 82 E3 81 84"
 sleep 1
 harness_expect_eq "CONVCODE 1 types the UTF-8 text as its characters" "あい" \
+  "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" | iconv -f CP932 -t UTF-8)"
+echo quit >>"$H_TMP/commands"
+harness_wait_pid "$HOST_PID" 10
+
+# The device goes away while a frame is half received: the reader neither crashes nor spins,
+# stop works, and once the device is back a new start receives again.
+printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
+  RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 >"$SETTINGS"
+: >"$H_TMP/commands"
+harness_wine_bg HOST_PID 90 "$H_TMP/host5.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
+  "$(harness_winpath "$H_TMP/commands")"
+harness_wait_line "$H_TMP/host5.log" '^start' 20
+sleep 0.5
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+$FEED "$H_TMP/device" "02 31 32"
+sleep 0.5
+harness_expect_eq "the half frame's characters are typed as they come" "12" \
+  "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")"
+harness_port_drop
+sleep 1
+HOST_PROCS=$(pgrep -f 'rxhost.exe' | tr '\n' ' ')
+SERVER_PROCS=$(pgrep -x wineserver | tr '\n' ' ')
+t0=$(harness_cpu_ticks $HOST_PROCS $SERVER_PROCS)
+sleep 4
+t1=$(harness_cpu_ticks $HOST_PROCS $SERVER_PROCS)
+CPU_PCT=$(( (t1 - t0) * 100 / ($(getconf CLK_TCK) * 4) ))
+harness_note "CPU while the port is gone: ${CPU_PCT}% of one core (host and wineserver)"
+harness_check "no busy loop while the port is gone (${CPU_PCT}% of one core)" test "$CPU_PCT" -le 5
+harness_check "the host survives the port going away" kill -0 "$HOST_PID"
+echo stop >>"$H_TMP/commands"
+harness_check "stop works after the port went away" harness_wait_line "$H_TMP/host5.log" '^stop-ms' 10
+harness_port_restore
+echo start >>"$H_TMP/commands"
+harness_wait_count "$H_TMP/host5.log" '^start' 2 20
+harness_expect_eq "a new start opens the port that is back" "start 1" \
+  "$(grep '^start' "$H_TMP/host5.log" | tail -n 1 | tr -d '\r')"
+sleep 0.5
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+$FEED "$H_TMP/device" "02 37 37 03"
+sleep 1
+harness_expect_eq "after the port is back a frame is received" "77" \
   "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" | iconv -f CP932 -t UTF-8)"
 echo quit >>"$H_TMP/commands"
 harness_wait_pid "$HOST_PID" 10

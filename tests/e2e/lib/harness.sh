@@ -260,12 +260,37 @@ harness_cleanup() {
 harness_virtual_port() {
   local shim=${TAMBLIX_PTY_SHIM:-$HARNESS_ROOT/build/native/libptymodem.so}
   [ -f "$shim" ] || harness_abort "no modem-status shim at $shim"
-  socat pty,raw,echo=0,link="$H_TMP/com5" pty,raw,echo=0,link="$H_TMP/device" &
-  H_PIDS+=("$!")
-  local _
-  for _ in $(seq 50); do [ -L "$H_TMP/device" ] && break; sleep 0.1; done
-  [ -L "$H_TMP/device" ] || harness_abort "socat made no pty pair"
+  harness_port_restore
   timeout 60 "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$H_TMP/com5" /f >/dev/null 2>&1
   timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
   export LD_PRELOAD=$shim
+}
+
+# harness_port_drop: the device goes away: the pty pair is closed (socat ends and removes both
+# links) while the program may still hold the port open.
+harness_port_drop() {
+  [ -n "${H_SOCAT_PID:-}" ] || return 0
+  harness_stop_pid "$H_SOCAT_PID"
+  H_SOCAT_PID=
+  rm -f "$H_TMP/com5" "$H_TMP/device"
+}
+
+# harness_port_restore: a new pty pair behind the same two names (the registry mapping stays).
+harness_port_restore() {
+  socat pty,raw,echo=0,link="$H_TMP/com5" pty,raw,echo=0,link="$H_TMP/device" &
+  H_SOCAT_PID=$!
+  H_PIDS+=("$H_SOCAT_PID")
+  local _
+  for _ in $(seq 50); do [ -L "$H_TMP/device" ] && break; sleep 0.1; done
+  [ -L "$H_TMP/device" ] || harness_abort "socat made no pty pair"
+}
+
+# harness_cpu_ticks PID...: the processes' user + system clock ticks so far (0 for a gone one).
+harness_cpu_ticks() {
+  local total=0 pid f
+  for pid in "$@"; do
+    f=$(cut -d' ' -f14,15 "/proc/$pid/stat" 2>/dev/null) || continue
+    total=$(( total + ${f% *} + ${f#* } ))
+  done
+  echo "$total"
 }
