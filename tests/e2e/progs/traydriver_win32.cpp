@@ -64,8 +64,9 @@ bool TrayIconExists(HWND mainWindow) {
 
 const char* MainState(HWND dialog) {
   if (dialog == nullptr) return "none";
-  if (IsIconic(dialog)) return "minimized";
-  return IsWindowVisible(dialog) ? "shown" : "hidden";
+  // A dialog hidden on minimising stays iconic, so visibility is asked first.
+  if (!IsWindowVisible(dialog)) return "hidden";
+  return IsIconic(dialog) ? "minimized" : "shown";
 }
 
 int PrintState(HWND mainWindow) {

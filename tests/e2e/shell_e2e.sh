@@ -6,7 +6,7 @@
 # Screenshots: build/screenshots/splash.png and build/screenshots/about.png.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$HERE/../lib/harness.sh"
+source "$HERE/lib/harness.sh"
 
 WM_CLOSE=16
 WM_COMMAND=273
