@@ -16,6 +16,15 @@
 //     wait-box SECS              until a message box (#32770 "Tamblix") owned by the dialog
 //                                appears; prints "box <its text>"
 //     close-box                  presses OK in that message box
+//     box-title                  prints "box-title <caption>" of that box
+//     box-controls               prints "control ID CLASS <text>" for each control of the box
+//     box-settext ID TEXT        WM_SETTEXT on control ID of the box
+//     box-gettext ID             prints "box-text ID <text>" of control ID of the box
+//     box-command ID             posts WM_COMMAND ID to the box (1 OK, 2 cancel)
+//     setcheck ID 0|1            BM_SETCHECK on control ID (no notification)
+//     focus                      prints "focus ID" of the control that has the keyboard focus
+//                                in the dialog's thread ("focus none" when it is elsewhere)
+//     wait-gone SECS             until the dialog no longer exists
 //     sleep MS
 // Exit status 0 when every command succeeded, 1 at the first failure.
 #include <windows.h>
@@ -97,6 +106,57 @@ bool SelectEntry(HWND combo, const char* text) {
   return true;
 }
 
+BOOL CALLBACK PrintControl(HWND w, LPARAM) {
+  char cls[64] = {};
+  char text[512];
+  GetClassNameA(w, cls, sizeof cls);
+  GetText(w, text, sizeof text);
+  std::printf("control %d %s %s\n", GetDlgCtrlID(w), cls, text);
+  return TRUE;
+}
+
+// The commands on the box that wait-box found; returns the arguments consumed or -1.
+int RunBoxCommand(int argc, char** argv, int i) {
+  const char* c = argv[i];
+  char text[4096];
+  if (!Box) { std::printf("error no box\n"); return -1; }
+  if (!std::strcmp(c, "box-title")) {
+    GetText(Box, text, sizeof text);
+    std::printf("box-title %s\n", text);
+    return 0;
+  }
+  if (!std::strcmp(c, "box-controls")) {
+    EnumChildWindows(Box, PrintControl, 0);
+    return 0;
+  }
+  if (!Need(argc, i, 1)) return -1;
+  HWND w = GetDlgItem(Box, std::atoi(argv[i + 1]));
+  if (!std::strcmp(c, "box-command")) {
+    return PostMessageA(Box, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[i + 1])), 0) ? 1 : -1;
+  }
+  if (!w) { std::printf("error the box has no control %s\n", argv[i + 1]); return -1; }
+  if (!std::strcmp(c, "box-gettext")) {
+    GetText(w, text, sizeof text);
+    std::printf("box-text %s %s\n", argv[i + 1], text);
+    return 1;
+  }
+  if (!Need(argc, i, 2)) return -1;
+  SendMessageTimeoutA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[i + 2]), SMTO_ABORTIFHUNG,
+                      5000, nullptr);
+  return 2;
+}
+
+void PrintFocus() {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  const DWORD thread = GetWindowThreadProcessId(Dialog, nullptr);
+  if (GetGUIThreadInfo(thread, &info) && info.hwndFocus && IsChild(Dialog, info.hwndFocus)) {
+    std::printf("focus %d\n", GetDlgCtrlID(info.hwndFocus));
+  } else {
+    std::printf("focus none\n");
+  }
+}
+
 // Runs the command at argv[i]; returns the number of arguments consumed, or -1 on failure.
 int Run(int argc, char** argv, int i) {
   const char* c = argv[i];
@@ -168,6 +228,31 @@ int Run(int argc, char** argv, int i) {
     PostMessageA(Box, WM_COMMAND, IDOK, 0);
     Box = nullptr;
     return 0;
+  }
+  if (!std::strcmp(c, "box-title") || !std::strcmp(c, "box-controls") ||
+      !std::strcmp(c, "box-settext") || !std::strcmp(c, "box-gettext") ||
+      !std::strcmp(c, "box-command")) {
+    return RunBoxCommand(argc, argv, i);
+  }
+  if (!std::strcmp(c, "setcheck")) {
+    if (!Need(argc, i, 2)) return -1;
+    SendMessageTimeoutA(Control(argv[i + 1]), BM_SETCHECK,
+                        std::atoi(argv[i + 2]) ? BST_CHECKED : BST_UNCHECKED, 0, SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    return 2;
+  }
+  if (!std::strcmp(c, "focus")) {
+    PrintFocus();
+    return 0;
+  }
+  if (!std::strcmp(c, "wait-gone")) {
+    if (!Need(argc, i, 1)) return -1;
+    for (int t = 0; t < std::atoi(argv[i + 1]) * 10; ++t) {
+      if (!IsWindow(Dialog)) return 1;
+      Sleep(100);
+    }
+    std::printf("error the dialog is still there\n");
+    return -1;
   }
   if (!std::strcmp(c, "sleep")) {
     if (!Need(argc, i, 1)) return -1;
