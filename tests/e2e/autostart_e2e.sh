@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Automatic start end to end: Tamblix.exe /Fauto with AUTOSTA 1 on the virtual COM port shows
+# its splash, starts reception by itself and hides in the tray; frames from the device reach the
+# probe in front. Brought back with "表示" and in front itself, the dialog shows what it
+# receives in its displays; "中止" re-enables the settings and keeps the displays.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/lib/harness.sh"
+
+WM_COMMAND=273
+IDM_SHOW=150
+IDM_EXIT=151
+
+harness_init autostart
+harness_need_exe Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
+FEED="python3 $HERE/lib/serial_feed.py"
+harness_xvfb_start || harness_abort "Xvfb did not start"
+harness_wine_prefix
+harness_virtual_port
+
+DOCS=$HOME/Documents; [ -d "$DOCS" ] || DOCS=$HOME
+mkdir -p "$DOCS/Tamblix"
+DEFAULT_INI=$DOCS/Tamblix/Tamblix.ini
+rm -f "$DEFAULT_INI"
+printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 AUTOSTA=1 DATADELAY=50 DATAWAIT=10 \
+  SENDDELAY=0 RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 \
+  POSTCODE=010D000000000000000000000000000000000000 >"$DOCS/Tamblixauto.ini"
+
+tray() { harness_wine_fg 30 "$H_TMP/tray.out" traydriver.exe "$@"; }
+state() { tray state >/dev/null; tr -d '\r' <"$H_TMP/tray.out"; }
+wait_state() {  # wait_state REGEX SECS
+  local end=$((SECONDS + $2)) s
+  while [ "$SECONDS" -lt "$end" ]; do
+    s=$(state)
+    [[ $s =~ $1 ]] && return 0
+    sleep 0.2
+  done
+  echo "  last state: $s"
+  return 1
+}
+drive() {
+  harness_wine_fg 60 "$H_TMP/drv.out" dlgdriver.exe "$@"
+  local rc=$?
+  iconv -f CP932 -t UTF-8 "$H_TMP/drv.out" 2>/dev/null | tr -d '\r'
+  return $rc
+}
+text_of() { drive gettext "$1" | sed -n "s/^text $1 //p"; }
+new_probe_text() { tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT"; }
+
+harness_wine_bg APP 240 "$H_TMP/app.out" Tamblix.exe /Fauto
+harness_check "the splash shows at start" wait_state 'splash=1' 40
+harness_check "reception starts by itself and the dialog hides" wait_state 'main=hidden about=0 splash=0' 30
+harness_check "the start wrote the default settings file" test -s "$DEFAULT_INI"
+harness_check "the default settings file carries the automatic start" grep -q '^AUTOSTA=1' "$DEFAULT_INI"
+
+harness_probe_start probe 120 || harness_abort "the probe window did not get the foreground"
+: >"$PROBE_TEXT.before"
+$FEED "$H_TMP/device" "02 34 39 31 32 03" "02 35 36 03" --gap 300
+harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 2 15
+sleep 0.5
+harness_expect_eq "frames from the device are typed into the window in front" "4912{CR}56{CR}" \
+  "$(new_probe_text)"
+harness_probe_stop
+
+# Back from the tray and in front: the dialog's own displays show what arrives.
+tray post $WM_COMMAND $IDM_SHOW 0
+harness_check "表示 brings the dialog back" wait_state 'main=shown' 10
+drive wait-window 20 >/dev/null
+drive click 1002 sleep 300 >/dev/null
+$FEED "$H_TMP/device" "02 41 03"
+drive wait-text 1027 'A[ENT]' 10 >/dev/null
+harness_expect_eq "received bytes in the input display" "x02 x41 x03" "$(text_of 1026 | sed 's/ *$//')"
+harness_expect_eq "the output text in the output display, the Enter after it named" "A[ENT]" "$(text_of 1027 | tr -d '\r\n')"
+harness_expect_eq "settings controls are disabled while receiving" "enabled 1003 0" \
+  "$(drive enabled 1003)"
+drive click 3 >/dev/null
+harness_check "中止 re-enables the settings controls" drive wait-enabled 1003 1 10
+harness_expect_eq "the input display keeps its text after 中止" "x02 x41 x03" \
+  "$(text_of 1026 | sed 's/ *$//')"
+
+tray post $WM_COMMAND $IDM_EXIT 0
+harness_check "終了 ends the program" harness_wait_pid "$APP" 20
+wait "$APP"; rc=$?
+harness__untrack "$APP"
+harness_expect_eq "exit status after 終了" 1 "$rc"
+harness_finish
