@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Throughput and loss at 115200 baud: STX/ETX frames of 20 digits are written to the virtual
-# port at the line rate for THROUGHPUT_SECONDS (default 10; the full benchmark is 60) with
-# SENDDELAY 0 and "/D0". Every frame must reach the probe, in order, none lost or duplicated.
-# Prints frames sent and typed and the median and 95th-percentile latency from the last byte
-# written to the probe's Enter. A benchmark scenario: it fails only on loss.
+# Throughput and loss: STX/ETX frames of 20 digits are written to the virtual port at the line
+# rate (115200 baud; THROUGHPUT_BAUD for another) for THROUGHPUT_SECONDS (default 10; the full
+# benchmark is 60) with SENDDELAY 0 and "/D0". Every frame must reach the probe, in order, none
+# lost or duplicated. Prints frames sent and typed, the typing rate, and the median and
+# 95th-percentile latency from the last byte written to the probe's Enter. A benchmark scenario:
+# it fails only on loss.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/../lib/harness.sh"
 
 SECONDS_OF_DATA=${THROUGHPUT_SECONDS:-10}
-FRAMES=$(( SECONDS_OF_DATA * 11520 / 22 ))   # 22 bytes a frame at 11520 bytes/s
+BAUD=${THROUGHPUT_BAUD:-115200}                # a lower rate shows the latency without backlog
+FRAMES=$(( SECONDS_OF_DATA * BAUD / 10 / 22 ))  # 22 bytes a frame, 10 bits a byte
 
 harness_init throughput
 harness_need_exe keyprobe.exe rxhost.exe
@@ -32,7 +34,7 @@ harness_wine_bg HOST_PID "$LIMIT" "$H_TMP/host.log" rxhost.exe "$(harness_winpat
 harness_wait_line "$H_TMP/host.log" '^start' 20
 sleep 0.5
 
-python3 "$HERE/../lib/serial_feed.py" "$H_TMP/device" --frames "$FRAMES" --digits 20 --baud 115200 \
+python3 "$HERE/../lib/serial_feed.py" "$H_TMP/device" --frames "$FRAMES" --digits 20 --baud "$BAUD" \
   --times "$H_TMP/sent.times"
 # Wait until the typing has caught up: no new Enter for 3 s.
 last=-1
@@ -59,6 +61,8 @@ enters = [int(m.group(1)) for l in raw if l.startswith("KEYDOWN vk=0D ")
           for m in [re.search(r" w=(\d+)", l)] if m]
 lat = sorted(e - s for e, s in zip(enters, sent))
 print("FIGURE frames sent %d, frames typed %d" % (frames, len(typed)))
+if len(enters) > 1:
+    print("FIGURE typing rate %.0f frames/s" % ((len(enters) - 1) * 1000.0 / (enters[-1] - enters[0])))
 if lat:
     p95 = lat[min(len(lat) - 1, int(len(lat) * 0.95))]
     print("FIGURE latency last byte -> Enter: median %.0f ms, 95th percentile %.0f ms" %
