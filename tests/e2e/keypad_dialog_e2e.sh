@@ -56,6 +56,8 @@ main wait-window 60 >/dev/null || harness_abort "the main dialog did not appear"
 open_list 1044 1007 "" || harness_abort "button 1044 opened no key code list"
 harness_expect_eq "the label names the field" "受信開始コード" "$(pad_text 1054)"
 harness_expect_eq "the code text starts from the empty field" "" "$(pad_text 1052)"
+read -r _ x y w h dw dh < <(pad placement)
+harness_expect_eq "the dialog stands in the middle of the desktop" "$(((dw - w) / 2)) $(((dh - h) / 2))" "$x $y"
 harness_expect_eq "the main dialog is disabled while the list is open" "owner-enabled 0" "$(pad owner-enabled)"
 harness_expect_eq "character grid: 16 rows, label column and 16 code columns" "grid 1050 16 17" "$(pad grid 1050)"
 harness_expect_eq "label column: empty header, 34 pixels" "header 1050 0 34 " "$(pad header 1050 0)"
@@ -133,6 +135,19 @@ open_list 1044 1007 "x41 x42" || harness_abort "button 1044 did not open the lis
 pad setsel 1052 0 0 dblclick 1050 0 1 click 1 >/dev/null
 harness_check "OK closes the list again" closed
 harness_expect_eq "a text with an error is written back as well" "x00 x41 x42" "$(main_text 1007)"
+main settext 1007 "x41 x42" >/dev/null
+
+# A field text longer than the typing limit is taken whole; the caret goes to position 40, where
+# nothing more can be typed, and OK gives the whole text back.
+LONG="x41 x42 x43 x44 x45 x46 x47 x48 x49 x4A x4B x4C"  # 47 characters
+open_list 1044 1007 "$LONG" || harness_abort "button 1044 did not open the list for a long text"
+harness_expect_eq "a text longer than 40 characters is taken whole" "$LONG" "$(pad_text 1052)"
+harness_expect_eq "the caret stands at position 40" "sel 1052 40 40" "$(pad getsel 1052)"
+pad dblclick 1050 4 2 setsel 1052 45 45 dblclick 1050 4 2 sleep 300 >/dev/null
+harness_expect_eq "nothing can be inserted into a text over the limit" "$LONG" "$(pad_text 1052)"
+pad click 1 >/dev/null
+harness_check "OK closes the list after the long text" closed
+harness_expect_eq "OK gives the whole long text back" "$LONG" "$(main_text 1007)"
 main settext 1007 "x41 x42" >/dev/null
 
 # ---- Esc and the close box change nothing ----------------------------------------------------

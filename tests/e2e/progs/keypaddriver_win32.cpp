@@ -13,6 +13,7 @@
 //     getsel ID                  prints "sel ID START END"
 //     enabled ID                 prints "enabled ID 0|1"
 //     owner-enabled              prints "owner-enabled 0|1" for the window that owns the dialog
+//     placement                  prints "placement LEFT TOP WIDTH HEIGHT DESKTOPRIGHT DESKTOPBOTTOM"
 //     grid ID                    prints "grid ID ROWS COLUMNS"
 //     header ID COL              prints "header ID COL <width> <text>"
 //     cell ID ROW COL            prints "cell ID ROW COL <text>"
@@ -421,6 +422,15 @@ int Run(int argc, char** argv, int i) {
     if (!Need(argc, i, 1)) return -1;
     std::printf("enabled %s %d\n", argv[i + 1], IsWindowEnabled(Control(argv[i + 1])) ? 1 : 0);
     return 1;
+  }
+  if (!std::strcmp(c, "placement")) {
+    RECT own{};
+    RECT desktop{};
+    GetWindowRect(Dialog, &own);
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    std::printf("placement %ld %ld %ld %ld %ld %ld\n", own.left, own.top, own.right - own.left,
+                own.bottom - own.top, desktop.right, desktop.bottom);
+    return 0;
   }
   if (!std::strcmp(c, "owner-enabled")) {
     HWND owner = GetWindow(Dialog, GW_OWNER);
