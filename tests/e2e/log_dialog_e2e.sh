@@ -164,6 +164,15 @@ harness_expect_eq "two frames recorded, tab by name, CR LF after each" \
 ls "$LOGS" >"$H_TMP/logs.txt"
 harness_expect_eq "no other file in the log folder" "LOG_$TODAY.log" "$(tr '\n' ' ' <"$H_TMP/logs.txt" | sed 's/ $//')"
 
+# The close box is cancel: nothing is stored.
+open_dialog || harness_abort "the dialog did not open for the close box"
+log settext 1165 55 click 1160 sleep 300 close wait-gone 10 >/dev/null
+harness_expect_eq "the close box closes the dialog" 0 "$?"
+open_dialog || harness_abort "the dialog did not open after the close box"
+harness_expect_eq "after the close box the limit and recording are as before" \
+  "text 1165 2000 checked 1161 1" "$(log gettext 1165 checked 1161 | tr '\n' ' ' | sed 's/ $//')"
+log command 2 wait-gone 10 >/dev/null
+
 drive command 2 >/dev/null
 harness_check "the close command ends the program" harness_wait_pid "$APP_PID" 20
 harness_finish

@@ -7,6 +7,7 @@
 //     gettext ID                 prints "text ID <text>" (code page 932 bytes)
 //     click ID                   BM_CLICK, posted (a click that opens a box does not block)
 //     command ID                 posts WM_COMMAND ID to the dialog itself
+//     close                      posts WM_CLOSE to the dialog (its close box)
 //     select ID TEXT             selects the entry TEXT of combo box ID, as a user choosing it
 //     enabled ID                 prints "enabled ID 0|1"
 //     checked ID                 prints "checked ID 0|1"
@@ -186,6 +187,9 @@ int Run(int argc, char** argv, int i) {
   if (!std::strcmp(c, "command")) {
     if (!Need(argc, i, 1)) return -1;
     return PostMessageA(Dialog, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[i + 1])), 0) ? 1 : -1;
+  }
+  if (!std::strcmp(c, "close")) {
+    return PostMessageA(Dialog, WM_CLOSE, 0, 0) ? 0 : -1;
   }
   if (!std::strcmp(c, "select")) {
     if (!Need(argc, i, 2)) return -1;
