@@ -31,11 +31,11 @@ unsigned ElementValue(const SettingsRecord& s, const SettingDescriptor& row, int
   if (row.storage == 1) return field[j];
   if (row.storage == 2) {
     std::uint16_t v;
-    std::memcpy(&v, field + 2 * j, sizeof v);
+    std::memcpy(&v, field + sizeof(std::uint16_t) * static_cast<std::size_t>(j), sizeof v);
     return v;
   }
   std::int32_t v;
-  std::memcpy(&v, field + 4 * j, sizeof v);
+  std::memcpy(&v, field + sizeof(std::int32_t) * static_cast<std::size_t>(j), sizeof v);
   return static_cast<unsigned>(v) & 0xFFFFu;  // the file carries 16 bits
 }
 

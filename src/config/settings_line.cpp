@@ -49,10 +49,10 @@ void StoreElement(SettingsRecord& s, const SettingDescriptor& row, int j, long v
     field[j] = static_cast<std::uint8_t>(value);
   } else if (row.storage == 2) {
     const auto v = static_cast<std::uint16_t>(value);
-    std::memcpy(field + 2 * j, &v, sizeof v);
+    std::memcpy(field + sizeof(std::uint16_t) * static_cast<std::size_t>(j), &v, sizeof v);
   } else {
     const auto v = static_cast<std::int32_t>(value);
-    std::memcpy(field + 4 * j, &v, sizeof v);
+    std::memcpy(field + sizeof(std::int32_t) * static_cast<std::size_t>(j), &v, sizeof v);
   }
 }
 

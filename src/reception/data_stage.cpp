@@ -9,17 +9,17 @@ namespace framing {
 namespace {
 
 struct ShiftCode {
-  std::uint32_t bit;
   const CodeBytes SettingsRecord::*code;
+  std::uint32_t bit;
   std::uint32_t nextState;
 };
 
 // In the order in which completion is tested.
 constexpr ShiftCode kShiftCodes[] = {
-    {CAND_KANJIIN, &SettingsRecord::KANJIIN, SHIFT_KANJI_FIRST},
-    {CAND_KANAIN, &SettingsRecord::KANAIN, SHIFT_KANA},
-    {CAND_KANJIOUT, &SettingsRecord::KANJIOUT, SHIFT_NONE},
-    {CAND_KANAOUT, &SettingsRecord::KANAOUT, SHIFT_NONE},
+    {&SettingsRecord::KANJIIN, CAND_KANJIIN, SHIFT_KANJI_FIRST},
+    {&SettingsRecord::KANAIN, CAND_KANAIN, SHIFT_KANA},
+    {&SettingsRecord::KANJIOUT, CAND_KANJIOUT, SHIFT_NONE},
+    {&SettingsRecord::KANAOUT, CAND_KANAOUT, SHIFT_NONE},
 };
 
 // The shift codes the current mode allows to begin.

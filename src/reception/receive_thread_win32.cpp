@@ -133,11 +133,11 @@ DWORD WINAPI ReceiveThread(LPVOID) {
     const DWORD n = ReadQueued(queued);
     carriedOver = queued > n && n > 0 ? QueuedBytes() : 0;
     if (n == 0) continue;
-    lastReceiveTime = NonZeroTime(timeGetTime());
     ProcessReceivedBlock(ReceiveBuffer, static_cast<int>(n));
     // Typing a long block can take longer than the data interval. The bytes that arrived
     // meanwhile are already queued, so that time is no gap in the data: the interval runs
-    // from the end of processing, or a backlog would cut a frame at every block boundary.
+    // from the end of processing the last read, or a backlog would cut a frame at every
+    // block boundary.
     lastReceiveTime = NonZeroTime(timeGetTime());
   }
   FinishWait(wait);
