@@ -4,12 +4,14 @@ pair, optionally paced at a line rate, and records when each chunk's last byte w
 
   serial_feed.py DEVICE HEX [HEX ...]          write each hex chunk, with --gap ms between them
   serial_feed.py DEVICE --frames N --digits D  write N STX/digits/ETX frames paced at --baud
+  serial_feed.py DEVICE --random N --seed S    write N pseudo-random bytes (the same for a seed)
 
 Chunks are hex strings ("02 41 03" or "024103"). With --times FILE the wall-clock time (ms since
 the epoch, float) after each chunk's last byte is appended to FILE, one line per chunk.
 """
 import argparse
 import os
+import random
 import sys
 import time
 
@@ -47,11 +49,15 @@ def main():
     ap.add_argument("--frames", type=int, default=0)
     ap.add_argument("--digits", type=int, default=20)
     ap.add_argument("--baud", type=int, default=0, help="pace at this line rate (8N1: baud/10 bytes/s)")
+    ap.add_argument("--random", type=int, default=0, help="a chunk of this many random bytes")
+    ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--times", help="append the time of each chunk's last byte to this file")
     args = ap.parse_args()
 
     chunks = [parse_hex(c) for c in args.chunks]
     chunks += [frame_bytes(i, args.digits) for i in range(args.frames)]
+    if args.random:
+        chunks.append(random.Random(args.seed).randbytes(args.random))
 
     fd = os.open(args.device, os.O_WRONLY | os.O_NOCTTY)
     times = open(args.times, "a") if args.times else None

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# A burst of 64 KB of random bytes into an STX/ETX configuration: the reader neither crashes nor
+# stalls, the typing of what the burst framed comes to an end, and the next good frame is typed
+# exactly.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/lib/harness.sh"
+
+harness_init burst
+harness_need_exe keyprobe.exe rxhost.exe
+FEED="python3 $HERE/lib/serial_feed.py"
+harness_xvfb_start || harness_abort "Xvfb did not start"
+harness_wine_prefix
+harness_virtual_port
+
+SETTINGS=$H_TMP/rx.ini
+printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
+  RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 \
+  POSTCODE=010D000000000000000000000000000000000000 >"$SETTINGS"
+: >"$H_TMP/commands"
+harness_probe_start probe 400 || harness_abort "the probe window did not get the foreground"
+harness_wine_bg HOST_PID 390 "$H_TMP/host.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
+  "$(harness_winpath "$H_TMP/commands")" /D0
+harness_wait_line "$H_TMP/host.log" '^start' 20
+sleep 0.5
+
+t0=$SECONDS
+$FEED "$H_TMP/device" --random 65536 --seed "${BURST_SEED:-7}"
+# The typing has ended when the probe has seen no key for 3 s.
+last=-1
+while [ $((SECONDS - t0)) -lt 300 ]; do
+  now=$(wc -l <"$PROBE_RAW")
+  [ "$now" -eq "$last" ] && break
+  last=$now; sleep 3
+done
+harness_note "the burst's frames took $((SECONDS - t0)) s to type ($(grep -c '^KEYDOWN' "$PROBE_RAW") key downs)"
+harness_check "the host survives the burst" kill -0 "$HOST_PID"
+harness_check "the typing of the burst comes to an end" test $((SECONDS - t0)) -lt 300
+
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+sleep 0.2
+$FEED "$H_TMP/device" "02 34 39 31 32 03"
+harness_wait_count "$PROBE_RAW" '^KEYUP vk=0D ' "$(( $(grep -c '^KEYUP vk=0D ' "$PROBE_RAW") + 1 ))" 10
+sleep 0.5
+harness_expect_eq "the next good frame is typed exactly" "4912{CR}" \
+  "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")"
+
+echo quit >>"$H_TMP/commands"
+harness_check "the host stops and quits after the burst" harness_wait_pid "$HOST_PID" 10
+harness_probe_stop
+harness_finish
