@@ -5,7 +5,7 @@
 #include <shellapi.h>
 
 #include "app/shell_state_win32.h"
-#include "app/version_text.h"
+#include "config/settings_file.h"
 #include "ids_shell.h"
 
 namespace {
@@ -17,7 +17,7 @@ WNDPROC LinkPreviousProc = nullptr;
 INT_PTR SplashProc(HWND dialog, UINT message) {
   switch (message) {
     case WM_INITDIALOG:
-      SetDlgItemTextA(dialog, IDC_VERSION_LABEL, VersionText);
+      SetDlgItemTextA(dialog, IDC_VERSION_LABEL, kProductVersion);
       SetTimer(dialog, SplashTimerId, 2000, nullptr);
       return TRUE;
     case WM_TIMER:
@@ -44,7 +44,7 @@ void MakeLinkFont(HWND link) {
 
 void InitAbout(HWND dialog) {
   AboutWindow = dialog;
-  SetDlgItemTextA(dialog, IDC_VERSION_LABEL, VersionText);
+  SetDlgItemTextA(dialog, IDC_VERSION_LABEL, kProductVersion);
   char text[1000] = {};
   LoadStringA(AppInstance, IDS_ABOUT_TEXT, text, sizeof text);
   SetDlgItemTextA(dialog, IDC_ABOUT_TEXT, text);

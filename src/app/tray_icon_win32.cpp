@@ -6,7 +6,7 @@
 
 #include "app/shell_state_win32.h"
 #include "app/shell_win32.h"
-#include "app/version_text.h"
+#include "config/settings_file.h"
 
 namespace {
 // Kept from the add for the later delete.
@@ -22,7 +22,7 @@ void AddTrayIcon() {
   TrayRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   TrayRecord.uCallbackMessage = TRAY_MESSAGE;
   TrayRecord.hIcon = static_cast<HICON>(LoadImageA(AppInstance, "TORVEX", IMAGE_ICON, 32, 32, 0));
-  std::strncpy(TrayRecord.szTip, VersionText, sizeof TrayRecord.szTip - 1);
+  std::strncpy(TrayRecord.szTip, kProductVersion, sizeof TrayRecord.szTip - 1);
   Shell_NotifyIconA(NIM_ADD, &TrayRecord);
 }
 

@@ -6,7 +6,7 @@
 
 #include "app/shell_state_win32.h"
 #include "app/shell_win32.h"
-#include "app/version_text.h"
+#include "config/settings_file.h"
 #include "config/settings_location.h"
 #include "config/settings_record.h"
 #include "config/sub_dialogs_win32.h"
@@ -109,7 +109,7 @@ void OnShowOrHide(HWND dialog) {
 void Initialise(HWND dialog) {
   HICON icon = LoadIconA(AppInstance, "TORVEX");
   if (icon) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SetWindowTextA(dialog, VersionText);
+  SetWindowTextA(dialog, kProductVersion);
   InitialPort = Settings.PORT;
   FillDialog(dialog);
   AddTrayIcon();
