@@ -3,6 +3,7 @@
 #include "reception/frame_actions.h"
 #include "reception/frame_codes.h"
 #include "reception/framer_stages.h"
+#include "reception/jis_x0208.h"
 
 using framing::StageResult;
 
@@ -28,6 +29,51 @@ bool IsPlainCharacter(const FramerState& st, const SettingsRecord& s, std::uint8
          b != s.KANAOUT[0];
 }
 
+// Shift handling runs only while a shift-in code is configured.
+bool ShiftCodesConfigured(const SettingsRecord& s) {
+  return IsConfigured(s.KANJIIN) || IsConfigured(s.KANAIN);
+}
+
+// The two bytes of a JIS kanji pair, decided without the general steps; each shortcut leaves
+// exactly the state and output the steps would.
+//
+// First byte: nothing is held, and the byte can begin neither a frame code nor a shift code,
+// so the steps would only hold it as the first of a pair.
+bool TakeKanjiFirstByte(FramerState& st, const SettingsRecord& s, std::uint8_t b) {
+  if (st.ShiftState != SHIFT_KANJI_FIRST || st.Accumulator[0] != 0 || !st.InFrame ||
+      !ShiftCodesConfigured(s) ||
+      st.Candidates != 0 || b == s.RCVSTA[0] || b == s.RCVEND[0] || b == s.KANJIIN[0] ||
+      b == s.KANJIOUT[0] || b == s.KANAIN[0] || b == s.KANAOUT[0]) {
+    return false;
+  }
+  st.Accumulator[0] = b;
+  st.Accumulator[1] = 0;
+  st.ScanPos = 1;
+  st.ShiftState = SHIFT_KANJI_SECOND;
+  if (st.PeakLength < 1) st.PeakLength = 1;
+  return true;
+}
+
+// Second byte: exactly the first byte of the pair is held and no code is in progress. No code
+// can begin at the second position, so the steps would convert the pair and output it, or
+// drop a pair that has no Shift_JIS character.
+bool TakeKanjiSecondByte(FramerState& st, const SettingsRecord& s, FrameOutput& out, std::uint8_t b) {
+  if (st.ShiftState != SHIFT_KANJI_SECOND || st.ScanPos != 1 || st.Accumulator[0] == 0 ||
+      st.Accumulator[1] != 0 || !st.InFrame || st.Candidates != 0 || !ShiftCodesConfigured(s)) {
+    return false;
+  }
+  const std::uint16_t sj = JisToShiftJis(st.Accumulator[0] & 0x7F, b & 0x7F);
+  st.Accumulator[0] = 0;
+  st.ScanPos = 0;
+  st.ShiftState = SHIFT_KANJI_FIRST;
+  if (st.PeakLength < 2) st.PeakLength = 2;
+  if (sj != 0) {
+    const std::uint8_t ch[3] = {static_cast<std::uint8_t>(sj >> 8), static_cast<std::uint8_t>(sj & 0xFF), 0};
+    OutputCharacter(st, s, out, ch);
+  }
+  return true;
+}
+
 }  // namespace
 
 void FrameByte(FramerState& st, const SettingsRecord& s, FrameOutput& out, std::uint8_t b) {
@@ -39,6 +85,7 @@ void FrameByte(FramerState& st, const SettingsRecord& s, FrameOutput& out, std::
     OutputCharacter(st, s, out, ch);
     return;
   }
+  if (TakeKanjiFirstByte(st, s, b) || TakeKanjiSecondByte(st, s, out, b)) return;
   AppendToAccumulator(st, b);
   // Each step either advances ScanPos over a held byte or removes bytes from the front, so
   // the loop ends; ScanPos never passes the terminator.

@@ -1,5 +1,6 @@
-// Property: how the port happens to cut the data into blocks never changes what is typed and
-// logged, and the accumulator never holds more than the longest code. Checked over random
+// Properties: how the port happens to cut the data into blocks never changes what is typed and
+// logged, and the accumulator never holds more than the longest code; and the shortcuts of
+// FrameByte for common bytes frame exactly as the general steps do. Checked over random
 // settings and random streams biased towards the configured codes' bytes.
 //
 // Reproducible: the run's base seed is printed on failure together with the failing case;
@@ -136,6 +137,55 @@ TEST(FramerProperty, BlockBoundariesNeverChangeTheOutputAndTheAccumulatorStaysSm
   }
   // The streams must actually exercise frames, or the property says little.
   EXPECT_GT(framesSeen, kCases / 4);
+}
+
+// Frames with the general steps only: append each byte and step until every held byte has been
+// examined, as FrameByte does when it takes no shortcut.
+void FrameStepwise(FramingHarness& h, const Bytes& stream) {
+  for (std::uint8_t b : stream) {
+    if (b == 0) continue;
+    AppendToAccumulator(h.st, b);
+    while (h.st.ScanPos >= 0 && h.st.ScanPos < kAccumulatorSize && h.st.Accumulator[h.st.ScanPos] != 0) {
+      FramingStep(h.st, h.s, h.out);
+    }
+  }
+}
+
+std::string StateText(const FramerState& st) {
+  return "held=" + std::string(reinterpret_cast<const char*>(st.Accumulator)) +
+         " scan=" + std::to_string(st.ScanPos) + " shift=" + std::to_string(st.ShiftState) +
+         " cand=" + std::to_string(st.Candidates) + " in=" + std::to_string(st.InFrame) +
+         " peak=" + std::to_string(st.PeakLength);
+}
+
+// A kanji-heavy case besides the random ones, so that the pair shortcuts surely run.
+// The shift-out code either shares its first byte with the shift-in code or has its own.
+SettingsRecord JisSettings(Rng& rng) {
+  SettingsRecord s = RandomSettings(rng);
+  SetCode(s.KANJIIN, {0x1B, 0x24, 0x42});
+  if (Pick(rng, 2)) {
+    SetCode(s.KANJIOUT, {0x1B, 0x28, 0x42});
+  } else {
+    SetCode(s.KANJIOUT, {0x0F});
+  }
+  return s;
+}
+
+TEST(FramerProperty, ShortcutsFrameExactlyAsTheGeneralSteps) {
+  const std::uint32_t base = BaseSeed();
+  for (int c = 0; c < kCases; ++c) {
+    Rng rng(base + 7919u * static_cast<std::uint32_t>(c));
+    const SettingsRecord s = c % 2 ? JisSettings(rng) : RandomSettings(rng);
+    const Bytes stream = RandomStream(rng, s);
+    FramingHarness fast, steps;
+    fast.s = steps.s = s;
+    fast.Start();
+    steps.Start();
+    FrameBytes(fast.st, fast.s, fast.out, stream.data(), static_cast<int>(stream.size()));
+    FrameStepwise(steps, stream);
+    ASSERT_EQ(fast.log, steps.log) << "base seed " << base << ", case " << c;
+    ASSERT_EQ(StateText(fast.st), StateText(steps.st)) << "base seed " << base << ", case " << c;
+  }
 }
 
 }  // namespace
