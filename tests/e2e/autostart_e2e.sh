@@ -26,25 +26,10 @@ printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 AUTOSTA=1 DATADELAY=50 DATAWA
   SENDDELAY=0 RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 \
   POSTCODE=010D000000000000000000000000000000000000 >"$DOCS/Tamblixauto.ini"
 
-tray() { harness_wine_fg 30 "$H_TMP/tray.out" traydriver.exe "$@"; }
-state() { tray state >/dev/null; tr -d '\r' <"$H_TMP/tray.out"; }
-wait_state() {  # wait_state REGEX SECS
-  local end=$((SECONDS + $2)) s
-  while [ "$SECONDS" -lt "$end" ]; do
-    s=$(state)
-    [[ $s =~ $1 ]] && return 0
-    sleep 0.2
-  done
-  echo "  last state: $s"
-  return 1
-}
-drive() {
-  harness_wine_fg 60 "$H_TMP/drv.out" dlgdriver.exe "$@"
-  local rc=$?
-  iconv -f CP932 -t UTF-8 "$H_TMP/drv.out" 2>/dev/null | tr -d '\r'
-  return $rc
-}
-text_of() { drive gettext "$1" | sed -n "s/^text $1 //p"; }
+tray() { harness_tray "$@"; }
+wait_state() { harness_wait_state "$@"; }
+drive() { harness_drive "$@"; }
+text_of() { harness_text_of "$1"; }
 new_probe_text() { tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT"; }
 
 harness_wine_bg APP 240 "$H_TMP/app.out" Tamblix.exe /Fauto

@@ -15,9 +15,7 @@ SHOT=${LOG_DIALOG_SHOT:-$HARNESS_ROOT/build/screenshots/log_dialog.png}
 
 harness_xvfb_start || harness_abort "Xvfb did not start"
 harness_wine_prefix
-# One virtual desktop for the prefix, so that the screenshot shows the dialog's caption.
-wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+harness_virtual_desktop
 harness_virtual_port
 
 INI_DIR="$HOME/Documents/Tamblix"
@@ -35,20 +33,22 @@ harness_wine_bg APP_PID 400 "$H_TMP/tamblix.out" Tamblix.exe
 
 # drive ARGS...: one dlgdriver run on the main dialog; log ARGS...: on the log settings dialog.
 # The output has CR removed and code page 932 turned to UTF-8.
-drive() {
-  harness_wine_fg 60 "$H_TMP/drv.out" dlgdriver.exe "$@"
-  local rc=$?
-  iconv -f CP932 -t UTF-8 "$H_TMP/drv.out" 2>/dev/null | tr -d '\r'
-  return $rc
-}
+drive() { harness_drive "$@"; }
 log() { drive /caption "ログ設定" "$@"; }
 log_text() { log gettext "$1" | sed -n "s/^text $1 //p"; }
 # ini KEY: the value of KEY in the settings file.
 ini() { tr -d '\r' <"$INI" | sed -n "s/^$1=//p"; }
-# open_dialog: clicks "ログ設定" and waits for the dialog.
+# open_dialog: clicks "ログ設定" and waits for the dialog to show: it exists before its
+# initialisation has filled it, and is shown only after that.
 open_dialog() {
   drive click 153 >/dev/null
-  log wait-window 20 >/dev/null
+  log wait-window 20 >/dev/null || return 1
+  local _
+  for _ in $(seq 50); do
+    [ "$(log visible)" = "visible 1" ] && return 0
+    sleep 0.2
+  done
+  return 1
 }
 
 drive wait-window 60 >/dev/null || harness_abort "the main dialog did not appear"

@@ -10,19 +10,15 @@ harness_init main_dialog
 harness_need_exe Tamblix.exe dlgdriver.exe
 harness_xvfb_start || harness_abort "Xvfb did not start"
 harness_wine_prefix
+harness_virtual_desktop
 
 INI="$HOME/Documents/Tamblix/Tamblix.ini"
 [ -d "$HOME/Documents" ] || INI="$HOME/Tamblix/Tamblix.ini"
 
 harness_wine_bg APP_PID 300 "$H_TMP/tamblix.out" Tamblix.exe
 # drive ARGS...: one dlgdriver run; its output (CR removed, code page 932 turned to UTF-8).
-drive() {
-  harness_wine_fg 60 "$H_TMP/drv.out" dlgdriver.exe "$@"
-  local rc=$?
-  iconv -f CP932 -t UTF-8 "$H_TMP/drv.out" 2>/dev/null | tr -d '\r'
-  return $rc
-}
-text_of() { drive gettext "$1" | sed -n "s/^text $1 //p"; }
+drive() { harness_drive "$@"; }
+text_of() { harness_text_of "$1"; }
 
 drive wait-window 60 >/dev/null || harness_abort "the main dialog did not appear"
 
@@ -54,13 +50,10 @@ harness_check "the preset is stored as KANJIIN" grep -q '^KANJIIN=1B24420000' "$
 harness_check "DATADELAY was held to 1" grep -q '^DATADELAY=1' "$INI"
 harness_expect_eq "after the failed start the controls are enabled" "enabled 1 1" "$(drive wait-enabled 1 1 10 enabled 1)"
 harness_expect_eq "the input display keeps its text" "x41 x42" "$(text_of 1026)"
+harness_check "screenshot of the main dialog written" harness_screenshot main_dialog
 drive click 1002 sleep 300 >/dev/null
 harness_expect_eq "clear empties the input display" "" "$(text_of 1026)"
 
-# Screenshot of the dialog under a virtual desktop is taken by the caller when asked.
-if [ -n "${MAIN_DIALOG_SHOT:-}" ]; then
-  import -display "$DISPLAY" -window root "$MAIN_DIALOG_SHOT" && harness_note "screenshot $MAIN_DIALOG_SHOT"
-fi
 
 drive command 2 >/dev/null
 harness_check "the close command ends the program" harness_wait_pid "$APP_PID" 20

@@ -22,29 +22,14 @@ SHOTS=$HARNESS_ROOT/build/screenshots
 mkdir -p "$SHOTS"
 harness_xvfb_start || harness_abort "Xvfb did not start"
 harness_wine_prefix
-# Every program of the prefix runs in one virtual desktop, which draws captions and a tray.
-wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
-timeout 30 "$WINESERVER" -w
+harness_virtual_desktop
 
 SETTINGS=$H_TMP/shell.ini
 : >"$SETTINGS"
 
-driver() { harness_wine_fg 30 "$H_TMP/driver.out" traydriver.exe "$@"; }
-state() { driver state >/dev/null; tr -d '\r' <"$H_TMP/driver.out"; }
+driver() { harness_tray "$@"; }
 shot() { timeout 20 import -window root -display "$DISPLAY" "$1"; }
-
-# wait_state REGEX SECS: waits until the driver's state line matches REGEX.
-wait_state() {
-  local re=$1 secs=$2 end=$((SECONDS + $2)) s
-  while [ "$SECONDS" -lt "$end" ]; do
-    s=$(state)
-    if [[ $s =~ $re ]]; then return 0; fi
-    sleep 0.2
-  done
-  echo "  last state: $s"
-  return 1
-}
+wait_state() { harness_wait_state "$@"; }
 
 # ---- first run: splash, About, tray round trip, "終了" ---------------------------------------
 harness_wine_bg APP 180 "$H_TMP/app.out" Tamblix.exe /F"$(harness_winpath "$SETTINGS")"
@@ -57,7 +42,7 @@ else
 fi
 harness_check "splash ends and the main dialog is shown" wait_state 'main=shown about=0 splash=0' 15
 harness_check "tray icon present while the main dialog runs" wait_state 'tray=1' 10
-driver hwnd; HWND=$(tr -dc '0-9' <"$H_TMP/driver.out")
+driver hwnd; HWND=$(tr -dc '0-9' <"$H_TMP/tray.out")
 
 driver post $WM_COMMAND $IDM_ABOUT 0
 harness_check "tray menu About opens the About dialog" wait_state 'about=1' 10

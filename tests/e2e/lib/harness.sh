@@ -294,3 +294,49 @@ harness_cpu_ticks() {
   done
   echo "$total"
 }
+
+# harness_virtual_desktop: every program of the prefix runs in one Wine virtual desktop, which
+# draws captions and a tray, so that screenshots show dialogs as a user sees them.
+harness_virtual_desktop() {
+  wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+  timeout 30 "$WINESERVER" -w
+}
+
+# harness_screenshot NAME: the whole display as build/screenshots/NAME.png; true when written.
+harness_screenshot() {
+  local dir=$HARNESS_ROOT/build/screenshots
+  mkdir -p "$dir"
+  timeout 20 import -window root -display "$DISPLAY" "$dir/$1.png" && test -s "$dir/$1.png"
+}
+
+# ---- GUI drivers -------------------------------------------------------------------------------
+# harness_drive ARGS...: one dlgdriver run; prints its output (CR removed, code page 932 turned
+# to UTF-8) and returns its status.
+harness_drive() {
+  harness_wine_fg 60 "$H_TMP/drv.out" dlgdriver.exe "$@"
+  local rc=$?
+  iconv -f CP932 -t UTF-8 "$H_TMP/drv.out" 2>/dev/null | tr -d '\r'
+  return $rc
+}
+
+# harness_text_of ID: the text of control ID of the main dialog.
+harness_text_of() { harness_drive gettext "$1" | sed -n "s/^text $1 //p"; }
+
+# harness_tray ARGS...: one traydriver run, its output in H_TMP/tray.out.
+harness_tray() { harness_wine_fg 30 "$H_TMP/tray.out" traydriver.exe "$@"; }
+
+# harness_tray_state: traydriver's state line ("main=... about=... splash=... window=... tray=...").
+harness_tray_state() { harness_tray state >/dev/null; tr -d '\r' <"$H_TMP/tray.out"; }
+
+# harness_wait_state REGEX SECS: until the state line matches REGEX; prints the last one if not.
+harness_wait_state() {
+  local end=$((SECONDS + $2)) s
+  while [ "$SECONDS" -lt "$end" ]; do
+    s=$(harness_tray_state)
+    [[ $s =~ $1 ]] && return 0
+    sleep 0.2
+  done
+  echo "  last state: $s"
+  return 1
+}
