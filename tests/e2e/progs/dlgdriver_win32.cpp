@@ -3,6 +3,9 @@
 //
 //   dlgdriver [/caption TEXT] COMMAND ARGS... [COMMAND ARGS...]...
 //     wait-window SECS           until the dialog exists (prints "window FOUND" or fails)
+//     wait-shown SECS            until a visible dialog of that caption exists and works on it
+//                                (prints "window SHOWN"); tells apart two running programs
+//                                when one of them has hidden its dialog in the tray
 //     settext ID TEXT            WM_SETTEXT on control ID (its change handler runs)
 //     gettext ID                 prints "text ID <text>" (code page 932 bytes)
 //     click ID                   BM_CLICK, posted (a click that opens a box does not block)
@@ -98,6 +101,35 @@ bool WaitBox(int secs) {
   return false;
 }
 
+struct ShownSearch {
+  HWND found;
+};
+
+BOOL CALLBACK FindShown(HWND w, LPARAM p) {
+  char cls[32] = {};
+  char title[256] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  GetWindowTextA(w, title, sizeof title);
+  if (std::strcmp(cls, "#32770") == 0 && std::strcmp(title, Caption) == 0 && IsWindowVisible(w)) {
+    reinterpret_cast<ShownSearch*>(p)->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+bool WaitShown(int secs) {
+  for (int i = 0; i < secs * 10; ++i) {
+    ShownSearch s{nullptr};
+    EnumWindows(FindShown, reinterpret_cast<LPARAM>(&s));
+    if (s.found) {
+      Dialog = s.found;
+      return true;
+    }
+    Sleep(100);
+  }
+  return false;
+}
+
 bool SelectEntry(HWND combo, const char* text) {
   const LRESULT i = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
   if (i == CB_ERR) return false;
@@ -165,6 +197,11 @@ int Run(int argc, char** argv, int i) {
   if (!std::strcmp(c, "wait-window")) {
     if (!Need(argc, i, 1) || !WaitWindow(std::atoi(argv[i + 1]))) return -1;
     std::printf("window FOUND\n");
+    return 1;
+  }
+  if (!std::strcmp(c, "wait-shown")) {
+    if (!Need(argc, i, 1) || !WaitShown(std::atoi(argv[i + 1]))) return -1;
+    std::printf("window SHOWN\n");
     return 1;
   }
   if (!Dialog && !WaitWindow(10)) { std::printf("error no dialog \"%s\"\n", Caption); return -1; }
