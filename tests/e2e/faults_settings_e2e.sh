@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Faulty settings files against the real Tamblix.exe under Wine. For each fault the program is
+# started anew and must come up with its main dialog showing the defaults; a start on the
+# virtual COM5 must then receive a frame (shown in the dialog's displays, the dialog being in
+# front). The faults: the default file replaced by random bytes, by an empty file, by a folder
+# of that name (the save at start fails silently); a "/F" file of random bytes and over-long
+# lines; a read-only default file (the save at start leaves it as it is).
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/lib/harness.sh"
+
+harness_init faults_settings
+harness_need_exe Tamblix.exe dlgdriver.exe
+FEED="python3 $HERE/lib/serial_feed.py"
+harness_xvfb_start || harness_abort "Xvfb did not start"
+harness_wine_prefix
+harness_virtual_port
+
+DOCS=$HOME/Documents; [ -d "$DOCS" ] || DOCS=$HOME
+INI_DIR=$DOCS/Tamblix
+INI=$INI_DIR/Tamblix.ini
+mkdir -p "$INI_DIR"
+
+# The file a start writes for the default record with the port COM5 chosen.
+DEFAULT_TEXT=$(printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 BAUD=0 BITS=1 PARITY=0 STOPBIT=0 \
+  RTSC=0 CTSC=0 XFLOWC=0 AUTOSTA=0 DATADELAY=50 CONVCODE=0 DATAWAIT=10 SENDDELAY=10 \
+  KANJIIN=0000000000 KANJIOUT=0000000000 KANAIN=0000000000 KANAOUT=0000000000 \
+  RCVSTA=0000000000 RCVEND=0000000000 RCVSTAOUT=0 RCVENDOUT=0 \
+  PRECODE=0000000000000000000000000000000000000000 POSTCODE=0000000000000000000000000000000000000000 \
+  LOGEXEC=0 LOGNOSEND=0 LOGOPENMD=1 LOGFLSIZE=000A LOGDSPMSG=1 LOGABORT=1 LOGFOLDER= LOGFILE= \
+  LOGNAME=1 LOGADDENT=1 LOGWDATE=0 LOGWTIME=0 | od -An -tx1 | tr -d ' \n')
+
+# drive ARGS...: one dlgdriver run (CR removed, code page 932 turned to UTF-8).
+drive() {
+  harness_wine_fg 60 "$H_TMP/drv.out" dlgdriver.exe "$@"
+  local rc=$?
+  iconv -f CP932 -t UTF-8 "$H_TMP/drv.out" 2>/dev/null | tr -d '\r'
+  return $rc
+}
+# random_bytes N SEED: N pseudo-random bytes on stdout, the same for a seed.
+random_bytes() {
+  python3 -c 'import random,sys; r=random.Random(int(sys.argv[2])); sys.stdout.buffer.write(bytes(r.randrange(256) for _ in range(int(sys.argv[1]))))' \
+    "$1" "$2"
+}
+hex_of() { od -An -tx1 <"$1" | tr -d ' \n'; }
+
+# start_program CASE [ARGS...]: starts Tamblix.exe, waits for its dialog.
+start_program() {
+  local name=$1; shift
+  harness_wine_bg APP 120 "$H_TMP/$name.out" Tamblix.exe "$@"
+  drive wait-window 60 >/dev/null || { harness_check "$name: the main dialog appears" false; return 1; }
+  harness_check "$name: the program runs with its main dialog" kill -0 "$APP"
+}
+# expect_defaults CASE: a few controls of the dialog show the default record.
+expect_defaults() {
+  harness_expect_eq "$1: the dialog shows the defaults (COM1, 50, 10, 10, no codes, no auto start)" \
+    "text 501 COM1|text 1031 50|text 1032 10|text 1033 10|text 1007 |text 1008 |checked 1055 0" \
+    "$(drive gettext 501 gettext 1031 gettext 1032 gettext 1033 gettext 1007 gettext 1008 \
+         checked 1055 | paste -sd '|')"
+}
+# receive CASE [PORTTEXT]: a start (on COM5 when PORTTEXT is given) receives a frame.
+receive() {
+  local name=$1
+  if [ -n "${2:-}" ]; then drive settext 501 "$2" >/dev/null; fi
+  harness_check "$name: the start opens the port (stop button enabled)" \
+    drive click 1002 click 1 wait-enabled 3 1 20
+  sleep 0.5
+  $FEED "$H_TMP/device" "41 42"
+  harness_check "$name: a frame is received (AB in the output display)" drive wait-text 1027 AB 10
+  harness_expect_eq "$name: its bytes in the input display" "x41 x42" \
+    "$(drive gettext 1026 | sed -n 's/^text 1026 //p' | sed 's/ *$//')"
+}
+# end_program CASE: stop, close, and the program ends.
+end_program() {
+  drive click 3 wait-enabled 1 1 10 command 2 >/dev/null
+  harness_check "$1: the program ends by its close command" harness_wait_pid "$APP" 20
+  wait "$APP" 2>/dev/null; harness__untrack "$APP"
+}
+no_temp_left() { ! ls "$INI_DIR" | grep -q '\.tmp$'; }
+
+# --- the default file is random bytes ---------------------------------------------------------
+random_bytes 8192 7 >"$INI"
+start_program garbage && {
+  expect_defaults garbage
+  receive garbage COM5
+  harness_expect_eq "garbage: the start replaced it with the default file (port COM5)" \
+    "$DEFAULT_TEXT" "$(hex_of "$INI")"
+  end_program garbage
+}
+
+# --- the default file is empty ----------------------------------------------------------------
+: >"$INI"
+start_program empty && {
+  expect_defaults empty
+  receive empty COM5
+  harness_expect_eq "empty: the start wrote the default file (port COM5)" "$DEFAULT_TEXT" "$(hex_of "$INI")"
+  end_program empty
+}
+
+# --- a folder stands where the default file should be ----------------------------------------
+rm -f "$INI"; mkdir -p "$INI"; echo keep >"$INI/inside.txt"
+start_program folder && {
+  expect_defaults folder
+  receive folder COM5
+  harness_check "folder: the save at start left the folder as it was" \
+    test -d "$INI" -a "$(cat "$INI/inside.txt" 2>/dev/null)" = keep
+  harness_check "folder: no temporary file is left beside it" no_temp_left
+  end_program folder
+}
+rm -rf "$INI"
+
+# --- a /F file of random bytes and over-long lines -------------------------------------------
+# The default file holds other values: with /F it must not be read.
+printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=2 DATADELAY=77 >"$INI"
+FILE_F=$DOCS/Tamblixjunk.ini
+{
+  random_bytes 4096 11
+  printf '\r\nPORT=%s\r\n' "$(printf '9%.0s' $(seq 3000))"
+  printf 'DATADELAY=-99999999999999999999\r\nBAUD=zz\r\nRCVSTA=GG02\r\n'
+  printf 'LOGFOLDER=%s\r\n' "$(printf 'A%.0s' $(seq 5000))"
+  printf 'LOGFILE=%s\r\n' "$(printf 'B%.0s' $(seq 400))"
+  random_bytes 2048 12
+} >"$FILE_F"
+cp "$FILE_F" "$H_TMP/junk.copy"
+start_program junk /Fjunk && {
+  expect_defaults junk
+  receive junk COM5
+  harness_check "junk: the start does not write the /F file" cmp -s "$FILE_F" "$H_TMP/junk.copy"
+  tr -d '\r' <"$INI" >"$H_TMP/junk.saved"
+  harness_check "junk: the saved over-long LOGFOLDER fits its 1024 characters" \
+    test "$(sed -n 's/^LOGFOLDER=//p' "$H_TMP/junk.saved" | tr -d '\n' | wc -c)" -le 1024
+  harness_check "junk: the saved over-long LOGFILE fits its 50 characters" \
+    test "$(sed -n 's/^LOGFILE=//p' "$H_TMP/junk.saved" | tr -d '\n' | wc -c)" -le 50
+  harness_expect_eq "junk: the saved file has its 36 lines" 36 "$(wc -l <"$H_TMP/junk.saved")"
+  end_program junk
+}
+
+# --- the default file is read-only when the start saves --------------------------------------
+printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 DATADELAY=77 >"$INI"
+chmod 444 "$INI"
+cp "$INI" "$H_TMP/ro.copy"
+start_program readonly && {
+  harness_expect_eq "readonly: the file is read (COM5, 77)" "text 501 COM5|text 1031 77" \
+    "$(drive gettext 501 gettext 1031 | paste -sd '|')"
+  drive settext 1032 33 >/dev/null
+  receive readonly
+  harness_check "readonly: the save at start leaves the file unchanged" cmp -s "$INI" "$H_TMP/ro.copy"
+  harness_check "readonly: no temporary file is left beside it" no_temp_left
+  end_program readonly
+}
+chmod 644 "$INI" 2>/dev/null
+harness_finish
