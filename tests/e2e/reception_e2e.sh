@@ -23,7 +23,7 @@ printf '%s\r\n' "[Tamblix( TM ) Ver.2.5.2]" PORT=4 DATADELAY=50 DATAWAIT=10 SEND
   POSTCODE=010D000000000000000000000000000000000000 >"$SETTINGS"
 : >"$H_TMP/commands"
 
-harness_probe_start probe 120 || harness_abort "the probe window did not get the foreground"
+harness_probe_start probe 300 || harness_abort "the probe window did not get the foreground"
 harness_wine_bg HOST_PID 110 "$H_TMP/host.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
   "$(harness_winpath "$H_TMP/commands")"
 harness_wait_line "$H_TMP/host.log" '^start' 20
@@ -61,7 +61,7 @@ STOP_MS=$(grep -m1 '^stop-ms' "$H_TMP/host.log" | awk '{print $2}' | tr -d '\r')
 harness_check "stop while waiting returns within 200 ms (took ${STOP_MS} ms)" test "${STOP_MS:-9999}" -lt 200
 : >"$H_TMP/commands"
 : >"$PROBE_TEXT.before"; cp "$PROBE_TEXT" "$PROBE_TEXT.before"
-harness_wine_bg HOST_PID 60 "$H_TMP/host2.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
+harness_wine_bg HOST_PID 180 "$H_TMP/host2.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
   "$(harness_winpath "$H_TMP/commands")"
 harness_wait_line "$H_TMP/host2.log" '^start' 20
 sleep 0.5
@@ -73,10 +73,20 @@ new_text=$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" 
 harness_expect_eq "split start code recognised; after a timeout data waits for the next start code" \
   "ABE" "$new_text"
 
-# Start and stop in a row: every start receives again and stops stay quick.
-for i in $(seq 1 20); do echo stop; echo start; done >>"$H_TMP/commands"
-harness_wait_count "$H_TMP/host2.log" '^start' 21 60
-harness_expect_eq "20 stop/start cycles all reopen the port" "21" "$(grep -c '^start 1' "$H_TMP/host2.log")"
+# Start and stop in a row: every start receives again, and the cycles leak no handle and no
+# thread (counted after a few warm-up cycles, then after 50 more).
+for i in $(seq 1 5); do echo stop; echo start; done >>"$H_TMP/commands"
+echo count >>"$H_TMP/commands"
+harness_wait_line "$H_TMP/host2.log" '^handles' 30
+for i in $(seq 1 50); do echo stop; echo start; done >>"$H_TMP/commands"
+echo count >>"$H_TMP/commands"
+harness_wait_count "$H_TMP/host2.log" '^handles' 2 120
+harness_expect_eq "55 stop/start cycles all reopen the port" "56" "$(grep -c '^start 1' "$H_TMP/host2.log")"
+read -r _ h0 _ t0 < <(grep '^handles' "$H_TMP/host2.log" | head -n 1 | tr -d '\r')
+read -r _ h1 _ t1 < <(grep '^handles' "$H_TMP/host2.log" | tail -n 1 | tr -d '\r')
+harness_note "after 5 cycles: next handle slot $h0, $t0 threads; after 55: slot $h1, $t1 threads"
+harness_check "50 cycles leak no handle ($h0 -> $h1)" test "${h1:-999}" -le "$(( ${h0:-0} + 2 ))"
+harness_check "50 cycles leak no thread ($t0 -> $t1)" test "${t1:-999}" -le "${t0:-0}"
 cp "$PROBE_TEXT" "$PROBE_TEXT.before"
 $FEED "$H_TMP/device" "1B 02 39 39"
 sleep 1

@@ -4,10 +4,12 @@
 //   start   starts reception again (after a stop)
 //   stop    stops reception (ClosePort)
 //   quit    stops and exits
+//   count   prints "handles H threads T": the slot a new handle gets and the live threads
 // Each command is answered on stdout ("start 1", "stop", ...) so the scenario can follow.
 //
 //   rxhost.exe SETTINGS-FILE COMMAND-FILE [OPTIONS]   (OPTIONS as the program's command line)
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -31,6 +33,36 @@ int StartReception() {
   return StartReceiveThread() ? 1 : -1;
 }
 
+// Live threads of this process, from a snapshot of the system's threads.
+int ThreadCount() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snap == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  int n = 0;
+  for (BOOL more = Thread32First(snap, &entry); more; more = Thread32Next(snap, &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++n;
+  }
+  CloseHandle(snap);
+  return n;
+}
+
+// The slot a new handle gets. Wine does not count a process's handles (GetProcessHandleCount
+// gives 0), but it hands out the lowest free slot of the handle table, so that slot climbs
+// when handles leak.
+unsigned long NextHandleSlot() {
+  HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (probe == nullptr) return 0;
+  const auto slot = static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(probe) / 4);
+  CloseHandle(probe);
+  return slot;
+}
+
+void AnswerCounts() {
+  std::printf("handles %lu threads %d\n", NextHandleSlot(), ThreadCount());
+  std::fflush(stdout);
+}
+
 void Answer(const char* text, int value) {
   std::printf("%s %d\n", text, value);
   std::fflush(stdout);
@@ -52,6 +84,8 @@ bool FollowCommands(const char* path, long& offset) {
       const DWORD t0 = GetTickCount();
       ClosePort();
       Answer("stop-ms", static_cast<int>(GetTickCount() - t0));
+    } else if (std::strncmp(line, "count", 5) == 0) {
+      AnswerCounts();
     } else if (std::strncmp(line, "quit", 4) == 0) {
       goOn = false;
     }
