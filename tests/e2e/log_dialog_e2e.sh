@@ -164,6 +164,23 @@ harness_expect_eq "two frames recorded, tab by name, CR LF after each" \
 ls "$LOGS" >"$H_TMP/logs.txt"
 harness_expect_eq "no other file in the log folder" "LOG_$TODAY.log" "$(tr '\n' ' ' <"$H_TMP/logs.txt" | sed 's/ $//')"
 
+# With the date and time set, each record starts with them (the frame was just logged, so the
+# record's time lies within the last minute).
+open_dialog || harness_abort "the dialog did not open for the date and time"
+log setcheck 1174 1 setcheck 1175 1 click 1 wait-gone 10 >/dev/null
+drive click 1 wait-enabled 3 1 20 >/dev/null || harness_note "the stop button did not become enabled"
+sleep 1
+before=$(date +%s)
+$FEED "$H_TMP/device" "02 44 03"
+sleep 1.5
+drive click 3 wait-enabled 1 1 10 >/dev/null
+record=$(tail -n 1 "$LOGFILE" | tr -d '\r')
+stamp=${record% D}
+harness_expect_eq "a record with date and time ends with its data" "D" "${record##* }"
+stamp_secs=$(date -d "$stamp" +%s 2>/dev/null || echo 0)
+harness_check "the record starts with today's date and the time ($record)" \
+  test "${record:0:10}" = "$(date +%Y/%m/%d)" -a "$stamp_secs" -ge $((before - 60)) -a "$stamp_secs" -le $((before + 60))
+
 # The close box is cancel: nothing is stored.
 open_dialog || harness_abort "the dialog did not open for the close box"
 log settext 1165 55 click 1160 sleep 300 close wait-gone 10 >/dev/null
