@@ -37,15 +37,8 @@ printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 DATADELAY=50 DATAWAIT=10 SEND
   RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 \
   POSTCODE=010D000000000000000000000000000000000000 >"$DOCS/Tamblixsecond.ini"
 
-# drive ARGS...: one dlgdriver run (CR removed, code page 932 turned to UTF-8).
-drive() {
-  harness_wine_fg 60 "$H_TMP/drv.out" dlgdriver.exe "$@"
-  local rc=$?
-  iconv -f CP932 -t UTF-8 "$H_TMP/drv.out" 2>/dev/null | tr -d '\r'
-  return $rc
-}
-tray() { harness_wine_fg 30 "$H_TMP/tray.out" traydriver.exe "$@"; }
-state() { tray state >/dev/null; tr -d '\r' <"$H_TMP/tray.out"; }
+drive() { harness_drive "$@"; }
+tray() { harness_tray "$@"; }
 # probe_text_since MARK: what the probe decoded after MARK (a byte count of PROBE_TEXT).
 probe_size() { stat -c %s "$PROBE_TEXT" 2>/dev/null || echo 0; }
 probe_text_since() { tail -c +$(( $1 + 1 )) "$PROBE_TEXT" 2>/dev/null; }
@@ -90,12 +83,12 @@ harness_expect_eq "nothing more is typed while the notice is shown" "CD{CR}" "$(
 drive wait-box 5 close-box >/dev/null
 drive sleep 1000 wait-box 15 >"$H_TMP/notice2.txt"
 harness_check "the frame after it gives the notice again" grep -qx "box $NOTICE_OPEN" "$H_TMP/notice2.txt"
-harness_note "after the first notice the probe decoded: $(probe_text_since "$MARK" | tr -d '\n')"
+harness_note "after the first notice: probe '$(probe_text_since "$MARK" | tr -d '\n')', output display '$(drive gettext 1027 | sed -n 's/^text 1027 //p' | tr -d '\n')'"
 harness_check "typing went on after the notice: the frame sent meanwhile is in the probe or the dialog's output display" \
   grep -q 'EF' <(probe_text_since "$MARK"; drive gettext 1027)
 drive wait-box 5 close-box >/dev/null
 sleep 1
-harness_note "tray driver after the notices: $(state)"
+harness_note "tray driver after the notices: $(harness_tray_state)"
 
 # The probe in front again, the folder back: typing and recording go on.
 harness_probe_stop

@@ -4,7 +4,8 @@
 # virtual COM5 must then receive a frame (shown in the dialog's displays, the dialog being in
 # front). The faults: the default file replaced by random bytes, by an empty file, by a folder
 # of that name (the save at start fails silently); a "/F" file of random bytes and over-long
-# lines; a read-only default file (the save at start leaves it as it is).
+# lines; a read-only default file and a read-only /F file (the save at start and 設定書込 leave
+# them as they are; 設定書込 is first shown to write the /F file while it is writable).
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
@@ -30,13 +31,7 @@ DEFAULT_TEXT=$(printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 BAUD=0 BITS=1 
   LOGEXEC=0 LOGNOSEND=0 LOGOPENMD=1 LOGFLSIZE=000A LOGDSPMSG=1 LOGABORT=1 LOGFOLDER= LOGFILE= \
   LOGNAME=1 LOGADDENT=1 LOGWDATE=0 LOGWTIME=0 | od -An -tx1 | tr -d ' \n')
 
-# drive ARGS...: one dlgdriver run (CR removed, code page 932 turned to UTF-8).
-drive() {
-  harness_wine_fg 60 "$H_TMP/drv.out" dlgdriver.exe "$@"
-  local rc=$?
-  iconv -f CP932 -t UTF-8 "$H_TMP/drv.out" 2>/dev/null | tr -d '\r'
-  return $rc
-}
+drive() { harness_drive "$@"; }
 # random_bytes N SEED: N pseudo-random bytes on stdout, the same for a seed.
 random_bytes() {
   python3 -c 'import random,sys; r=random.Random(int(sys.argv[2])); sys.stdout.buffer.write(bytes(r.randrange(256) for _ in range(int(sys.argv[1]))))' \
@@ -75,6 +70,16 @@ end_program() {
   drive click 3 wait-enabled 1 1 10 command 2 >/dev/null
   harness_check "$1: the program ends by its close command" harness_wait_pid "$APP" 20
   wait "$APP" 2>/dev/null; harness__untrack "$APP"
+}
+# save_with_button: 設定書込, OK in the save dialog (it starts at the current file), then yes
+# to replacing the existing file; false when a step finds no dialog.
+save_with_button() {
+  local title
+  title=$(drive click 1001 wait-box 20 box-title | sed -n 's/^box-title //p')
+  [ -n "$title" ] || return 1
+  drive wait-box 5 box-command 1 >/dev/null || return 1
+  drive /caption "$title" wait-box 10 box-command 6 >"$H_TMP/replace.txt" || return 1
+  grep -q '^box ファイルは既に存在します' "$H_TMP/replace.txt"
 }
 no_temp_left() { ! ls "$INI_DIR" | grep -q '\.tmp$'; }
 
@@ -135,18 +140,37 @@ start_program junk /Fjunk && {
   end_program junk
 }
 
-# --- the default file is read-only when the start saves --------------------------------------
-printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 DATADELAY=77 >"$INI"
-chmod 444 "$INI"
-cp "$INI" "$H_TMP/ro.copy"
-start_program readonly && {
-  harness_expect_eq "readonly: the file is read (COM5, 77)" "text 501 COM5|text 1031 77" \
+# --- read-only files when the program saves ---------------------------------------------------
+# The default file (written by the start) and the /F file (written by 設定書込) are read-only.
+printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=2 DATADELAY=66 >"$INI"
+FILE_RO=$DOCS/Tamblixro.ini
+printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 DATADELAY=77 >"$FILE_RO"
+chmod 444 "$INI" "$FILE_RO"
+cp "$INI" "$H_TMP/ro.default"
+start_program readonly /Fro && {
+  harness_expect_eq "readonly: the /F file is read (COM5, 77)" "text 501 COM5|text 1031 77" \
     "$(drive gettext 501 gettext 1031 | paste -sd '|')"
   drive settext 1032 33 >/dev/null
   receive readonly
-  harness_check "readonly: the save at start leaves the file unchanged" cmp -s "$INI" "$H_TMP/ro.copy"
+  harness_check "readonly: the save at start leaves the default file unchanged" \
+    cmp -s "$INI" "$H_TMP/ro.default"
   harness_check "readonly: no temporary file is left beside it" no_temp_left
+  drive click 3 wait-enabled 1001 1 10 >/dev/null
+  # 設定書込 works on the /F file: first writable (it is written), then read-only (it is not).
+  chmod 644 "$FILE_RO"
+  harness_check "readonly: 設定書込 with the /F file writable saves it" save_with_button
+  harness_check "readonly: the saved /F file holds the changed DATAWAIT" \
+    harness_wait_line "$FILE_RO" '^DATAWAIT=33' 10
+  chmod 444 "$FILE_RO"
+  cp "$FILE_RO" "$H_TMP/ro.f"
+  drive settext 1032 44 >/dev/null
+  harness_check "readonly: 設定書込 on the read-only /F file is answered" save_with_button
+  sleep 3  # the writable save above lands within a second or two
+  harness_check "readonly: 設定書込 leaves the read-only /F file unchanged" cmp -s "$FILE_RO" "$H_TMP/ro.f"
+  harness_check "readonly: no temporary file beside the /F file" test ! -e "$FILE_RO.tmp"
+  harness_expect_eq "readonly: the dialog still answers after the failed save" "text 1032 44" \
+    "$(drive gettext 1032 | grep '^text')"
   end_program readonly
 }
-chmod 644 "$INI" 2>/dev/null
+chmod 644 "$INI" "$FILE_RO" 2>/dev/null
 harness_finish
