@@ -22,9 +22,7 @@ DOCS=$HOME/Documents; [ -d "$DOCS" ] || DOCS=$HOME
 mkdir -p "$DOCS/Tamblix"
 DEFAULT_INI=$DOCS/Tamblix/Tamblix.ini
 rm -f "$DEFAULT_INI"
-printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 AUTOSTA=1 DATADELAY=50 DATAWAIT=10 \
-  SENDDELAY=0 RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 \
-  POSTCODE=010D000000000000000000000000000000000000 >"$DOCS/Tamblixauto.ini"
+harness_stx_etx_settings "$DOCS/Tamblixauto.ini" AUTOSTA=1 "$HARNESS_ENTER_AFTER"
 
 tray() { harness_tray "$@"; }
 wait_state() { harness_wait_state "$@"; }

@@ -14,9 +14,7 @@ harness_wine_prefix
 harness_virtual_port
 
 SETTINGS=$H_TMP/rx.ini
-printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
-  RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 \
-  POSTCODE=010D000000000000000000000000000000000000 >"$SETTINGS"
+harness_stx_etx_settings "$SETTINGS" "$HARNESS_ENTER_AFTER"
 : >"$H_TMP/commands"
 harness_probe_start probe 400 || harness_abort "the probe window did not get the foreground"
 harness_wine_bg HOST_PID 390 "$H_TMP/host.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \

@@ -28,14 +28,10 @@ LOGS=$H_TMP/logs
 LOGFILE=$LOGS/rx.log
 mkdir -p "$LOGS"
 # COM5, STX/ETX frames with both codes removed, Enter after each frame, each frame recorded.
-printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
-  RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 \
-  POSTCODE=010D000000000000000000000000000000000000 LOGEXEC=1 \
-  "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log >"$DOCS/Tamblix/Tamblix.ini"
+harness_stx_etx_settings "$DOCS/Tamblix/Tamblix.ini" "$HARNESS_ENTER_AFTER" LOGEXEC=1 \
+  "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log
 # The second program's own file: the same port, no log, started by its button.
-printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
-  RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 \
-  POSTCODE=010D000000000000000000000000000000000000 >"$DOCS/Tamblixsecond.ini"
+harness_stx_etx_settings "$DOCS/Tamblixsecond.ini" "$HARNESS_ENTER_AFTER"
 
 drive() { harness_drive "$@"; }
 tray() { harness_tray "$@"; }

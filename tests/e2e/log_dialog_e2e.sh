@@ -26,8 +26,7 @@ mkdir -p "$INI_DIR" "$LOGS"
 WLOGS=$(harness_winpath "$LOGS")
 
 # Start-up settings: COM5, STX/ETX frames with both codes removed; the log fields as defaults.
-printf '%s\r\n' "[Tamblix( TM ) Ver.2.5.2]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
-  RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 >"$INI"
+harness_stx_etx_settings "$INI"
 
 harness_wine_bg APP_PID 400 "$H_TMP/tamblix.out" Tamblix.exe
 

@@ -18,9 +18,7 @@ harness_virtual_port
 
 # STX/ETX frames, both codes removed, Enter after each frame.
 SETTINGS=$H_TMP/rx.ini
-printf '%s\r\n' "[Tamblix( TM ) Ver.2.5.2]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
-  RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 \
-  POSTCODE=010D000000000000000000000000000000000000 >"$SETTINGS"
+harness_stx_etx_settings "$SETTINGS" "$HARNESS_ENTER_AFTER"
 : >"$H_TMP/commands"
 
 harness_probe_start probe 300 || harness_abort "the probe window did not get the foreground"
@@ -113,8 +111,7 @@ harness_wait_pid "$HOST_PID" 10
 
 # The device goes away while a frame is half received: the reader neither crashes nor spins,
 # stop works, and once the device is back a new start receives again.
-printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
-  RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 >"$SETTINGS"
+harness_stx_etx_settings "$SETTINGS"
 : >"$H_TMP/commands"
 harness_wine_bg HOST_PID 90 "$H_TMP/host5.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
   "$(harness_winpath "$H_TMP/commands")"

@@ -340,3 +340,16 @@ harness_wait_state() {
   echo "  last state: $s"
   return 1
 }
+
+# ---- settings files ----------------------------------------------------------------------------
+# Typed after each frame when given to harness_stx_etx_settings: the Enter key.
+HARNESS_ENTER_AFTER=POSTCODE=010D000000000000000000000000000000000000
+
+# harness_stx_etx_settings FILE [KEY=VALUE...]: a settings file for the virtual port COM5 with
+# STX/ETX frames, both codes removed, a 50 ms data interval, 10 ms wait and no pause between
+# characters; the further lines follow (a later line for a key wins).
+harness_stx_etx_settings() {
+  local file=$1; shift
+  printf '%s\r\n' "[Tamblix( TM ) Ver.2.5.2]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
+    RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 "$@" >"$file"
+}
