@@ -18,9 +18,9 @@ harness_xvfb_start || harness_abort "Xvfb did not start"
 harness_wine_prefix
 harness_virtual_port
 
-DOCS=$HOME/Documents; [ -d "$DOCS" ] || DOCS=$HOME
+DOCS=$H_DOCS
 mkdir -p "$DOCS/Tamblix"
-DEFAULT_INI=$DOCS/Tamblix/Tamblix.ini
+DEFAULT_INI=$H_DEFAULT_INI
 rm -f "$DEFAULT_INI"
 harness_stx_etx_settings "$DOCS/Tamblixauto.ini" AUTOSTA=1 "$HARNESS_ENTER_AFTER"
 

@@ -22,13 +22,13 @@ harness_xvfb_start || harness_abort "Xvfb did not start"
 harness_wine_prefix
 harness_virtual_port
 
-DOCS=$HOME/Documents; [ -d "$DOCS" ] || DOCS=$HOME
+DOCS=$H_DOCS
 mkdir -p "$DOCS/Tamblix"
 LOGS=$H_TMP/logs
 LOGFILE=$LOGS/rx.log
 mkdir -p "$LOGS"
 # COM5, STX/ETX frames with both codes removed, Enter after each frame, each frame recorded.
-harness_stx_etx_settings "$DOCS/Tamblix/Tamblix.ini" "$HARNESS_ENTER_AFTER" LOGEXEC=1 \
+harness_stx_etx_settings "$H_DEFAULT_INI" "$HARNESS_ENTER_AFTER" LOGEXEC=1 \
   "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log
 # The second program's own file: the same port, no log, started by its button.
 harness_stx_etx_settings "$DOCS/Tamblixsecond.ini" "$HARNESS_ENTER_AFTER"

@@ -17,7 +17,7 @@ harness_xvfb_start || harness_abort "Xvfb did not start"
 harness_wine_prefix
 harness_virtual_port
 
-DOCS=$HOME/Documents; [ -d "$DOCS" ] || DOCS=$HOME
+DOCS=$H_DOCS
 INI_DIR=$DOCS/Tamblix
 INI=$INI_DIR/Tamblix.ini
 mkdir -p "$INI_DIR"

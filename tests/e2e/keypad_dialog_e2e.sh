@@ -22,8 +22,7 @@ wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Deskto
 wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
 timeout 30 "$WINESERVER" -w
 
-INI="$HOME/Documents/Tamblix/Tamblix.ini"
-[ -d "$HOME/Documents" ] || INI="$HOME/Tamblix/Tamblix.ini"
+INI=$H_DEFAULT_INI
 
 # run_driver EXE ARGS...: one driver run; its output with CR removed and code page 932 as UTF-8.
 run_driver() {

@@ -18,8 +18,7 @@ harness_wine_prefix
 harness_virtual_desktop
 harness_virtual_port
 
-INI_DIR="$HOME/Documents/Tamblix"
-[ -d "$HOME/Documents" ] || INI_DIR="$HOME/Tamblix"
+INI_DIR=$(dirname "$H_DEFAULT_INI")
 INI="$INI_DIR/Tamblix.ini"
 LOGS=$H_TMP/logs
 mkdir -p "$INI_DIR" "$LOGS"

@@ -12,8 +12,7 @@ harness_xvfb_start || harness_abort "Xvfb did not start"
 harness_wine_prefix
 harness_virtual_desktop
 
-INI="$HOME/Documents/Tamblix/Tamblix.ini"
-[ -d "$HOME/Documents" ] || INI="$HOME/Tamblix/Tamblix.ini"
+INI=$H_DEFAULT_INI
 
 harness_wine_bg APP_PID 300 "$H_TMP/tamblix.out" Tamblix.exe
 # drive ARGS...: one dlgdriver run; its output (CR removed, code page 932 turned to UTF-8).

@@ -96,9 +96,14 @@ harness_xvfb_start() {
   export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
 }
 
+# harness_wine_prefix: a new prefix and HOME. H_DOCS is the documents folder the program finds
+# there (HOME itself when the prefix has no Documents), H_DEFAULT_INI its default settings file.
 harness_wine_prefix() {
   wine_prefix_new "$H_TMP/wine"
   H_PREFIX_MADE=1
+  H_DOCS=$HOME/Documents
+  [ -d "$H_DOCS" ] || H_DOCS=$HOME
+  H_DEFAULT_INI=$H_DOCS/Tamblix/Tamblix.ini
 }
 
 harness_winpath() {

@@ -37,36 +37,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "driver_support_win32.h"
+
 namespace {
 
 const char* Caption = "Tamblix( TM ) Ver.2.5.2";
 HWND Dialog = nullptr;
 HWND Box = nullptr;
 
-HWND FindDialog() { return FindWindowA("#32770", Caption); }
-
-bool Need(int argc, int i, int n) {
-  if (i + n < argc) return true;
-  std::printf("error missing arguments\n");
-  return false;
-}
-
 HWND Control(const char* id) { return GetDlgItem(Dialog, std::atoi(id)); }
 
-bool WaitWindow(int secs) {
-  for (int i = 0; i < secs * 10; ++i) {
-    Dialog = FindDialog();
-    if (Dialog) return true;
-    Sleep(100);
-  }
-  return false;
-}
-
-void GetText(HWND w, char* out, int size) {
-  out[0] = 0;
-  SendMessageTimeoutA(w, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(out),
-                      SMTO_ABORTIFHUNG, 5000, nullptr);
-}
+bool WaitWindow(int secs) { return WaitForDialog(Caption, secs, true, Dialog); }
 
 struct BoxSearch {
   HWND owner;
@@ -92,7 +73,7 @@ bool WaitBox(int secs) {
     if (s.found) {
       Box = s.found;
       char text[512];
-      GetText(GetDlgItem(Box, 0xFFFF), text, sizeof text);
+      ReadWindowText(GetDlgItem(Box, 0xFFFF), text, sizeof text);
       std::printf("box %s\n", text);
       return true;
     }
@@ -143,7 +124,7 @@ BOOL CALLBACK PrintControl(HWND w, LPARAM) {
   char cls[64] = {};
   char text[512];
   GetClassNameA(w, cls, sizeof cls);
-  GetText(w, text, sizeof text);
+  ReadWindowText(w, text, sizeof text);
   std::printf("control %d %s %s\n", GetDlgCtrlID(w), cls, text);
   return TRUE;
 }
@@ -154,7 +135,7 @@ int RunBoxCommand(int argc, char** argv, int i) {
   char text[4096];
   if (!Box) { std::printf("error no box\n"); return -1; }
   if (!std::strcmp(c, "box-title")) {
-    GetText(Box, text, sizeof text);
+    ReadWindowText(Box, text, sizeof text);
     std::printf("box-title %s\n", text);
     return 0;
   }
@@ -162,18 +143,18 @@ int RunBoxCommand(int argc, char** argv, int i) {
     EnumChildWindows(Box, PrintControl, 0);
     return 0;
   }
-  if (!Need(argc, i, 1)) return -1;
+  if (!NeedArgs(argc, i, 1)) return -1;
   HWND w = GetDlgItem(Box, std::atoi(argv[i + 1]));
   if (!std::strcmp(c, "box-command")) {
     return PostMessageA(Box, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[i + 1])), 0) ? 1 : -1;
   }
   if (!w) { std::printf("error the box has no control %s\n", argv[i + 1]); return -1; }
   if (!std::strcmp(c, "box-gettext")) {
-    GetText(w, text, sizeof text);
+    ReadWindowText(w, text, sizeof text);
     std::printf("box-text %s %s\n", argv[i + 1], text);
     return 1;
   }
-  if (!Need(argc, i, 2)) return -1;
+  if (!NeedArgs(argc, i, 2)) return -1;
   SendMessageTimeoutA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[i + 2]), SMTO_ABORTIFHUNG,
                       5000, nullptr);
   return 2;
@@ -195,45 +176,45 @@ int Run(int argc, char** argv, int i) {
   const char* c = argv[i];
   char text[4096];
   if (!std::strcmp(c, "wait-window")) {
-    if (!Need(argc, i, 1) || !WaitWindow(std::atoi(argv[i + 1]))) return -1;
+    if (!NeedArgs(argc, i, 1) || !WaitWindow(std::atoi(argv[i + 1]))) return -1;
     std::printf("window FOUND\n");
     return 1;
   }
   if (!std::strcmp(c, "wait-shown")) {
-    if (!Need(argc, i, 1) || !WaitShown(std::atoi(argv[i + 1]))) return -1;
+    if (!NeedArgs(argc, i, 1) || !WaitShown(std::atoi(argv[i + 1]))) return -1;
     std::printf("window SHOWN\n");
     return 1;
   }
   if (!Dialog && !WaitWindow(10)) { std::printf("error no dialog \"%s\"\n", Caption); return -1; }
   if (!std::strcmp(c, "settext")) {
-    if (!Need(argc, i, 2)) return -1;
+    if (!NeedArgs(argc, i, 2)) return -1;
     SendMessageTimeoutA(Control(argv[i + 1]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[i + 2]),
                         SMTO_ABORTIFHUNG, 5000, nullptr);
     return 2;
   }
   if (!std::strcmp(c, "gettext")) {
-    if (!Need(argc, i, 1)) return -1;
-    GetText(Control(argv[i + 1]), text, sizeof text);
+    if (!NeedArgs(argc, i, 1)) return -1;
+    ReadWindowText(Control(argv[i + 1]), text, sizeof text);
     std::printf("text %s %s\n", argv[i + 1], text);
     return 1;
   }
   if (!std::strcmp(c, "click")) {
-    if (!Need(argc, i, 1)) return -1;
+    if (!NeedArgs(argc, i, 1)) return -1;
     return PostMessageA(Control(argv[i + 1]), BM_CLICK, 0, 0) ? 1 : -1;
   }
   if (!std::strcmp(c, "command")) {
-    if (!Need(argc, i, 1)) return -1;
+    if (!NeedArgs(argc, i, 1)) return -1;
     return PostMessageA(Dialog, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[i + 1])), 0) ? 1 : -1;
   }
   if (!std::strcmp(c, "close")) {
     return PostMessageA(Dialog, WM_CLOSE, 0, 0) ? 0 : -1;
   }
   if (!std::strcmp(c, "select")) {
-    if (!Need(argc, i, 2)) return -1;
+    if (!NeedArgs(argc, i, 2)) return -1;
     return SelectEntry(Control(argv[i + 1]), argv[i + 2]) ? 2 : -1;
   }
   if (!std::strcmp(c, "enabled") || !std::strcmp(c, "checked")) {
-    if (!Need(argc, i, 1)) return -1;
+    if (!NeedArgs(argc, i, 1)) return -1;
     HWND w = Control(argv[i + 1]);
     const int v = c[0] == 'e' ? (IsWindowEnabled(w) ? 1 : 0)
                               : (SendMessageA(w, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
@@ -245,23 +226,23 @@ int Run(int argc, char** argv, int i) {
     return 0;
   }
   if (!std::strcmp(c, "wait-text") || !std::strcmp(c, "wait-enabled")) {
-    if (!Need(argc, i, 3)) return -1;
+    if (!NeedArgs(argc, i, 3)) return -1;
     HWND w = Control(argv[i + 1]);
     for (int t = 0; t < std::atoi(argv[i + 3]) * 10; ++t) {
       if (c[5] == 't') {
-        GetText(w, text, sizeof text);
+        ReadWindowText(w, text, sizeof text);
         if (!std::strcmp(text, argv[i + 2])) return 3;
       } else if ((IsWindowEnabled(w) ? 1 : 0) == std::atoi(argv[i + 2])) {
         return 3;
       }
       Sleep(100);
     }
-    GetText(w, text, sizeof text);
+    ReadWindowText(w, text, sizeof text);
     std::printf("error %s %s timed out (text \"%s\")\n", c, argv[i + 1], text);
     return -1;
   }
   if (!std::strcmp(c, "wait-box")) {
-    if (!Need(argc, i, 1) || !WaitBox(std::atoi(argv[i + 1]))) { std::printf("error no box\n"); return -1; }
+    if (!NeedArgs(argc, i, 1) || !WaitBox(std::atoi(argv[i + 1]))) { std::printf("error no box\n"); return -1; }
     return 1;
   }
   if (!std::strcmp(c, "close-box")) {
@@ -276,7 +257,7 @@ int Run(int argc, char** argv, int i) {
     return RunBoxCommand(argc, argv, i);
   }
   if (!std::strcmp(c, "setcheck")) {
-    if (!Need(argc, i, 2)) return -1;
+    if (!NeedArgs(argc, i, 2)) return -1;
     SendMessageTimeoutA(Control(argv[i + 1]), BM_SETCHECK,
                         std::atoi(argv[i + 2]) ? BST_CHECKED : BST_UNCHECKED, 0, SMTO_ABORTIFHUNG,
                         5000, nullptr);
@@ -287,7 +268,7 @@ int Run(int argc, char** argv, int i) {
     return 0;
   }
   if (!std::strcmp(c, "wait-gone")) {
-    if (!Need(argc, i, 1)) return -1;
+    if (!NeedArgs(argc, i, 1)) return -1;
     for (int t = 0; t < std::atoi(argv[i + 1]) * 10; ++t) {
       if (!IsWindow(Dialog)) return 1;
       Sleep(100);
@@ -296,7 +277,7 @@ int Run(int argc, char** argv, int i) {
     return -1;
   }
   if (!std::strcmp(c, "sleep")) {
-    if (!Need(argc, i, 1)) return -1;
+    if (!NeedArgs(argc, i, 1)) return -1;
     Sleep(static_cast<DWORD>(std::atoi(argv[i + 1])));
     return 1;
   }

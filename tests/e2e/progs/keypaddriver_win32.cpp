@@ -37,35 +37,16 @@
 #include <cstring>
 #include <vector>
 
+#include "driver_support_win32.h"
+
 namespace {
 
 const char* const Caption = "キーコード一覧";
 HWND Dialog = nullptr;
 
-HWND FindDialog() { return FindWindowA("#32770", Caption); }
-
-bool Need(int argc, int i, int n) {
-  if (i + n < argc) return true;
-  std::printf("error missing arguments\n");
-  return false;
-}
-
 HWND Control(const char* id) { return GetDlgItem(Dialog, std::atoi(id)); }
 
-bool WaitWindow(int secs, bool present) {
-  for (int i = 0; i < secs * 10; ++i) {
-    Dialog = FindDialog();
-    if ((Dialog != nullptr) == present) return true;
-    Sleep(100);
-  }
-  return false;
-}
-
-void GetText(HWND w, char* out, int size) {
-  out[0] = 0;
-  SendMessageTimeoutA(w, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(out),
-                      SMTO_ABORTIFHUNG, 5000, nullptr);
-}
+bool WaitWindow(int secs, bool present) { return WaitForDialog(Caption, secs, present, Dialog); }
 
 // A block of memory in the process that owns a window, for messages that carry pointers.
 class RemoteBlock {
@@ -337,7 +318,7 @@ HWND FocusOfDialog() {
 
 int GridCommand(const char* c, int argc, char** argv, int i) {
   if (!std::strcmp(c, "grid")) {
-    if (!Need(argc, i, 1)) return -1;
+    if (!NeedArgs(argc, i, 1)) return -1;
     HWND list = Control(argv[i + 1]);
     HWND header = reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0));
     std::printf("grid %s %d %d\n", argv[i + 1], static_cast<int>(Send(list, LVM_GETITEMCOUNT, 0, 0)),
@@ -345,7 +326,7 @@ int GridCommand(const char* c, int argc, char** argv, int i) {
     return 1;
   }
   if (!std::strcmp(c, "header")) {
-    if (!Need(argc, i, 2)) return -1;
+    if (!NeedArgs(argc, i, 2)) return -1;
     HWND list = Control(argv[i + 1]);
     const int column = std::atoi(argv[i + 2]);
     char text[256];
@@ -355,7 +336,7 @@ int GridCommand(const char* c, int argc, char** argv, int i) {
                 text);
     return 2;
   }
-  if (!Need(argc, i, 3)) return -1;
+  if (!NeedArgs(argc, i, 3)) return -1;
   HWND list = Control(argv[i + 1]);
   const int row = std::atoi(argv[i + 2]);
   const int column = std::atoi(argv[i + 3]);
@@ -380,12 +361,12 @@ int Run(int argc, char** argv, int i) {
   char text[4096];
   if (!std::strcmp(c, "wait-window") || !std::strcmp(c, "wait-gone")) {
     const bool present = c[5] == 'w';
-    if (!Need(argc, i, 1) || !WaitWindow(std::atoi(argv[i + 1]), present)) return -1;
+    if (!NeedArgs(argc, i, 1) || !WaitWindow(std::atoi(argv[i + 1]), present)) return -1;
     std::printf("window %s\n", present ? "FOUND" : "GONE");
     return 1;
   }
   if (!std::strcmp(c, "sleep")) {
-    if (!Need(argc, i, 1)) return -1;
+    if (!NeedArgs(argc, i, 1)) return -1;
     Sleep(static_cast<DWORD>(std::atoi(argv[i + 1])));
     return 1;
   }
@@ -394,32 +375,32 @@ int Run(int argc, char** argv, int i) {
     return -1;
   }
   if (!std::strcmp(c, "gettext")) {
-    if (!Need(argc, i, 1)) return -1;
-    GetText(Control(argv[i + 1]), text, sizeof text);
+    if (!NeedArgs(argc, i, 1)) return -1;
+    ReadWindowText(Control(argv[i + 1]), text, sizeof text);
     std::printf("text %s %s\n", argv[i + 1], text);
     return 1;
   }
   if (!std::strcmp(c, "settext")) {
-    if (!Need(argc, i, 2)) return -1;
+    if (!NeedArgs(argc, i, 2)) return -1;
     SendMessageTimeoutA(Control(argv[i + 1]), WM_SETTEXT, 0,
                         reinterpret_cast<LPARAM>(argv[i + 2]), SMTO_ABORTIFHUNG, 5000, nullptr);
     return 2;
   }
   if (!std::strcmp(c, "setsel")) {
-    if (!Need(argc, i, 3)) return -1;
+    if (!NeedArgs(argc, i, 3)) return -1;
     Send(Control(argv[i + 1]), EM_SETSEL, static_cast<WPARAM>(std::atoi(argv[i + 2])),
          static_cast<LPARAM>(std::atoi(argv[i + 3])));
     return 3;
   }
   if (!std::strcmp(c, "getsel")) {
-    if (!Need(argc, i, 1)) return -1;
+    if (!NeedArgs(argc, i, 1)) return -1;
     const LRESULT sel = Send(Control(argv[i + 1]), EM_GETSEL, 0, 0);
     std::printf("sel %s %d %d\n", argv[i + 1], static_cast<int>(LOWORD(sel)),
                 static_cast<int>(HIWORD(sel)));
     return 1;
   }
   if (!std::strcmp(c, "enabled")) {
-    if (!Need(argc, i, 1)) return -1;
+    if (!NeedArgs(argc, i, 1)) return -1;
     std::printf("enabled %s %d\n", argv[i + 1], IsWindowEnabled(Control(argv[i + 1])) ? 1 : 0);
     return 1;
   }
@@ -438,7 +419,7 @@ int Run(int argc, char** argv, int i) {
     return 0;
   }
   if (!std::strcmp(c, "click")) {
-    if (!Need(argc, i, 1)) return -1;
+    if (!NeedArgs(argc, i, 1)) return -1;
     return PostMessageA(Control(argv[i + 1]), BM_CLICK, 0, 0) ? 1 : -1;
   }
   if (!std::strcmp(c, "escape")) {
@@ -450,7 +431,7 @@ int Run(int argc, char** argv, int i) {
     return PostMessageA(Dialog, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : -1;
   }
   if (!std::strcmp(c, "shot")) {
-    if (!Need(argc, i, 1) || !Shot(argv[i + 1])) return -1;
+    if (!NeedArgs(argc, i, 1) || !Shot(argv[i + 1])) return -1;
     std::printf("shot %s\n", argv[i + 1]);
     return 1;
   }
