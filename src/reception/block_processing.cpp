@@ -1,6 +1,9 @@
 #include "reception/block_processing.h"
 
+#include <cstring>
+
 #include "reception/framer.h"
+#include "reception/utf8_carry.h"
 
 void EchoBlock(ReceptionHost& host, const std::uint8_t* block, int n) {
   if (n <= 0 || !host.MainDialogInFront()) return;
@@ -18,16 +21,37 @@ void EchoBlock(ReceptionHost& host, const std::uint8_t* block, int n) {
 
 namespace {
 
+// Converts and frames the first `complete` bytes of piece; they end with no incomplete character.
+void FrameConverted(FramerState& st, const SettingsRecord& s, FrameOutput& out,
+                    ReceptionHost& host, const std::uint8_t* piece, int complete) {
+  std::uint8_t converted[kConvertedPieceSize];
+  converted[0] = 0;
+  int m = host.Utf8ToShiftJis(piece, complete, converted, kConvertedPieceSize);
+  if (m < 0) m = 0;
+  if (m > kConvertedPieceSize - 1) m = kConvertedPieceSize - 1;
+  FrameBytes(st, s, out, converted, m);
+}
+
+// The block is converted in pieces of at most kConvertPieceBytes, each starting with the bytes
+// carried from before it. A piece ending inside a character (at the end of the block or at a
+// piece boundary) keeps that character's bytes for the next piece or block.
 void ConvertAndFrame(FramerState& st, const SettingsRecord& s, FrameOutput& out,
                      ReceptionHost& host, const std::uint8_t* block, int n) {
-  std::uint8_t converted[kConvertedPieceSize];
-  for (int offset = 0; offset < n; offset += kConvertPieceBytes) {
-    const int piece = n - offset < kConvertPieceBytes ? n - offset : kConvertPieceBytes;
-    converted[0] = 0;
-    int m = host.Utf8ToShiftJis(block + offset, piece, converted, kConvertedPieceSize);
-    if (m < 0) m = 0;
-    if (m > kConvertedPieceSize - 1) m = kConvertedPieceSize - 1;
-    FrameBytes(st, s, out, converted, m);
+  std::uint8_t piece[kConvertPieceBytes];
+  Utf8Carry& carry = st.Utf8Tail;
+  int taken = 0;
+  while (taken < n) {
+    int length = carry.Count < 0 || carry.Count > kUtf8CarryBytes ? 0 : carry.Count;
+    std::memcpy(piece, carry.Bytes, static_cast<std::size_t>(length));
+    const int count = n - taken < kConvertPieceBytes - length ? n - taken : kConvertPieceBytes - length;
+    std::memcpy(piece + length, block + taken, static_cast<std::size_t>(count));
+    taken += count;
+    length += count;
+    int complete = Utf8CompleteLength(piece, length);
+    if (complete < length - kUtf8CarryBytes) complete = length;  // never more than the carry holds
+    carry.Count = length - complete;
+    std::memcpy(carry.Bytes, piece + complete, static_cast<std::size_t>(carry.Count));
+    if (complete > 0) FrameConverted(st, s, out, host, piece, complete);
   }
 }
 

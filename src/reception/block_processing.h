@@ -22,7 +22,8 @@ class ReceptionHost {
                              int dstCapacity) = 0;
 };
 
-// Bytes converted from UTF-8 in one piece (a whole block; a longer one is taken in pieces).
+// Bytes converted from UTF-8 in one piece: the bytes carried from the last block and then as
+// much of the block as fits (a block of 2047 bytes after a carry takes two pieces).
 inline constexpr int kConvertPieceBytes = 2048;
 // Shift_JIS takes at most two bytes per UTF-16 unit, so a converted piece always fits.
 inline constexpr int kConvertedPieceSize = 2 * kConvertPieceBytes + 1;
@@ -30,7 +31,9 @@ inline constexpr int kConvertedPieceSize = 2 * kConvertPieceBytes + 1;
 inline constexpr std::uint32_t kCapsLockRestorePauseMs = 10;
 
 // Processes the n bytes of block (n <= 0: nothing happens). Every byte is echoed, 0x00
-// included; 0x00 bytes are not framed but the bytes after them are.
+// included; 0x00 bytes are not framed but the bytes after them are. With CONVCODE 1 an
+// incomplete UTF-8 character at the end of the block is kept in st and converted with the
+// next block.
 void ProcessBlock(FramerState& st, const SettingsRecord& s, FrameOutput& out, ReceptionHost& host,
                   const std::uint8_t* block, int n);
 // The echo alone: "x%02X" per byte, blank-separated, with a leading blank when the display

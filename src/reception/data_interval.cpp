@@ -8,6 +8,7 @@ bool CheckDataIntervalTimeout(FramerState& st, const SettingsRecord& s, FrameOut
   if (now - lastReceiveTime < static_cast<std::uint32_t>(s.DATADELAY)) return false;
   out.LogFlush();
   lastReceiveTime = 0;
+  st.Utf8Tail.Count = 0;  // the device has stopped inside a character: it is never completed
   FrameEndBookkeeping(st, s);
   return true;
 }

@@ -45,10 +45,12 @@ void ResetFraming(FramerState& st) {
   st.ScanPos = 0;
   st.Candidates = 0;
   st.ShiftState = SHIFT_NONE;
+  st.Utf8Tail.Count = 0;
 }
 
 void InitFrameFlags(FramerState& st, const SettingsRecord& settings) {
   st.InFrame = !IsConfigured(settings.RCVSTA);
   st.FrameOpen = false;
   st.PrecodeTyped = false;
+  st.Utf8Tail.Count = 0;
 }

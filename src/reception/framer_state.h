@@ -1,8 +1,11 @@
 // The framing state of reception: the received bytes not yet resolved, the partial match in
-// progress, the shift mode and the frame flags. The program keeps one instance for its reader
+// progress, the shift mode, the frame flags and the start of a UTF-8 character that the last
+// read ended inside of. The program keeps one instance for its reader
 // thread; tests build fresh ones. Nothing here allocates.
 #pragma once
 #include <cstdint>
+
+#include "reception/utf8_carry.h"
 
 struct SettingsRecord;
 
@@ -38,6 +41,9 @@ struct FramerState {
   // The most bytes the accumulator has held at once (it only grows by appending); kept for
   // the checks of tests and fuzzing, never reset.
   std::int32_t PeakLength = 0;
+  // With UTF-8 conversion: the incomplete character at the end of the last block, converted
+  // with the next block; dropped when the data interval ends, at a reset and at a start.
+  Utf8Carry Utf8Tail;
 };
 
 // Number of bytes held (up to the terminator, at most kAccumulatorSize - 1).
@@ -48,8 +54,10 @@ void AppendToAccumulator(FramerState& st, std::uint8_t b);
 // Removes the first n bytes, moves the rest (and the terminator) to the front, ScanPos = 0.
 void DropFront(FramerState& st, int n);
 // What the main dialog's fill and "クリア" do: empties the accumulator, forgets any partial
-// match and returns to single-byte mode. The frame flags are left as they are.
+// match and any carried UTF-8 bytes, and returns to single-byte mode. The frame flags are left
+// as they are.
 void ResetFraming(FramerState& st);
 // Frame flags at the start of reception: with RCVSTA configured data waits for a start code;
-// without it all data is in the frame from the outset.
+// without it all data is in the frame from the outset. UTF-8 bytes carried from before a stop
+// are dropped.
 void InitFrameFlags(FramerState& st, const SettingsRecord& settings);

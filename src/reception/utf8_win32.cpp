@@ -1,17 +1,8 @@
 // UTF-8 to Shift_JIS with the Windows code-page services: UTF-8 to UTF-16 in a work buffer
-// that holds a whole block, then UTF-16 to the thread's ANSI code page.
+// that holds a whole piece of a block, then UTF-16 to the thread's ANSI code page.
 #include <windows.h>
 
 #include "reception/utf8_conversion.h"
-
-namespace {
-
-// Bytes the first `units` UTF-16 units need in the thread's ANSI code page.
-int NeededBytes(const wchar_t* work, int units) {
-  return WideCharToMultiByte(CP_THREAD_ACP, 0, work, units, nullptr, 0, nullptr, nullptr);
-}
-
-}  // namespace
 
 int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst, int dstCapacity) {
   if (dst == nullptr || dstCapacity <= 0) return 0;
@@ -25,15 +16,11 @@ int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst, in
                                   kUtf8WorkUnits);
   if (units <= 0) return 0;
 
-  // A destination too small for the whole text takes as many whole characters as fit.
+  // The program's destination holds two bytes per source byte, more than any text needs; a
+  // smaller one that cannot take the whole text gets nothing rather than a cut character.
   const int room = dstCapacity - 1;
-  int needed = NeededBytes(work, units);
-  while (needed > room && units > 0) {
-    --units;
-    if (units > 0 && IS_HIGH_SURROGATE(work[units - 1])) --units;
-    needed = units > 0 ? NeededBytes(work, units) : 0;
-  }
-  if (units <= 0 || needed <= 0) return 0;
+  const int needed = WideCharToMultiByte(CP_THREAD_ACP, 0, work, units, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0 || needed > room) return 0;
 
   int m = WideCharToMultiByte(CP_THREAD_ACP, 0, work, units, reinterpret_cast<char*>(dst), room,
                               nullptr, nullptr);

@@ -1,0 +1,41 @@
+#include "reception/utf8_carry.h"
+
+namespace {
+
+bool IsContinuation(std::uint8_t b) { return (b & 0xC0) == 0x80; }
+
+// Bytes of the sequence that b starts: 1 for ASCII, 2 to 4 for a valid lead, 0 otherwise.
+int SequenceLength(std::uint8_t b) {
+  if (b < 0x80) return 1;
+  if (b >= 0xC2 && b <= 0xDF) return 2;
+  if (b >= 0xE0 && b <= 0xEF) return 3;
+  if (b >= 0xF0 && b <= 0xF4) return 4;
+  return 0;
+}
+
+// Whether `second` can follow `lead` in a well-formed sequence (no overlong form, no
+// surrogate, nothing above U+10FFFF).
+bool SecondByteFits(std::uint8_t lead, std::uint8_t second) {
+  switch (lead) {
+    case 0xE0: return second >= 0xA0 && second <= 0xBF;
+    case 0xED: return second >= 0x80 && second <= 0x9F;
+    case 0xF0: return second >= 0x90 && second <= 0xBF;
+    case 0xF4: return second >= 0x80 && second <= 0x8F;
+    default: return IsContinuation(second);
+  }
+}
+
+}  // namespace
+
+int Utf8CompleteLength(const std::uint8_t* bytes, int n) {
+  if (bytes == nullptr || n <= 0) return 0;
+  int trailing = 0;  // continuation bytes at the end, counted up to kUtf8CarryBytes
+  while (trailing < kUtf8CarryBytes && trailing < n && IsContinuation(bytes[n - 1 - trailing])) {
+    ++trailing;
+  }
+  if (trailing == n) return n;  // no lead byte before them
+  const int lead = n - 1 - trailing;
+  if (SequenceLength(bytes[lead]) <= trailing + 1) return n;  // complete, or no lead at all
+  if (trailing > 0 && !SecondByteFits(bytes[lead], bytes[lead + 1])) return n;
+  return lead;
+}
