@@ -29,8 +29,9 @@ bool SecondByteFits(std::uint8_t lead, std::uint8_t second) {
 
 int Utf8CompleteLength(const std::uint8_t* bytes, int n) {
   if (bytes == nullptr || n <= 0) return 0;
-  int trailing = 0;  // continuation bytes at the end, counted up to kUtf8CarryBytes
-  while (trailing < kUtf8CarryBytes && trailing < n && IsContinuation(bytes[n - 1 - trailing])) {
+  // An incomplete sequence has at most two continuation bytes, so no more are counted.
+  int trailing = 0;
+  while (trailing < kUtf8CarryBytes - 1 && trailing < n && IsContinuation(bytes[n - 1 - trailing])) {
     ++trailing;
   }
   if (trailing == n) return n;  // no lead byte before them
