@@ -4,6 +4,27 @@
 
 #include "reception/utf8_conversion.h"
 
+namespace {
+
+// Code page 932 has no character outside the Basic Multilingual Plane, and the code page
+// services give its default character once per UTF-16 unit, so twice for a four-byte UTF-8
+// character. Each surrogate pair becomes one U+FFFD, which the code page lacks as well, so such
+// a character comes out once, like every other character the code page lacks.
+int CollapseSurrogatePairs(wchar_t* work, int units) {
+  int out = 0;
+  for (int i = 0; i < units; ++i) {
+    if (IS_HIGH_SURROGATE(work[i]) && i + 1 < units && IS_LOW_SURROGATE(work[i + 1])) {
+      work[out++] = 0xFFFD;
+      ++i;
+    } else {
+      work[out++] = work[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst, int dstCapacity) {
   if (dst == nullptr || dstCapacity <= 0) return 0;
   dst[0] = 0;
@@ -15,6 +36,7 @@ int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst, in
   int units = MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(src), srcLength, work,
                                   kUtf8WorkUnits);
   if (units <= 0) return 0;
+  units = CollapseSurrogatePairs(work, units);
 
   // The program's destination holds two bytes per source byte, more than any text needs; a
   // smaller one that cannot take the whole text gets nothing rather than a cut character.
