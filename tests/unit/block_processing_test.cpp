@@ -98,8 +98,7 @@ TEST(BlockProcessing, WithoutConversionUtf8IsFramedAsReceived) {
   EXPECT_EQ(h.Held(), "82");
 }
 
-// With conversion the characters that reads cut are handed to the conversion whole.
-// A host that records each piece given to the conversion.
+// With conversion, a host that records each piece handed to the conversion.
 class PieceHost final : public FakeHost {
  public:
   using FakeHost::FakeHost;
@@ -170,12 +169,11 @@ const CarryCase kCarryCases[] = {
 TEST(BlockProcessing, ConversionIsHandedWholeCharactersWhereverReadsCutThem) {
   for (const CarryCase& c : kCarryCases) {
     Conversion k;
-    std::uint32_t last = 0;
     for (std::size_t i = 0; i < c.blocks.size(); ++i) {
       k.Block(c.blocks[i]);
       if (i + 1 == c.blocks.size()) break;
-      last = 1000;
       if (c.between == Between::Timeout) {
+        std::uint32_t last = 1000;
         EXPECT_TRUE(CheckDataIntervalTimeout(k.st, k.s, k.out, 2000, last)) << c.what;
       }
       if (c.between == Between::Reset) ResetFraming(k.st);
