@@ -68,8 +68,9 @@ void Stop(HWND dialog) {
 }
 
 void Close(HWND dialog) {
-  RemoveTrayIcon();
+  // Reception stops first: removing the tray icon can take the shell a while.
   ClosePort();
+  RemoveTrayIcon();
   PortOpened = false;
   EndDialog(dialog, 2);
 }
