@@ -24,8 +24,8 @@ mkdir -p "$(dirname "$H_DEFAULT_INI")"
 
 LOGS=$H_TMP/logs
 mkdir -p "$LOGS"
-# No data interval: only the removal can end the cut frame.
-harness_stx_etx_settings "$H_DEFAULT_INI" "$HARNESS_ENTER_AFTER" DATADELAY=0 LOGEXEC=1 \
+# The longest data interval (2 s): the removal, noticed within a second, ends the cut frame first.
+harness_stx_etx_settings "$H_DEFAULT_INI" "$HARNESS_ENTER_AFTER" DATADELAY=2000 LOGEXEC=1 \
   "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log
 
 drive() { harness_drive "$@"; }
@@ -48,7 +48,9 @@ sleep 2
 t1=$(harness_cpu_ticks $PREFIX_PROCS)
 CPU_PCT=$(( (t1 - t0) * 100 / ($(getconf CLK_TCK) * 2) ))
 echo "FIGURE unplugged-cpu-percent $CPU_PCT"
-harness_check "quiet while the device is missing (${CPU_PCT}% of one core, this prefix)" test "$CPU_PCT" -le 5
+# An idle prefix (wineserver, explorer, the probe) takes a few per cent on a loaded machine; a
+# reader that spins on the dead port, or Wine polling a wait left pending on it, takes far more.
+harness_check "quiet while the device is missing (${CPU_PCT}% of one core, this prefix)" test "$CPU_PCT" -le 10
 
 sleep $(( 3 - (SECONDS - DROPPED) > 0 ? 3 - (SECONDS - DROPPED) : 0 ))
 harness_port_restore
