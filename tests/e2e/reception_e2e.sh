@@ -130,7 +130,9 @@ sleep 4
 t1=$(harness_cpu_ticks $PREFIX_PROCS)
 CPU_PCT=$(( (t1 - t0) * 100 / ($(getconf CLK_TCK) * 4) ))
 harness_note "CPU while the port is gone: ${CPU_PCT}% of one core (this prefix's processes)"
-harness_check "no busy loop while the port is gone (${CPU_PCT}% of one core)" test "$CPU_PCT" -le 5
+# An idle prefix (wineserver, explorer, the probe) takes a few per cent on a loaded machine; a
+# reader that spins on the dead port takes far more.
+harness_check "no busy loop while the port is gone (${CPU_PCT}% of one core)" test "$CPU_PCT" -le 10
 harness_check "the host survives the port going away" kill -0 "$HOST_PID"
 echo stop >>"$H_TMP/commands"
 harness_check "stop works after the port went away" harness_wait_line "$H_TMP/host5.log" '^stop-ms' 10
