@@ -12,7 +12,12 @@ void ShowPortError(int code, HWND owner);
 void ShowWarning(HWND owner, const char* text);
 // Centres the window on the desktop, brings it to the top and shows it.
 void CenterOnDesktop(HWND window);
+// Loads the icon (32 x 32 "TORVEX") and adds it to the notification area for MainWindow.
 void AddTrayIcon();
+// Adds the icon again with the kept record, when it was added and not removed since: the
+// shell's new notification area ("TaskbarCreated") has forgotten it.
+void ReAddTrayIcon();
+// Deletes the icon and releases its image.
 void RemoveTrayIcon();
 // Runs the About dialog if allowed (not while reception runs or while it is already open).
 void OpenAboutDialog(HWND owner);

@@ -4,16 +4,10 @@
 #pragma once
 #include <cstddef>
 
+#include "keyout/two_byte_text.h"
+
 // The dialog's working buffers: 1074 characters and the terminator.
 inline constexpr std::size_t kLogDialogTextSize = 1075;
-
-// True when the last character of `text` is a backslash.
-bool EndsWithBackslash(const char* text);
-// Removes one trailing backslash, if there is one.
-void DropTrailingBackslash(char* text);
-// Copies as much of `text` as fits into `out` (`size` bytes with the terminator), never half a
-// two-byte character. Does nothing when size is 0.
-void CopyTextCut(char* out, std::size_t size, const char* text);
 
 // The starting path of the file chooser: `folder`, then a backslash when the folder is not
 // empty and does not end in one, then as much of `name` as fits; "*.log" is added (as far as
