@@ -19,5 +19,7 @@ void AddTrayIcon();
 void ReAddTrayIcon();
 // Deletes the icon and releases its image.
 void RemoveTrayIcon();
+// The image of the kept record; none before the first add and after a removal.
+HICON TrayIconImage();
 // Runs the About dialog if allowed (not while reception runs or while it is already open).
 void OpenAboutDialog(HWND owner);

@@ -45,3 +45,5 @@ void RemoveTrayIcon() {
   TrayAdded = false;
   ReleaseTrayIconImage();
 }
+
+HICON TrayIconImage() { return TrayRecord.hIcon; }

@@ -7,6 +7,7 @@
 #include "app/shell_state_win32.h"
 #include "config/main_dialog_win32.h"
 #include "config/settings_location.h"
+#include "datalog/log_dialog_text.h"
 #include "keyout/two_byte_text.h"
 
 namespace {
@@ -41,8 +42,7 @@ int ChooseSettingsFile(int mode) {
 
 int ChooseFile(int mode, char* path, std::size_t size, const char* filter) {
   char buffer[kChooserPathSize] = {};
-  CopyTextCut(buffer, sizeof buffer, path);
-  DropTrailingBackslash(buffer);  // the second byte of 表 or ソ is no backslash
+  ChooserStartPath(path, buffer, sizeof buffer);
   // The default extension is that of the first pattern ("*.log" gives "log").
   const char* pattern = filter + std::strlen(filter) + 1;
   const char* dot = std::strrchr(pattern, '.');

@@ -29,6 +29,11 @@ void BuildLogChooserPath(const char* folder, const char* name, char* out, std::s
   if (EndsWithBackslash(out)) AppendCut(out, size, pos, "*.log");
 }
 
+void ChooserStartPath(const char* path, char* out, std::size_t size) {
+  CopyTextCut(out, size, path);
+  if (size > 0) DropTrailingBackslash(out);
+}
+
 void SplitLogChooserPath(const char* path, char* folder, std::size_t folderSize, char* name,
                          std::size_t nameSize) {
   const long cut = LastBackslash(path);

@@ -14,6 +14,10 @@ inline constexpr std::size_t kLogDialogTextSize = 1075;
 // it fits) when the result ends in a backslash. `out` has `size` bytes.
 void BuildLogChooserPath(const char* folder, const char* name, char* out, std::size_t size);
 
+// The file name the file chooser starts with: `path` cut to `size` bytes (with the terminator)
+// at a character boundary, without one trailing backslash (never the second byte of 表 or ソ).
+void ChooserStartPath(const char* path, char* out, std::size_t size);
+
 // Splits a chosen path at its last backslash: the part before into `folder`, the part after
 // into `name`. Without a backslash the folder is empty and the whole path is the name. Each
 // part is cut to its buffer.

@@ -47,20 +47,10 @@ unsigned Win32Keyboard::MapVkToScanEx(std::uint8_t vk) {
 
 unsigned Win32Keyboard::AnsiCodePage() { return GetACP(); }
 
-// GetKeyState answers from the keyboard state of the calling thread, which changes only as that
-// thread reads key messages; the reader thread reads none. Attached for the moment of the read
-// to the thread of the window in front, it shares that thread's keyboard state: Caps Lock as
-// the application that receives the typing sees it. Without a window in front, or when the
-// attachment is refused (another desktop, a process of higher integrity), its own state is read.
-bool Win32Keyboard::CapsLockOn() {
-  const DWORD self = GetCurrentThreadId();
-  HWND front = GetForegroundWindow();
-  const DWORD frontThread = front != nullptr ? GetWindowThreadProcessId(front, nullptr) : 0;
-  const bool attached =
-      frontThread != 0 && frontThread != self && AttachThreadInput(self, frontThread, TRUE);
-  const bool on = (GetKeyState(VK_CAPITAL) & 1) != 0;
-  if (attached) AttachThreadInput(self, frontThread, FALSE);
-  return on;
-}
+// The reader thread reads no key messages, so its keyboard state is never held at a message
+// it has yet to read: GetKeyState answers with the system's toggle, which the user's Caps Lock
+// key and our own toggles both change. Attaching to the input of the thread in front instead
+// (AttachThreadInput) would reset that thread's keyboard state, Caps Lock included.
+bool Win32Keyboard::CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
 
 void Win32Keyboard::Pause(unsigned ms) { Sleep(ms); }

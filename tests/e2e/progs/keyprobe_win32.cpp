@@ -8,7 +8,6 @@
 //   KEYDOWN|KEYUP|SYSKEYDOWN|SYSKEYUP vk=12 scan=38 ext=0 up=0 alt=1 rep=1 caps=0 t=123456
 //   CHAR|SYSCHAR code=0D scan=1C t=123456
 //   FOCUS on|off                    keyboard focus gained or lost
-//   CAPSSET on|off                  the probe set its own thread's Caps Lock state (see below)
 //   END                             the probe is closing
 // DECODEDFILE gets what a user would have seen typed: Alt + keypad digits + Alt released is the
 // decimal value as a character (up to 255 one byte, else the two code page 932 bytes), which
@@ -16,10 +15,6 @@
 // held modifiers, e.g. "{CR}", "{CTRL+C}", "{CAPS}", "{v2E}"; a modifier pressed and released
 // alone is "{SHIFT}", "{CTRL}" or "{ALT}".
 // The probe ends when the file RAWFILE.stop appears, after SECONDS (default 120) or on close.
-// When the file RAWFILE.caps appears holding "on" or "off", the probe sets the Caps Lock state of
-// its own thread's keyboard state to it (SetKeyboardState: this thread only, not the system's)
-// and removes the file: the application in front then sees Caps Lock so, whatever other threads
-// see.
 #include <windows.h>
 
 #include <cstdarg>
@@ -37,7 +32,6 @@ constexpr DWORD kForegroundWaitMs = 5000;
 FILE* Raw = nullptr;
 FILE* Decoded = nullptr;
 std::string StopFile;
-std::string CapsFile;
 DWORD Deadline = 0;
 DWORD StartTime = 0;
 bool Ready = false;
@@ -173,24 +167,7 @@ void TakeForeground(HWND w) {
   SetFocus(w);
 }
 
-void SetOwnCapsLock() {
-  FILE* f = std::fopen(CapsFile.c_str(), "r");
-  if (f == nullptr) return;
-  char word[8] = {};
-  const bool read = std::fgets(word, sizeof word, f) != nullptr;
-  std::fclose(f);
-  if (!read) return;  // not written yet
-  const bool on = std::strncmp(word, "on", 2) == 0;
-  BYTE state[256];
-  GetKeyboardState(state);
-  state[VK_CAPITAL] = static_cast<BYTE>(on ? (state[VK_CAPITAL] | 1) : (state[VK_CAPITAL] & ~1));
-  SetKeyboardState(state);
-  DeleteFileA(CapsFile.c_str());
-  RawLine("CAPSSET %s", (GetKeyState(VK_CAPITAL) & 1) ? "on" : "off");
-}
-
-// Every poll: report readiness once the window is in front, set the Caps Lock state when asked,
-// and end on the stop file or time.
+// Every poll: report readiness once the window is in front, and end on the stop file or time.
 void Poll(HWND w) {
   const DWORD now = GetTickCount();
   if (!Ready) {
@@ -202,7 +179,6 @@ void Poll(HWND w) {
       TakeForeground(w);
     }
   }
-  SetOwnCapsLock();
   if (GetFileAttributesA(StopFile.c_str()) != INVALID_FILE_ATTRIBUTES ||
       static_cast<LONG>(now - Deadline) >= 0) {
     DestroyWindow(w);
@@ -246,7 +222,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   StopFile = std::string(argv[1]) + ".stop";
-  CapsFile = std::string(argv[1]) + ".caps";
   const long seconds = argc > 3 ? std::strtol(argv[3], nullptr, 10) : 120;
   StartTime = GetTickCount();
   Deadline = StartTime + static_cast<DWORD>((seconds > 0 ? seconds : 120) * 1000);
