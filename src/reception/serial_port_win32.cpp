@@ -105,7 +105,8 @@ int OpenPort() {
   dcb.DCBlength = sizeof dcb;
   GetCommState(PortHandle, &dcb);
   ApplyLineSettings(dcb, Settings);
-  SetCommState(PortHandle, &dcb);
+  // A port that refuses its line settings is not used on whatever settings it has.
+  if (!SetCommState(PortHandle, &dcb)) return -102;
   ApplyTimeouts(PortHandle);
 
   if (ReadEvent == nullptr) {

@@ -14,7 +14,8 @@ extern DWORD ReceiveThreadId;
 
 // Device name of a PORT value: "\\.\COM" + (port + 1).
 void FormatPortName(BYTE port, char* out, size_t size);
-// 1: open and configured with ReadEvent; -101: opening failed; 0: ReadEvent could not be made.
+// 1: open and configured with ReadEvent; -101: opening failed; -102: the port refused its line
+// settings; 0: ReadEvent could not be made.
 int OpenPort();
 // Tells ReceiveThread to end, wakes it, waits for it (dispatching messages), closes its handles.
 void StopReceiveThread();
