@@ -98,11 +98,11 @@ for r in "${!ROWS[@]}"; do
   harness_expect_eq "row $r: preset $button fills $first and $((first + 1))" "$text1|$text2" \
     "$(harness_text_of $first)|$(harness_text_of $((first + 1)))"
   if [[ $want == *refused ]]; then
-    drive click 1 wait-box 30 close-box wait-enabled 1 1 10 >"$H_TMP/box.txt"
+    drive click 1 wait-box 60 close-box wait-enabled 1 1 30 >"$H_TMP/box.txt"
     harness_check "row $r: the refused settings end in the open failure message" \
       grep -q '^box 指定されたポートのオープンに失敗しました' "$H_TMP/box.txt"
   else
-    harness_check "row $r: the start opens COM5" drive click 1 wait-enabled 3 1 20
+    harness_check "row $r: the start opens COM5" drive click 1 wait-enabled 3 1 30
   fi
   harness_expect_eq "row $r: the file written at the start" "$file" "$(ini_lines "$KEYS")"
   harness_expect_eq "row $r: the stored codes" "$codes" "$(ini_lines 'KANJIIN|KANJIOUT|KANAIN|KANAOUT')"
@@ -110,14 +110,14 @@ for r in "${!ROWS[@]}"; do
   if [ "$r" = 0 ]; then
     harness_expect_eq "running: the settings controls are disabled, 中止 enabled" "$(expected_states 1)" "$(states)"
   fi
-  [[ $want == *refused ]] || drive click 3 wait-enabled 1 1 10 >/dev/null
+  [[ $want == *refused ]] || drive click 3 wait-enabled 1 1 30 >/dev/null
   [ "$r" = 0 ] && harness_expect_eq "after 中止: idle again" "$(expected_states 0)" "$(states)"
 done
 
 # ---- every entry of the port list -------------------------------------------------------------
 # A port whose name sorts between others; the list is read anew at the fill after 中止.
 wine_masked timeout 30 "$WINE64" reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v Extra /d COM12 /f >/dev/null 2>&1
-drive select 501 COM5 click 1 wait-enabled 3 1 20 click 3 wait-enabled 1 1 10 >/dev/null
+drive select 501 COM5 click 1 wait-enabled 3 1 30 click 3 wait-enabled 1 1 30 >/dev/null
 mapfile -t PORTS < <(drive items 501 | sed -n 's/^item 501 //p')
 harness_expect_eq "the port list is sorted by text" "$(printf '%s\n' "${PORTS[@]}" | LC_ALL=C sort | paste -sd ' ')" \
   "$(printf '%s\n' "${PORTS[@]}" | paste -sd ' ')"
@@ -126,9 +126,9 @@ harness_check "the port list holds the registry's ports (COM5, COM12)" \
 for p in "${PORTS[@]}"; do
   rm -f "$INI"
   if [ "$p" = COM5 ]; then
-    harness_check "$p: the start opens it" drive select 501 "$p" click 1 wait-enabled 3 1 20 click 3 wait-enabled 1 1 10
+    harness_check "$p: the start opens it" drive select 501 "$p" click 1 wait-enabled 3 1 30 click 3 wait-enabled 1 1 30
   else
-    drive select 501 "$p" click 1 wait-box 30 close-box wait-enabled 1 1 10 >"$H_TMP/box.txt"
+    drive select 501 "$p" click 1 wait-box 60 close-box wait-enabled 1 1 30 >"$H_TMP/box.txt"
     harness_check "$p: the start ends in the open failure message" \
       grep -q '^box 指定されたポートのオープンに失敗しました' "$H_TMP/box.txt"
   fi
@@ -140,7 +140,7 @@ FRAME="02 41 42 0D B1 82 A0 03"
 drive select 501 COM5 select 502 115200 select 503 8 select 504 None select 507 1 select 505 Disable \
   setcheck 510 0 command 510 setcheck 511 0 command 511 select 508 なし \
   settext 1007 x02 settext 1008 x03 setcheck 1028 1 command 1028 setcheck 1029 1 command 1029 \
-  settext 1009 "v11+v43 v0D" settext 1010 "" click 1 wait-enabled 3 1 20 sleep 1000 \
+  settext 1009 "v11+v43 v0D" settext 1010 "" click 1 wait-enabled 3 1 30 sleep 1000 \
   click 1002 sleep 300 front 10 >/dev/null || harness_check "the dialog receives in front" false
 python3 "$HERE/lib/serial_feed.py" "$H_TMP/device" "$FRAME"
 for _ in $(seq 20); do [[ $(drive hextext 1027) == *A0* ]] && break; sleep 0.5; done
@@ -155,6 +155,6 @@ harness_expect_eq "probe in front: the key group, Enter and the frame are typed"
   "7B4354524C2B437D7B43527D41427B43527DB182A0" "$(od -An -tx1 <"$PROBE_TEXT" | tr -d ' \n' | tr a-f A-F)"
 harness_probe_stop
 
-drive click 3 wait-enabled 1 1 10 command 2 >/dev/null
-harness_check "the close command ends the program" harness_wait_pid "$APP" 20
+drive click 3 wait-enabled 1 1 30 command 2 >/dev/null
+harness_check "the close command ends the program" harness_wait_pid "$APP" 30
 harness_finish

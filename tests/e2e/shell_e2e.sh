@@ -30,7 +30,7 @@ wait_state() { harness_wait_state "$@"; }
 # ---- first run: splash, About, tray round trip, "終了" ---------------------------------------
 # /D9999: after a key the reader thread pauses ten seconds, which holds the process alive
 # after "終了" (the stop waits for the thread) while the tray icon must already be gone.
-harness_wine_bg APP 180 "$H_TMP/app.out" Tamblix.exe /F"$(harness_winpath "$SETTINGS")" /D9999
+harness_wine_bg APP 400 "$H_TMP/app.out" Tamblix.exe /F"$(harness_winpath "$SETTINGS")" /D9999
 if wait_state 'splash=1' 40; then
   shot "$SHOTS/splash.png"
   harness_check "splash shown at start" true
@@ -91,7 +91,7 @@ harness__untrack "$APP"
 harness_expect_eq "exit status after 終了" 1 "$rc"
 
 # ---- second run: close request from outside ---------------------------------------------------
-harness_wine_bg APP 180 "$H_TMP/app2.out" Tamblix.exe /F"$(harness_winpath "$SETTINGS")"
+harness_wine_bg APP 400 "$H_TMP/app2.out" Tamblix.exe /F"$(harness_winpath "$SETTINGS")"
 harness_check "second start shows the main dialog" wait_state 'main=shown about=0 splash=0' 40
 driver post $WM_CLOSE 0 0
 harness_check "WM_CLOSE to MainWindow ends the process" harness_wait_pid "$APP" 20
