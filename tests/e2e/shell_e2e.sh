@@ -21,7 +21,8 @@ SHOTS=$HARNESS_ROOT/build/screenshots
 mkdir -p "$SHOTS"
 
 SETTINGS=$H_TMP/shell.ini
-printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 >"$SETTINGS"
+: >"$SETTINGS"
+export TAMBLIX_LINE_LOG=$H_TMP/line.log  # the pty shim records the line set at the start
 
 driver() { harness_tray "$@"; }
 shot() { timeout 20 import -window root -display "$DISPLAY" "$1"; }
@@ -73,7 +74,8 @@ harness_check "tray menu 表示 shows the main dialog" wait_state 'main=shown' 1
 
 # Receiving, hidden: a CR from the device is typed (Enter) into the window in front, then the
 # reader pauses; "終了" comes during that pause.
-harness_drive click 1 wait-enabled 3 1 20 >/dev/null
+harness_drive settext 501 COM5 click 1 >/dev/null
+harness_check "the start opens COM5" harness_wait_count "$TAMBLIX_LINE_LOG" '^termios' 4 30
 driver minimize
 wait_state 'main=hidden' 10 >/dev/null
 python3 "$HERE/lib/serial_feed.py" "$H_TMP/device" "0D"
