@@ -164,5 +164,7 @@ harness_probe_stop
 
 drive click 3 wait-enabled 1 1 30 >"$H_TMP/stop.txt" || { harness_note "中止 at the end:"; cat "$H_TMP/stop.txt"; }
 drive command 2 >/dev/null
-harness_check "the close command ends the program" harness_wait_pid "$APP" 60
+if ! harness_check "the close command ends the program" harness_wait_pid "$APP" 60; then
+  harness_note "still running: $(harness_tray_state); $(drive wait-box 2 box-title | tr '\n' ' ')"
+fi
 harness_finish

@@ -41,7 +41,8 @@
 #                                (decoded text). Fails when the probe does not get the foreground.
 #   harness_probe_stop           Asks the probe to close (its stop file), waits up to 10 s, then
 #                                ends it by pid.
-#   harness_check DESC CMD...    Runs CMD; prints "PASS DESC" or "FAIL DESC" and counts failures.
+#   harness_check DESC CMD...    Runs CMD; prints "PASS DESC" or "FAIL DESC" and counts failures;
+#                                returns 1 after a failure.
 #   harness_expect_eq DESC EXPECTED ACTUAL
 #                                Compares two strings; on failure prints both.
 #   harness_note TEXT            Prints "NOTE TEXT".
@@ -247,7 +248,7 @@ harness_check() {
   if "$@"; then
     echo "PASS $desc"; H_PASS=$((H_PASS + 1))
   else
-    echo "FAIL $desc"; H_FAIL=$((H_FAIL + 1))
+    echo "FAIL $desc"; H_FAIL=$((H_FAIL + 1)); return 1
   fi
 }
 
