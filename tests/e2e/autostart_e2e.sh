@@ -11,12 +11,8 @@ WM_COMMAND=273
 IDM_SHOW=150
 IDM_EXIT=151
 
-harness_init autostart
-harness_need_exe Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
+harness_scenario autostart port Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
 FEED="python3 $HERE/lib/serial_feed.py"
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-harness_virtual_port
 
 DOCS=$H_DOCS
 mkdir -p "$DOCS/Tamblix"
@@ -34,7 +30,7 @@ harness_wine_bg APP 240 "$H_TMP/app.out" Tamblix.exe /Fauto
 harness_check "the splash shows at start" wait_state 'splash=1' 40
 harness_check "reception starts by itself and the dialog hides" wait_state 'main=hidden about=0 splash=0' 30
 harness_check "the start wrote the default settings file" test -s "$DEFAULT_INI"
-harness_check "the default settings file carries the automatic start" grep -q '^AUTOSTA=1' "$DEFAULT_INI"
+harness_check "the default settings file carries the automatic start" grep -qx $'AUTOSTA=1\r' "$DEFAULT_INI"
 
 harness_probe_start probe 120 || harness_abort "the probe window did not get the foreground"
 : >"$PROBE_TEXT.before"

@@ -6,12 +6,8 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_init burst
-harness_need_exe keyprobe.exe rxhost.exe
+harness_scenario burst port keyprobe.exe rxhost.exe
 FEED="python3 $HERE/lib/serial_feed.py"
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-harness_virtual_port
 
 SETTINGS=$H_TMP/rx.ini
 harness_stx_etx_settings "$SETTINGS" "$HARNESS_ENTER_AFTER"

@@ -15,12 +15,8 @@ IDM_EXIT=151
 NOTICE_OPEN='ログファイルがオープンできません。設定を確認してください。'
 PORT_FAILED='指定されたポートのオープンに失敗しました'
 
-harness_init faults_runtime
-harness_need_exe Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
+harness_scenario faults_runtime port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
 FEED="python3 $HERE/lib/serial_feed.py"
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-harness_virtual_port
 
 DOCS=$H_DOCS
 mkdir -p "$DOCS/Tamblix"

@@ -10,12 +10,8 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_init faults_settings
-harness_need_exe Tamblix.exe dlgdriver.exe
+harness_scenario faults_settings port Tamblix.exe dlgdriver.exe
 FEED="python3 $HERE/lib/serial_feed.py"
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-harness_virtual_port
 
 DOCS=$H_DOCS
 INI_DIR=$DOCS/Tamblix
@@ -160,7 +156,7 @@ start_program readonly /Fro && {
   chmod 644 "$FILE_RO"
   harness_check "readonly: 設定書込 with the /F file writable saves it" save_with_button
   harness_check "readonly: the saved /F file holds the changed DATAWAIT" \
-    harness_wait_line "$FILE_RO" '^DATAWAIT=33' 10
+    harness_wait_line "$FILE_RO" $'^DATAWAIT=33\r$' 10
   chmod 444 "$FILE_RO"
   cp "$FILE_RO" "$H_TMP/ro.f"
   drive settext 1032 44 >/dev/null

@@ -11,16 +11,10 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_init keypad_dialog
-harness_need_exe Tamblix.exe dlgdriver.exe keypaddriver.exe
+# The virtual desktop draws the captions for the pictures.
+harness_scenario keypad_dialog desktop Tamblix.exe dlgdriver.exe keypaddriver.exe
 SHOTS=$HARNESS_ROOT/build/screenshots
 mkdir -p "$SHOTS"
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-# One virtual desktop for every program of the prefix: it draws the captions for the pictures.
-wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
-timeout 30 "$WINESERVER" -w
 
 INI=$H_DEFAULT_INI
 

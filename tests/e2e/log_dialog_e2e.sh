@@ -8,15 +8,9 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_init log_dialog
-harness_need_exe Tamblix.exe dlgdriver.exe
+harness_scenario log_dialog desktop port Tamblix.exe dlgdriver.exe
 FEED="python3 $HERE/lib/serial_feed.py"
 SHOT=${LOG_DIALOG_SHOT:-$HARNESS_ROOT/build/screenshots/log_dialog.png}
-
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-harness_virtual_desktop
-harness_virtual_port
 
 INI_DIR=$(dirname "$H_DEFAULT_INI")
 INI="$INI_DIR/Tamblix.ini"

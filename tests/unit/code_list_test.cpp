@@ -31,14 +31,10 @@ std::string Insert(const std::string& text, int start, int end, const char* toke
 
 }  // namespace
 
-TEST(CodeListFields, ByteFieldsThenTheTwoKeyFieldsWithTheirLabels) {
+TEST(CodeListFields, ByteFieldsThenTheTwoKeyFields) {
   for (int i = 0; i < 6; ++i) EXPECT_EQ(CodeFieldMode(i), NotationMode::Bytes) << i;
   EXPECT_EQ(CodeFieldMode(6), NotationMode::Keys);
   EXPECT_EQ(CodeFieldMode(7), NotationMode::Keys);
-  EXPECT_STREQ(CodeFieldLabel(0), "漢字開始コード");
-  EXPECT_STREQ(CodeFieldLabel(3), "半角カナ終了コード");
-  EXPECT_STREQ(CodeFieldLabel(4), "受信開始コード");
-  EXPECT_STREQ(CodeFieldLabel(7), "付加コード（後）");
   EXPECT_STREQ(CodeFieldLabel(-1), "");
   EXPECT_STREQ(CodeFieldLabel(8), "");
 }

@@ -47,15 +47,6 @@ bool SameRecord(const SettingsRecord& a, const SettingsRecord& b) { return std::
 
 // ---- the key table ------------------------------------------------------------------------
 
-TEST(SettingsKeyTable, HasThirtyFiveRowsInFileOrderAndEndsWithAnEmptyKey) {
-  int rows = 0;
-  while (SettingDescriptors[rows].key[0] != 0) ++rows;
-  EXPECT_EQ(rows, kSettingRowCount);
-  EXPECT_STREQ(SettingDescriptors[8].key, "AUTOSTA=");
-  EXPECT_STREQ(SettingDescriptors[10].key, "CONVCODE=");
-  EXPECT_STREQ(SettingDescriptors[32].key, "LOGADDENT=");
-}
-
 TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   // Write a distinct value through each row and check it lands in the field of that name.
   SettingsRecord s;

@@ -13,12 +13,7 @@ SECONDS_OF_DATA=${THROUGHPUT_SECONDS:-10}
 BAUD=${THROUGHPUT_BAUD:-115200}                # a lower rate shows the latency without backlog
 FRAMES=$(( SECONDS_OF_DATA * BAUD / 10 / 22 ))  # 22 bytes a frame, 10 bits a byte
 
-harness_init throughput
-harness_need_exe keyprobe.exe rxhost.exe
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-
-harness_virtual_port
+harness_scenario throughput port keyprobe.exe rxhost.exe
 
 SETTINGS=$H_TMP/rx.ini
 harness_stx_etx_settings "$SETTINGS" "$HARNESS_ENTER_AFTER"

@@ -7,6 +7,11 @@
 #                                cleanup trap and starts the clock. BUILD_WIN64 is the win64 build
 #                                folder: $TAMBLIX_BUILD_WIN64, else <root>/build/win64.
 #   harness_need_exe EXE...      Aborts (exit 2) unless each EXE exists in BUILD_WIN64.
+#   harness_scenario NAME [desktop] [port] [probe=SECS] EXE...
+#                                The common start of a scenario: harness_init NAME, the EXEs
+#                                checked, Xvfb, a new prefix, then on request the virtual
+#                                desktop, the virtual port COM5 and the probe in front (keyprobe
+#                                recording to H_TMP/probe.*); aborts when a step fails.
 #   harness_xvfb_start           Starts Xvfb on a free display (chosen by Xvfb itself through
 #                                -displayfd), waits up to 20 s for it and exports DISPLAY. Xvfb
 #                                runs under `timeout` (HARNESS_MAX_SECONDS, default 900), so even
@@ -36,7 +41,8 @@
 #                                (decoded text). Fails when the probe does not get the foreground.
 #   harness_probe_stop           Asks the probe to close (its stop file), waits up to 10 s, then
 #                                ends it by pid.
-#   harness_check DESC CMD...    Runs CMD; prints "PASS DESC" or "FAIL DESC" and counts failures.
+#   harness_check DESC CMD...    Runs CMD; prints "PASS DESC" or "FAIL DESC" and counts failures;
+#                                returns 1 after a failure.
 #   harness_expect_eq DESC EXPECTED ACTUAL
 #                                Compares two strings; on failure prints both.
 #   harness_note TEXT            Prints "NOTE TEXT".
@@ -81,6 +87,28 @@ harness_need_exe() {
       exit 2
     fi
   done
+}
+
+harness_scenario() {
+  local desktop=0 port=0 probe= exes=() a
+  harness_init "$1"; shift
+  for a in "$@"; do
+    case $a in
+      desktop) desktop=1 ;;
+      port) port=1 ;;
+      probe=*) probe=${a#probe=}; exes+=(keyprobe.exe) ;;
+      *) exes+=("$a") ;;
+    esac
+  done
+  harness_need_exe "${exes[@]}"
+  harness_xvfb_start || harness_abort "Xvfb did not start"
+  harness_wine_prefix
+  [ "$desktop" = 1 ] && harness_virtual_desktop
+  [ "$port" = 1 ] && harness_virtual_port
+  if [ -n "$probe" ]; then
+    harness_probe_start probe "$probe" || harness_abort "the probe window did not get the foreground"
+  fi
+  return 0
 }
 
 harness_xvfb_start() {
@@ -220,7 +248,7 @@ harness_check() {
   if "$@"; then
     echo "PASS $desc"; H_PASS=$((H_PASS + 1))
   else
-    echo "FAIL $desc"; H_FAIL=$((H_FAIL + 1))
+    echo "FAIL $desc"; H_FAIL=$((H_FAIL + 1)); return 1
   fi
 }
 

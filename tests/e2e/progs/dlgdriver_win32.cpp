@@ -8,6 +8,11 @@
 //                                when one of them has hidden its dialog in the tray
 //     settext ID TEXT            WM_SETTEXT on control ID (its change handler runs)
 //     gettext ID                 prints "text ID <text>" (code page 932 bytes)
+//     hextext ID                 prints "hex ID <text as hexadecimal bytes>" (line breaks kept)
+//     items ID                   prints "item ID <entry>" for each entry of combo box ID, in
+//                                list order
+//     states                     prints "state ID 0|1" (enabled) for every control of the dialog
+//                                that has an id, in tab order
 //     click ID                   BM_CLICK, posted (a click that opens a box does not block)
 //     command ID                 posts WM_COMMAND ID to the dialog itself
 //     close                      posts WM_CLOSE to the dialog (its close box)
@@ -15,6 +20,7 @@
 //     enabled ID                 prints "enabled ID 0|1"
 //     checked ID                 prints "checked ID 0|1"
 //     visible                    prints "visible 0|1" for the dialog
+//     front SECS                 brings the dialog to the foreground and waits until it is there
 //     wait-text ID TEXT SECS     until control ID shows TEXT exactly
 //     wait-enabled ID 0|1 SECS   until control ID has that enabled state
 //     wait-box SECS              until a message box (#32770 "Tamblix") owned by the dialog
@@ -131,6 +137,33 @@ BOOL CALLBACK PrintControl(HWND w, LPARAM) {
   return TRUE;
 }
 
+BOOL CALLBACK PrintState(HWND w, LPARAM) {
+  const int id = GetDlgCtrlID(w);
+  // Direct children only: the edit inside a combo box has an id of its own.
+  if (GetParent(w) == Dialog && id > 0 && id < 0xFFFF) std::printf("state %d %d\n", id, IsWindowEnabled(w) ? 1 : 0);
+  return TRUE;
+}
+
+// Read as UTF-16: Wine passes the entries of another process's combo box to an ANSI CB_GETLBTEXT
+// in their wide form, which then shows as the first character only.
+void PrintItems(HWND combo, const char* id) {
+  const LRESULT n = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  wchar_t wide[256];
+  char text[512];
+  for (LRESULT i = 0; i < n && SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 256; ++i) {
+    wide[0] = 0;
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    std::printf("item %s %s\n", id, text);
+  }
+}
+
+void PrintHex(const char* id, const char* text) {
+  std::printf("hex %s ", id);
+  for (const char* p = text; *p; ++p) std::printf("%02X", static_cast<unsigned char>(*p));
+  std::printf("\n");
+}
+
 // The commands on the box that wait-box found; returns the arguments consumed or -1.
 int RunBoxCommand(int argc, char** argv, int i) {
   const char* c = argv[i];
@@ -200,6 +233,17 @@ int Run(int argc, char** argv, int i) {
     std::printf("text %s %s\n", argv[i + 1], text);
     return 1;
   }
+  if (!std::strcmp(c, "hextext") || !std::strcmp(c, "items")) {
+    if (!NeedArgs(argc, i, 1)) return -1;
+    ReadWindowText(Control(argv[i + 1]), text, sizeof text);
+    if (c[0] == 'h') PrintHex(argv[i + 1], text);
+    else PrintItems(Control(argv[i + 1]), argv[i + 1]);
+    return 1;
+  }
+  if (!std::strcmp(c, "states")) {
+    EnumChildWindows(Dialog, PrintState, 0);
+    return 0;
+  }
   if (!std::strcmp(c, "click")) {
     if (!NeedArgs(argc, i, 1)) return -1;
     return PostMessageA(Control(argv[i + 1]), BM_CLICK, 0, 0) ? 1 : -1;
@@ -222,6 +266,16 @@ int Run(int argc, char** argv, int i) {
                               : (SendMessageA(w, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
     std::printf("%s %s %d\n", c, argv[i + 1], v);
     return 1;
+  }
+  if (!std::strcmp(c, "front")) {
+    if (!NeedArgs(argc, i, 1)) return -1;
+    for (int t = 0; t < std::atoi(argv[i + 1]) * 10; ++t) {
+      if (GetForegroundWindow() == Dialog) return 1;
+      SetForegroundWindow(Dialog);
+      Sleep(100);
+    }
+    std::printf("error the dialog is not in front\n");
+    return -1;
   }
   if (!std::strcmp(c, "visible")) {
     std::printf("visible %d\n", IsWindowVisible(Dialog) ? 1 : 0);
