@@ -62,6 +62,7 @@ i386_cleanup() {
   for pid in "${H_PIDS[@]}"; do harness_stop_pid "$pid"; done
   timeout 30 "${I386_CHROOT[@]}" "${I386_WINE_ENV[@]}" wineserver -k >/dev/null 2>&1
   i386_unmount_all
+  [ "${HARNESS_KEEP:-0}" = 1 ] || rm -rf --one-file-system "${I386_ROOT:?}$I386_RUN"
   rmdir "$I386_ROOT$H_TMP" "$I386_ROOT$BUILD_WIN64" 2>/dev/null
   (exit "$rc")
   harness_cleanup
