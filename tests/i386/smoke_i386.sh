@@ -112,7 +112,7 @@ harness_stx_etx_settings "$docs/Tamblixauto.ini" AUTOSTA=1 "$HARNESS_ENTER_AFTER
 harness_wine_bg APP 400 "$H_TMP/app.out" Tamblix.exe /Fauto
 harness_check "with automatic start, reception starts and the dialog hides in the tray" \
   harness_wait_state 'main=hidden about=0 splash=0' 120
-harness_check "the start wrote the default settings file" test -s "$docs/Tamblix/Tamblix.ini"
+harness_check "the start wrote the default settings file" harness_wait_file "$docs/Tamblix/Tamblix.ini" 30
 
 harness_probe_start probe 200 || harness_abort "the i686 probe window did not get the foreground"
 python3 "$ROOT/tests/e2e/lib/serial_feed.py" --gap 500 "$H_TMP/device" \
