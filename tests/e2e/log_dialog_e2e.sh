@@ -147,8 +147,7 @@ drive settext 501 COM5 click 1 wait-enabled 3 1 20 >/dev/null ||
 sleep 1
 $FEED "$H_TMP/device" "02 41 42 43 03" "58 59" "02 31 32 09 33 03" --gap 300
 LOGFILE=$LOGS/LOG_$TODAY.log
-harness_wait_file "$LOGFILE" 10
-sleep 1
+harness_wait_line "$LOGFILE" '^12<HT>3'$'\r''$' 10
 drive click 3 wait-enabled 1 1 10 >/dev/null
 harness_check "the template names today's file LOG_$TODAY.log" test -f "$LOGFILE"
 harness_expect_eq "two frames recorded, tab by name, CR LF after each" \
@@ -164,7 +163,7 @@ drive click 1 wait-enabled 3 1 20 >/dev/null || harness_note "the stop button di
 sleep 1
 before=$(date +%s)
 $FEED "$H_TMP/device" "02 44 03"
-sleep 1.5
+harness_wait_line "$LOGFILE" ' D'$'\r''?$' 10
 drive click 3 wait-enabled 1 1 10 >/dev/null
 record=$(tail -n 1 "$LOGFILE" | tr -d '\r')
 stamp=${record% D}
