@@ -59,8 +59,8 @@ void OnCommand(WORD id) {
 }
 
 void OnCloseRequest(HWND window) {
+  ClosePort();  // reception stops first: removing the tray icon can take the shell a while
   RemoveTrayIcon();
-  ClosePort();
   if (TrayMenu != nullptr) DestroyMenu(TrayMenu);
   TrayMenu = nullptr;
   // The main dialog's modal loop would otherwise keep the process alive without its owner of

@@ -11,12 +11,19 @@ void ShowWarning(HWND owner, const char* text) {
   MessageBoxA(owner, text, "Tamblix", MB_OK | MB_ICONWARNING | MB_TOPMOST);
 }
 
-void ShowPortError(int code, HWND owner) {
-  if (code == -101 || code == -102) {
-    ShowWarning(owner, "指定されたポートのオープンに失敗しました");
-  } else if (code == -103) {
-    ShowWarning(owner, "スキャナ等の準備ができていません");
+const char* PortErrorText(int code) {
+  switch (code) {
+    case -101:
+    case -102: return "指定されたポートのオープンに失敗しました";
+    case -103: return "スキャナ等の準備ができていません";
+    case -104: return "指定されたポートが通信設定（ボーレート・データビット・パリティ・ストップビット）を受け付けませんでした";
+    default: return nullptr;
   }
+}
+
+void ShowPortError(int code, HWND owner) {
+  const char* text = PortErrorText(code);
+  if (text != nullptr) ShowWarning(owner, text);
 }
 
 void CenterOnDesktop(HWND window) {

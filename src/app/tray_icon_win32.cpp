@@ -29,3 +29,8 @@ void AddTrayIcon() {
 void RemoveTrayIcon() {
   Shell_NotifyIconA(NIM_DELETE, &TrayRecord);
 }
+
+void SetTrayTip(const char* text) {
+  std::strncpy(TrayRecord.szTip, text, sizeof TrayRecord.szTip - 1);
+  Shell_NotifyIconA(NIM_MODIFY, &TrayRecord);
+}

@@ -2,6 +2,7 @@
 // the tray, and the commands of its buttons (start, stop, clear, load, save, sub-dialogs, close).
 #include "config/main_dialog_win32.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/shell_state_win32.h"
@@ -38,22 +39,19 @@ void Start(HWND dialog) {
   for (int attempt = 0;; ++attempt) {
     SetSettingsEditable(dialog, false);
     SaveSettings(nullptr);
-    InitReceiveFrameFlags();
-    const int result = OpenPort();
+    const int result = StartReception();
     if (result == 1) {
       if (AutoStartState < 0 && Settings.AUTOSTA == 1) {
         AutoStartState = 1;
         ShowWindow(dialog, SW_HIDE);
       }
       PortOpened = true;
-      // A thread that cannot be created leaves the port open until "中止".
-      StartReceiveThread();
       return;
     }
     AutoStartState = 1;
     if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOW);
-    ClosePort();
-    if (attempt == kStartAttempts - 1) {
+    // Settings the port refused stay refused: asking again would only keep the user waiting.
+    if (result == kPortSettingsRefused || attempt == kStartAttempts - 1) {
       ShowPortError(result, dialog);
       FillDialog(dialog);
       return;
@@ -63,16 +61,31 @@ void Start(HWND dialog) {
 }
 
 void Stop(HWND dialog) {
+  EnableWindow(GetDlgItem(dialog, IDC_STOP), FALSE);
   ClosePort();
   PortOpened = false;
   FillDialog(dialog);
 }
 
 void Close(HWND dialog) {
-  RemoveTrayIcon();
+  // Reception stops first: removing the tray icon can take the shell a while.
   ClosePort();
+  RemoveTrayIcon();
   PortOpened = false;
   EndDialog(dialog, 2);
+}
+
+// The caption and the tray tip say when the port's device has gone (a USB adapter pulled) and
+// reception waits for it to come back.
+void ShowPortState(HWND dialog) {
+  char text[64];
+  if (ReceivePort.DeviceMissing()) {
+    std::snprintf(text, sizeof text, "%s - COM%d が見つかりません", kProductVersion, Settings.PORT + 1);
+  } else {
+    std::snprintf(text, sizeof text, "%s", kProductVersion);
+  }
+  SetWindowTextA(dialog, text);
+  SetTrayTip(text);
 }
 
 void Clear(HWND dialog) {
@@ -123,6 +136,9 @@ void OpenKeyCodeList(HWND dialog, int id) {
 void OpenLogSettings(HWND dialog) { OpenLogSettingDialog(dialog); }
 
 void OnCommand(HWND dialog, int id, int code) {
+  // While a stop waits for the reader (dispatching messages), nothing starts another stop or
+  // a start: 中止, Esc and the close box are inert until it has finished.
+  if (ReceptionStopping() && (id == IDC_STOP || id == IDCANCEL || id == IDC_START)) return;
   switch (id) {
     case IDC_START: Start(dialog); return;
     case IDC_STOP: Stop(dialog); return;
@@ -160,6 +176,9 @@ INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARA
     case WM_COMMAND:
       OnCommand(dialog, LOWORD(wparam), HIWORD(wparam));
       return FALSE;
+    case kPortStateMessage:
+      ShowPortState(dialog);
+      return TRUE;
     default:
       return FALSE;
   }

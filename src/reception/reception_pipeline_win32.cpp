@@ -10,6 +10,7 @@
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"
 #include "reception/data_interval.h"
+#include "reception/frame_actions.h"
 #include "reception/frame_output.h"
 #include "reception/framer_state.h"
 #include "reception/framing_reset_request.h"
@@ -29,12 +30,23 @@ FramingResetRequest ResetRequest;
 Win32Keyboard Keyboard;
 KeyOutput Keys(Keyboard, Settings);
 
+// Once reception is stopped nothing more leaves the reader: the character being typed is the
+// last one, the rest of the block is dropped, and no record is written, so no notice box can
+// open while the stop waits for the thread. The log buffer is not flushed at a stop.
+bool Stopped() { return RunningFlag == 0; }
+
 class Output final : public FrameOutput {
  public:
-  void TypeCharacter(const std::uint8_t* text) override { Keys.TypeCharacter(text); }
-  void TypeKeyItems(const KeyItem* list) override { Keys.TypeKeyItems(list); }
-  void LogAppend(const std::uint8_t* text) override { ProcessLogWriter().LogAppend(text); }
-  int LogFlush() override { return ProcessLogWriter().LogFlush(); }
+  void TypeCharacter(const std::uint8_t* text) override {
+    if (!Stopped()) Keys.TypeCharacter(text);
+  }
+  void TypeKeyItems(const KeyItem* list) override {
+    if (!Stopped()) Keys.TypeKeyItems(list);
+  }
+  void LogAppend(const std::uint8_t* text) override {
+    if (!Stopped()) ProcessLogWriter().LogAppend(text);
+  }
+  int LogFlush() override { return Stopped() ? 0 : ProcessLogWriter().LogFlush(); }
 };
 
 class Host final : public ReceptionHost {
@@ -75,6 +87,11 @@ bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
   return CheckDataIntervalTimeout(Framing, Settings, TheOutput, now, last);
 }
 
+void EndFrameAtTimeout() {
+  TheOutput.LogFlush();
+  FrameEndBookkeeping(Framing, Settings);
+}
+
 void ProcessReceivedBlock(const unsigned char* block, int n) {
   ResetRequest.ApplyPendingReset(Framing);
   ProcessBlock(Framing, Settings, TheOutput, TheHost, block, n);
@@ -83,10 +100,8 @@ void ProcessReceivedBlock(const unsigned char* block, int n) {
 void InitReceiveFrameFlags() { InitFrameFlags(Framing, Settings); }
 
 void ResetReceiveFraming() {
-  // While the thread runs it owns the state and applies the reset before its next block.
-  if (ReceiveThreadHandle != nullptr && RunningFlag) {
-    ResetRequest.RequestReset();
-  } else {
-    ResetFraming(Framing);
-  }
+  // A reader thread, running or still stopping, owns the state and applies the reset before
+  // its next block; once it has ended the reset (and one it left pending) is done here.
+  ResetRequest.RequestReset();
+  if (!ReceivePort.ThreadAlive()) ResetRequest.ApplyPendingReset(Framing);
 }

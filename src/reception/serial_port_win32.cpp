@@ -4,20 +4,18 @@
 #include <cstring>
 
 #include "app/shell_state_win32.h"
-#include "config/settings_record.h"
+#include "reception/reader_join_win32.h"
+#include "reception/serial_api_win32.h"
 
-HANDLE PortHandle = nullptr;
-HANDLE ReadEvent = nullptr;
-OVERLAPPED ReadOverlapped = {};
 std::atomic<BYTE> RunningFlag{0};
-HANDLE ReceiveThreadHandle = nullptr;
-DWORD ReceiveThreadId = 0;
+SerialPort ReceivePort;
 
 namespace {
 
 constexpr DWORD kQueueSize = 1024;
-// How long a stop waits for the reader before it closes a notice box the reader is showing.
-constexpr DWORD kNoticeGraceMs = 300;
+
+SerialApi SystemApi;
+SerialApi* Api = &SystemApi;
 
 void ApplyLineSettings(DCB& dcb, const SettingsRecord& s) {
   static const DWORD kBaud[] = {115200, 57600, 38400, 19200, 9600, 4800, 2400};
@@ -45,103 +43,153 @@ void ApplyLineSettings(DCB& dcb, const SettingsRecord& s) {
 }
 
 void ApplyTimeouts(HANDLE port) {
-  COMMTIMEOUTS t;
-  GetCommTimeouts(port, &t);
+  COMMTIMEOUTS t{};
+  Api->GetTimeouts(port, &t);
   t.ReadIntervalTimeout = MAXDWORD;
   t.ReadTotalTimeoutMultiplier = 0;
   t.ReadTotalTimeoutConstant = 50;
   t.WriteTotalTimeoutMultiplier = 0;
   t.WriteTotalTimeoutConstant = 50;
-  SetCommTimeouts(port, &t);
+  Api->SetTimeouts(port, &t);
 }
 
-BOOL CALLBACK CloseThreadBox(HWND window, LPARAM) {
-  // The reader's only windows are the notice boxes it shows; cancelling one lets it go on.
-  PostMessageA(window, WM_COMMAND, IDOK, 0);
-  return TRUE;
-}
+bool IsOpen(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
 
-// Waits for the thread to end while this (GUI) thread keeps dispatching messages, because the
-// reader may be inside a synchronous echo to the dialog or inside a notice box.
-void JoinDispatching(HANDLE thread, DWORD threadId) {
-  const DWORD started = GetTickCount();
-  bool boxesClosed = false;
-  for (;;) {
-    DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT);
-    if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) return;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
-        break;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    if (!boxesClosed && GetTickCount() - started >= kNoticeGraceMs) {
-      EnumThreadWindows(threadId, CloseThreadBox, 0);
-      boxesClosed = true;
-    }
-  }
+void CloseIfOpen(HANDLE& h) {
+  if (IsOpen(h)) CloseHandle(h);
+  h = nullptr;
 }
-
-bool PortIsOpen() { return PortHandle != nullptr && PortHandle != INVALID_HANDLE_VALUE; }
 
 }  // namespace
+
+void SetSerialApi(SerialApi* api) { Api = api != nullptr ? api : &SystemApi; }
 
 void FormatPortName(BYTE port, char* out, size_t size) {
   std::snprintf(out, size, "\\\\.\\COM%d", port + 1);
 }
 
-int OpenPort() {
+int SerialPort::OpenDevice(const SettingsRecord& s, HANDLE& handle) {
   char name[32];
-  FormatPortName(Settings.PORT, name, sizeof name);
-  PortHandle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                           FILE_FLAG_OVERLAPPED, nullptr);
-  if (PortHandle == INVALID_HANDLE_VALUE) return -101;
-
-  SetupComm(PortHandle, kQueueSize, kQueueSize);
-  DCB dcb = {};
+  FormatPortName(s.PORT, name, sizeof name);
+  handle = Api->Open(name);
+  if (handle == INVALID_HANDLE_VALUE) return -101;
+  Api->Setup(handle, kQueueSize, kQueueSize);
+  DCB dcb{};
   dcb.DCBlength = sizeof dcb;
-  GetCommState(PortHandle, &dcb);
-  ApplyLineSettings(dcb, Settings);
-  SetCommState(PortHandle, &dcb);
-  ApplyTimeouts(PortHandle);
+  // A driver that refuses the block (1.5 stop bits with 7 or 8 data bits, an unsupported
+  // rate) applies none of it; receiving on the old settings would give the user garbage.
+  if (!Api->GetState(handle, &dcb)) return kPortSettingsRefused;
+  ApplyLineSettings(dcb, s);
+  if (!Api->SetState(handle, &dcb)) return kPortSettingsRefused;
+  ApplyTimeouts(handle);
+  return 1;
+}
 
-  if (ReadEvent == nullptr) {
-    ReadEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (ReadEvent == nullptr) return 0;
-  }
+int SerialPort::Open(const SettingsRecord& s) {
+  const int rc = OpenDevice(s, PortHandle);
+  if (rc != 1) return rc;
+  if (ReadEvent == nullptr) ReadEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (StopEvent == nullptr) StopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (ReadEvent == nullptr || StopEvent == nullptr) return 0;
+  ResetEvent(StopEvent);
   std::memset(&ReadOverlapped, 0, sizeof ReadOverlapped);
   ReadOverlapped.hEvent = ReadEvent;
   return 1;
 }
 
-void StopReceiveThread() {
-  RunningFlag = 0;
-  const DWORD threadId = ReceiveThreadId;
-  ReceiveThreadId = 0;
-  // An empty event mask ends the reader's pending port wait; it then sees the flag clear.
-  if (PortIsOpen()) SetCommMask(PortHandle, 0);
-  if (ReceiveThreadHandle != nullptr) {
-    JoinDispatching(ReceiveThreadHandle, threadId);
-    CloseHandle(ReceiveThreadHandle);
-    ReceiveThreadHandle = nullptr;
+bool SerialPort::StartThread(LPTHREAD_START_ROUTINE proc) {
+  RunningFlag = 2;
+  DWORD id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, proc, nullptr, 0, &id);
+  if (thread == nullptr) {
+    RunningFlag = 0;
+    return false;
   }
-  if (ReadEvent != nullptr) {
-    CloseHandle(ReadEvent);
-    ReadEvent = nullptr;
-  }
-  std::memset(&ReadOverlapped, 0, sizeof ReadOverlapped);
+  SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
+  ThreadHandle = thread;
+  ThreadId = id;
+  return true;
 }
 
-void ClosePort() {
-  StopReceiveThread();
-  if (PortIsOpen()) {
-    PurgeComm(PortHandle, PURGE_TXCLEAR | PURGE_RXCLEAR);
-    CloseHandle(PortHandle);
+void SerialPort::CancelPortIo() {
+  std::lock_guard<std::mutex> guard(handleLock_);
+  if (IsOpen(PortHandle)) CancelIoEx(PortHandle, nullptr);
+}
+
+void SerialPort::Join() {
+  JoinReader(ThreadHandle, ThreadId,
+             [](void* self) { static_cast<SerialPort*>(self)->CancelPortIo(); }, this);
+  CloseHandle(ThreadHandle);
+  ThreadHandle = nullptr;
+  ThreadId = 0;
+}
+
+void SerialPort::Stop() {
+  if (stopping_) return;
+  stopping_ = true;
+  RunningFlag = 0;
+  if (StopEvent != nullptr) SetEvent(StopEvent);
+  {
+    // An empty event mask also ends a port wait the reader has pending.
+    std::lock_guard<std::mutex> guard(handleLock_);
+    if (IsOpen(PortHandle)) SetCommMask(PortHandle, 0);
   }
+  if (ThreadHandle != nullptr) Join();
+  CloseIfOpen(ReadEvent);
+  CloseIfOpen(StopEvent);
+  std::memset(&ReadOverlapped, 0, sizeof ReadOverlapped);
+  SetMissing(false);
+  stopping_ = false;
+}
+
+void SerialPort::Close() {
+  if (stopping_) return;
+  Stop();
+  if (IsOpen(PortHandle)) PurgeComm(PortHandle, PURGE_TXCLEAR | PURGE_RXCLEAR);
+  CloseIfOpen(PortHandle);
+}
+
+bool SerialPort::WaitForStop(DWORD ms) const {
+  if (!RunningFlag) return true;
+  return WaitForSingleObject(StopEvent, ms) == WAIT_OBJECT_0 || !RunningFlag;
+}
+
+void SerialPort::SetMissing(bool missing) {
+  if (missing_.exchange(missing) == missing) return;
+  if (MainDialogWindow != nullptr) PostMessageA(MainDialogWindow, kPortStateMessage, 0, 0);
+}
+
+void SerialPort::DropDevice() {
+  {
+    std::lock_guard<std::mutex> guard(handleLock_);
+    CloseIfOpen(PortHandle);
+  }
+  SetMissing(true);
+}
+
+bool SerialPort::Reopen(const SettingsRecord& s) {
+  HANDLE h = nullptr;
+  if (OpenDevice(s, h) != 1 || !SetCommMask(h, EV_RXCHAR)) {
+    CloseIfOpen(h);
+    return false;
+  }
+  {
+    std::lock_guard<std::mutex> guard(handleLock_);
+    PortHandle = h;
+  }
+  SetMissing(false);
+  return true;
+}
+
+int OpenPort() { return ReceivePort.Open(Settings); }
+
+void StopReceiveThread() { ReceivePort.Stop(); }
+
+void ClosePort() {
+  if (ReceivePort.Stopping()) return;
+  ReceivePort.Close();
   if (AboutWindow != nullptr) EndDialog(AboutWindow, 1);
-  PortHandle = nullptr;
   AboutWindow = nullptr;
 }
+
+bool ReceptionStopping() { return ReceivePort.Stopping(); }

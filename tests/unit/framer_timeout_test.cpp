@@ -1,8 +1,6 @@
 // The data-interval timeout and the reset requested from the dialog's thread.
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "reception/framing_reset_request.h"
 #include "support/framing_fakes.h"
 
@@ -120,16 +118,6 @@ TEST(FramingReset, ARequestIsAppliedOnceByTheOwnerOfTheState) {
   EXPECT_FALSE(request.ResetPending());
   h.Block({0x0A});
   EXPECT_EQ(h.TakeLog(), "L0A T0A");  // the held half of the end code is gone
-}
-
-TEST(FramingReset, ARequestFromAnotherThreadIsSeen) {
-  FramerState st;
-  AppendToAccumulator(st, 0x41);
-  FramingResetRequest request;
-  std::thread gui([&] { request.RequestReset(); });
-  gui.join();
-  EXPECT_TRUE(request.ApplyPendingReset(st));
-  EXPECT_EQ(AccumulatorLength(st), 0);
 }
 
 }  // namespace

@@ -290,6 +290,15 @@ harness_port_restore() {
   [ -L "$H_TMP/device" ] || harness_abort "socat made no pty pair"
 }
 
+# harness_prefix_pids: the processes of this scenario's own Wine prefix (those whose environment
+# holds its WINEPREFIX: its wineserver and every program run in it), not those of other runs.
+harness_prefix_pids() {
+  local p
+  for p in /proc/[0-9]*; do
+    grep -qzxF "WINEPREFIX=$WINEPREFIX" "$p/environ" 2>/dev/null && echo "${p#/proc/}"
+  done
+}
+
 # harness_cpu_ticks PID...: the processes' user + system clock ticks so far (0 for a gone one).
 harness_cpu_ticks() {
   local total=0 pid f

@@ -30,6 +30,8 @@
 //                                in the dialog's thread ("focus none" when it is elsewhere)
 //     wait-gone SECS             until the dialog no longer exists
 //     sleep MS
+//     clock                      prints "clock <ms since 1970>" (the probe's clock), e.g. at once
+//                                after a click, to time what follows it
 // Exit status 0 when every command succeeded, 1 at the first failure.
 #include <windows.h>
 
@@ -275,6 +277,10 @@ int Run(int argc, char** argv, int i) {
     }
     std::printf("error the dialog is still there\n");
     return -1;
+  }
+  if (!std::strcmp(c, "clock")) {
+    std::printf("clock %llu\n", WallClockMs());
+    return 0;
   }
   if (!std::strcmp(c, "sleep")) {
     if (!NeedArgs(argc, i, 1)) return -1;

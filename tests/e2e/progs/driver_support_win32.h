@@ -1,5 +1,5 @@
 // What the GUI drivers of the scenarios share: argument checks, finding a dialog by its
-// caption, and reading a window's text without hanging on a busy program.
+// caption, reading a window's text without hanging on a busy program, and the wall clock.
 #pragma once
 #include <windows.h>
 
@@ -28,4 +28,13 @@ inline void ReadWindowText(HWND w, char* out, int size) {
   out[0] = 0;
   SendMessageTimeoutA(w, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(out),
                       SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+// Milliseconds since 1970 (UTC), the clock the keyboard probe stamps its key events with.
+inline unsigned long long WallClockMs() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return ticks / 10000ULL - 11644473600000ULL;
 }

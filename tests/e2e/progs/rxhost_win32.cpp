@@ -23,16 +23,6 @@
 
 namespace {
 
-int StartReception() {
-  InitReceiveFrameFlags();
-  const int rc = OpenPort();
-  if (rc != 1) {
-    ClosePort();
-    return rc;
-  }
-  return StartReceiveThread() ? 1 : -1;
-}
-
 // Live threads of this process, from a snapshot of the system's threads.
 int ThreadCount() {
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);

@@ -4,7 +4,8 @@
 //
 //   traydriver state             prints "main=<none|hidden|shown|minimized> about=0|1 splash=0|1
 //                                window=0|1 tray=0|1"
-//   traydriver post MSG WP LP    posts message MSG (decimal) to MainWindow
+//   traydriver post MSG WP LP    posts message MSG (decimal) to MainWindow; prints
+//                                "posted <ms since 1970>" (the probe's clock)
 //   traydriver minimize          minimises the main dialog as its minimise box does
 //   traydriver about-ok          presses OK in the About dialog
 //   traydriver about-esc         sends the Esc key's cancel command to the About dialog
@@ -18,6 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "driver_support_win32.h"
 
 namespace {
 struct Found {
@@ -102,7 +105,9 @@ int main(int argc, char** argv) {
     const UINT message = static_cast<UINT>(std::strtoul(argv[2], nullptr, 10));
     const WPARAM wparam = std::strtoull(argv[3], nullptr, 10);
     const LPARAM lparam = static_cast<LPARAM>(std::strtoll(argv[4], nullptr, 10));
-    return PostMessageA(mainWindow, message, wparam, lparam) ? 0 : 1;
+    if (!PostMessageA(mainWindow, message, wparam, lparam)) return 1;
+    std::printf("posted %llu\n", WallClockMs());
+    return 0;
   }
   if (std::strcmp(command, "hwnd") == 0) {
     std::printf("%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(mainWindow)));

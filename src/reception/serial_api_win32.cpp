@@ -1,0 +1,13 @@
+#include "reception/serial_api_win32.h"
+
+HANDLE SerialApi::Open(const char* deviceName) {
+  return CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                     FILE_FLAG_OVERLAPPED, nullptr);
+}
+BOOL SerialApi::Setup(HANDLE port, DWORD inQueue, DWORD outQueue) {
+  return SetupComm(port, inQueue, outQueue);
+}
+BOOL SerialApi::GetState(HANDLE port, DCB* dcb) { return GetCommState(port, dcb); }
+BOOL SerialApi::SetState(HANDLE port, DCB* dcb) { return SetCommState(port, dcb); }
+BOOL SerialApi::GetTimeouts(HANDLE port, COMMTIMEOUTS* t) { return GetCommTimeouts(port, t); }
+BOOL SerialApi::SetTimeouts(HANDLE port, COMMTIMEOUTS* t) { return SetCommTimeouts(port, t); }

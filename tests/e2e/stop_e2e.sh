@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# Stopping reception in the real Tamblix.exe under Wine, on the virtual COM5, while a long frame
+# is being typed (SENDDELAY 150, so each character takes 150 ms): no key reaches the window in
+# front later than 1 s after the request, a program asked to end is gone within 3 s, and a
+# second stop request during the stop (中止 twice, 中止 then Esc) is inert. Then the stop racing
+# the port wait: 200 start/stop cycles of the reader with data arriving at random moments.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/lib/harness.sh"
+
+WM_CLOSE=16
+WM_COMMAND=273
+IDM_EXIT=151
+IDC_START=1
+IDC_STOP=3
+IDCANCEL=2
+
+harness_init stop
+harness_need_exe Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe rxhost.exe
+FEED="python3 $HERE/lib/serial_feed.py"
+harness_xvfb_start || harness_abort "Xvfb did not start"
+harness_wine_prefix
+# A desktop as users have one: without a window manager Wine waits 2 s for every window it
+# hides (the dialog at its end, the tray icon's), which is no part of the program's exit.
+harness_virtual_desktop
+harness_virtual_port
+mkdir -p "$(dirname "$H_DEFAULT_INI")"
+
+LOGS=$H_TMP/logs
+harness_stx_etx_settings "$H_DEFAULT_INI" "$HARNESS_ENTER_AFTER" SENDDELAY=150 LOGEXEC=1 \
+  "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log
+LONG_FRAME="02 $(printf '3%d ' $(seq 0 39 | sed 's/.*\(.\)$/\1/')) 03"  # 40 digits
+
+drive() { harness_drive "$@"; }
+now_ms() { date +%s%3N; }
+# The wall-clock time (probe's clock) of the last key event the probe saw; 0 for none.
+last_key_ms() { grep -E '^(SYS)?KEY' "$PROBE_RAW" | tail -n 1 | sed -n 's/.* w=\([0-9]*\).*/\1/p' | grep . || echo 0; }
+
+# start_app: a fresh program receiving on COM5 with the probe in front.
+start_app() {
+  mkdir -p "$LOGS"
+  harness_wine_bg APP 120 "$H_TMP/app.out" Tamblix.exe
+  drive wait-window 60 >/dev/null || harness_abort "the main dialog did not appear"
+  drive click $IDC_START wait-enabled $IDC_STOP 1 20 >/dev/null || harness_abort "reception did not start"
+  harness_probe_start "probe$1" 90 || harness_abort "the probe did not get the foreground"
+}
+# request CMD...: runs the driver command that asks for the stop; prints the request's time.
+request() {
+  case $1 in
+    drive) shift; drive "$@" clock | sed -n 's/^clock //p' ;;
+    tray) shift; harness_tray "$@"; tr -d '\r' <"$H_TMP/tray.out" | sed -n 's/^posted //p' ;;
+  esac
+}
+
+# --- stopping while a long frame is typed -------------------------------------------------------
+# name | request | what follows: alive (a new start receives) or gone (the program ends)
+ROWS=(
+  "中止|drive click $IDC_STOP|alive"
+  "終了 from the tray menu|tray post $WM_COMMAND $IDM_EXIT 0|gone"
+  "WM_CLOSE to the hidden main window from another program|tray post $WM_CLOSE 0 0|gone"
+  "中止 twice quickly|drive click $IDC_STOP click $IDC_STOP|alive"
+  "中止 then Esc|drive click $IDC_STOP command $IDCANCEL|alive"
+)
+n=0
+for row in "${ROWS[@]}"; do
+  IFS='|' read -r name how after <<<"$row"
+  n=$((n + 1))
+  start_app "$n"
+  $FEED "$H_TMP/device" "$LONG_FRAME"
+  harness_wait_count "$PROBE_RAW" '^KEYUP vk=12 ' 5 20 || harness_abort "$name: typing did not start"
+  # shellcheck disable=SC2086
+  t_req=$(request $how)
+  [ -n "$t_req" ] || harness_abort "$name: the request could not be made"
+  if [ "$after" = gone ]; then
+    harness_wait_pid "$APP" 10
+    gone_ms=$(( $(now_ms) - t_req ))
+    harness_check "$name: the program is gone within 3 s (${gone_ms} ms)" test "$gone_ms" -le 3000
+  fi
+  sleep 2
+  lag=$(( $(last_key_ms) - t_req ))
+  harness_check "$name: no key reaches the window in front later than 1 s after the request (last ${lag} ms after)" \
+    test "$lag" -le 1000
+  if [ "$after" = alive ]; then
+    harness_check "$name: the program is still there, idle after one stop" \
+      drive wait-enabled $IDC_START 1 10
+    harness_probe_stop
+    drive click $IDC_START wait-enabled $IDC_STOP 1 20 >/dev/null
+    harness_probe_start "probe$n-again" 60 || harness_abort "the probe did not get the foreground again"
+    mark=$(stat -c %s "$PROBE_TEXT")
+    $FEED "$H_TMP/device" "02 41 42 03"
+    harness_check "$name: a new start receives" harness_wait_line "$PROBE_TEXT" 'AB\{CR\}' 10
+    harness_tray post $WM_COMMAND $IDM_EXIT 0
+    harness_wait_pid "$APP" 20 || harness_abort "$name: the program did not end"
+  fi
+  harness_probe_stop
+done
+
+# --- a notice box open when 終了 comes --------------------------------------------------------
+# The log folder is gone, so the first frame of a burst of three gives the notice and holds the
+# reader; 終了 must end the program within 3 s and no further frame may be typed.
+start_app log
+rm -rf "$LOGS"
+$FEED "$H_TMP/device" "02 31 03 02 32 03 02 33 03"
+harness_check "a notice box is shown for the first frame's record" drive wait-box 20
+harness_expect_eq "the first frame was typed before it" "1{CR}" "$(cat "$PROBE_TEXT")"
+# The box took the foreground; a new probe takes it back (the box stays open behind it).
+harness_probe_stop
+harness_probe_start log-front 60 || harness_abort "the probe did not get the foreground"
+t_req=$(request tray post $WM_COMMAND $IDM_EXIT 0)
+harness_wait_pid "$APP" 10
+gone_ms=$(( $(now_ms) - t_req ))
+harness_check "with a notice shown, 終了 ends the program within 3 s (${gone_ms} ms)" test "$gone_ms" -le 3000
+sleep 1
+harness_expect_eq "no frame of the burst is typed after the request" "" "$(cat "$PROBE_TEXT")"
+harness_probe_stop
+
+# --- the stop racing the port wait -----------------------------------------------------------
+# rxhost runs the reader as the dialog does; it answers each stop with the milliseconds the
+# stop took. Frames arrive every 37 ms while the cycles run at random intervals.
+RX_INI=$H_TMP/rx.ini
+harness_stx_etx_settings "$RX_INI"
+: >"$H_TMP/commands"
+harness_wine_bg HOST 300 "$H_TMP/host.log" rxhost.exe "$(harness_winpath "$RX_INI")" \
+  "$(harness_winpath "$H_TMP/commands")"
+harness_wait_line "$H_TMP/host.log" '^start' 30 || harness_abort "rxhost did not start"
+for _ in 1 2 3 4 5; do echo stop; echo start; done >>"$H_TMP/commands"
+echo count >>"$H_TMP/commands"
+harness_wait_line "$H_TMP/host.log" '^handles' 30
+$FEED "$H_TMP/device" --frames 2000 --digits 3 --gap 37 &
+FEED_PID=$!
+RANDOM=13
+for _ in $(seq 200); do
+  echo stop >>"$H_TMP/commands"
+  sleep "0.0$((RANDOM % 10))"
+  echo start >>"$H_TMP/commands"
+  sleep "0.0$((RANDOM % 10))"
+done
+echo count >>"$H_TMP/commands"
+harness_wait_count "$H_TMP/host.log" '^handles' 2 120
+kill "$FEED_PID" 2>/dev/null; wait "$FEED_PID" 2>/dev/null
+echo quit >>"$H_TMP/commands"
+harness_wait_pid "$HOST" 20
+stops=$(grep -c '^stop-ms' "$H_TMP/host.log")
+max_ms=$(sed -n 's/^stop-ms \([0-9]*\).*/\1/p' "$H_TMP/host.log" | sort -n | tail -n 1)
+echo "FIGURE stop-max-ms ${max_ms:-none} over $stops stops"
+harness_expect_eq "all 205 stops answered and 206 starts opened the port" "205 206" \
+  "$stops $(grep -c '^start 1' "$H_TMP/host.log")"
+# A stop that missed the wait would take the reader's port-check second; 500 ms leaves a loaded
+# machine room above the 200 ms every stop is meant to take.
+harness_check "every stop returns promptly (longest ${max_ms:-?} ms)" test "${max_ms:-9999}" -le 500
+read -r _ h0 _ t0 < <(grep '^handles' "$H_TMP/host.log" | head -n 1 | tr -d '\r')
+read -r _ h1 _ t1 < <(grep '^handles' "$H_TMP/host.log" | tail -n 1 | tr -d '\r')
+harness_check "200 cycles leak no handle (next slot $h0 -> $h1)" test "${h1:-999}" -le "$(( ${h0:-0} + 2 ))"
+harness_check "200 cycles leak no thread ($t0 -> $t1)" test "${t1:-999}" -le "${t0:-0}"
+harness_finish
