@@ -18,17 +18,26 @@ void ShowMainDialog() {
   SetForegroundWindow(MainDialogWindow);
 }
 
+// The message the shell broadcasts when it has made a new notification area (Explorer
+// restarted); registered before MainWindow is created.
+UINT TaskbarCreated = 0;
+
 void ShowTrayMenu(HWND window) {
-  // The menu is loaded anew at each right click; the previous copy is released first.
-  if (TrayMenu != nullptr) DestroyMenu(TrayMenu);
-  HMENU bar = LoadMenuA(AppInstance, "NOTIFYICONPOPMENU");
-  TrayMenu = bar;
+  // A click that arrives while the menu is open (inside its own loop) opens no second one.
+  if (TrayMenu != nullptr) return;
+  // The menu is loaded anew at each right click and released once it has closed: the chosen
+  // command has been posted to the window by then.
+  TrayMenu = LoadMenuA(AppInstance, "NOTIFYICONPOPMENU");
+  if (TrayMenu == nullptr) return;
   GetCursorPos(&LastClick);
   SetForegroundWindow(window);
-  TrackPopupMenu(GetSubMenu(bar, 0), TPM_RIGHTALIGN | TPM_BOTTOMALIGN, LastClick.x, LastClick.y,
-                 0, window, nullptr);
+  TrackPopupMenu(GetSubMenu(TrayMenu, 0), TPM_RIGHTALIGN | TPM_BOTTOMALIGN, LastClick.x,
+                 LastClick.y, 0, window, nullptr);
   // Lets the menu close when the user clicks elsewhere.
   PostMessageA(window, WM_NULL, 0, 0);
+  // A close request inside the menu's loop may have released it already.
+  if (TrayMenu != nullptr) DestroyMenu(TrayMenu);
+  TrayMenu = nullptr;
 }
 
 void OnTray(HWND window, LPARAM event) {
@@ -97,6 +106,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       OnCommand(LOWORD(wparam));
       return 0;
     default:
+      if (message == TaskbarCreated && TaskbarCreated != 0) {
+        ReAddTrayIcon();
+        return 0;
+      }
       return DefWindowProcA(window, message, wparam, lparam);
   }
 }
@@ -109,6 +122,7 @@ bool CreateMainWindow(HINSTANCE instance) {
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.lpszClassName = "Tamblix";
   if (RegisterClassA(&windowClass) == 0) return false;
+  TaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
   // MainWindow is set from the return value; WM_CREATE does not need it.
   MainWindow = CreateWindowExA(0, "Tamblix", "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 2, 2,
                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),

@@ -7,6 +7,8 @@
 #include "app/shell_state_win32.h"
 #include "config/main_dialog_win32.h"
 #include "config/settings_location.h"
+#include "datalog/log_dialog_text.h"
+#include "keyout/two_byte_text.h"
 
 namespace {
 
@@ -27,37 +29,25 @@ int RunChooser(int mode, HWND owner, const char* filter, const char* defaultExt,
   return mode == 0 ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn);
 }
 
-void CopyCut(char* out, std::size_t size, const char* text) {
-  if (size == 0) return;
-  std::size_t n = 0;
-  while (n + 1 < size && text[n] != 0) {
-    out[n] = text[n];
-    ++n;
-  }
-  out[n] = 0;
-}
-
 }  // namespace
 
 int ChooseSettingsFile(int mode) {
   char buffer[kChooserPathSize] = {};
-  CopyCut(buffer, sizeof buffer, CurrentSettingsPath);
+  CopyTextCut(buffer, sizeof buffer, CurrentSettingsPath);
   static const char kFilter[] = "設定ファイル( *.ini )\0*.ini\0";
   if (!RunChooser(mode, MainDialogWindow, kFilter, "ini", buffer)) return 0;
-  CopyCut(CurrentSettingsPath, sizeof CurrentSettingsPath, buffer);
+  CopyTextCut(CurrentSettingsPath, sizeof CurrentSettingsPath, buffer);
   return 1;
 }
 
 int ChooseFile(int mode, char* path, std::size_t size, const char* filter) {
   char buffer[kChooserPathSize] = {};
-  CopyCut(buffer, sizeof buffer, path);
-  const std::size_t n = std::strlen(buffer);
-  if (n > 0 && buffer[n - 1] == '\\') buffer[n - 1] = 0;
+  ChooserStartPath(path, buffer, sizeof buffer);
   // The default extension is that of the first pattern ("*.log" gives "log").
   const char* pattern = filter + std::strlen(filter) + 1;
   const char* dot = std::strrchr(pattern, '.');
   const char* ext = dot ? dot + 1 : nullptr;
   if (!RunChooser(mode, GetActiveWindow(), filter, ext, buffer)) return 0;
-  CopyCut(path, size, buffer);
+  CopyTextCut(path, size, buffer);
   return 1;
 }

@@ -7,6 +7,7 @@
 #include "config/settings_fs.h"
 #include "config/settings_keys.h"
 #include "config/settings_line.h"
+#include "keyout/two_byte_text.h"
 
 namespace {
 
@@ -15,6 +16,16 @@ void StripLineEnd(char* line) {
   std::size_t n = std::strlen(line);
   if (n > 0 && line[n - 1] == '\n') line[--n] = 0;
   if (n > 0 && line[n - 1] == '\r') line[--n] = 0;
+}
+
+// A full piece of an over-long line ends at a character boundary: a first byte whose second
+// byte lies in the next piece is dropped, so that no value keeps half a two-byte character.
+void EndPieceAtCharacter(char* piece) {
+  const std::size_t n = std::strlen(piece);
+  if (n < static_cast<std::size_t>(kSettingsLineMax) || piece[n - 1] == '\n') return;
+  std::size_t last = 0;
+  for (std::size_t i = 0; piece[i] != 0; i += CharLength(piece, i)) last = i;
+  if (last == n - 1 && IsTwoByteClass(static_cast<std::uint8_t>(piece[last]))) piece[last] = 0;
 }
 
 // Appends text to out[0..size) at *used, keeping the terminator; false when it does not fit.
@@ -79,6 +90,7 @@ void ReadSettingsFile(SettingsRecord& s, const char* path) {
   if (f == nullptr) return;
   char line[kSettingsLineMax + 1];
   while (std::fgets(line, sizeof line, f) != nullptr) {
+    EndPieceAtCharacter(line);
     StripLineEnd(line);
     ApplySettingsLine(s, line);
   }

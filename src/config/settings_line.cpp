@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "config/settings_keys.h"
+#include "keyout/two_byte_text.h"
 
 namespace {
 
@@ -58,12 +59,8 @@ void StoreElement(SettingsRecord& s, const SettingDescriptor& row, int j, long v
 
 void ApplyText(SettingsRecord& s, const SettingDescriptor& row, const char* value) {
   if (*value == 0) return;  // an empty value leaves the field as it is
-  char* field = reinterpret_cast<char*>(&s) + row.offset;
-  std::size_t n = std::strlen(value);
-  const auto room = static_cast<std::size_t>(row.max) - 1;
-  if (n > room) n = room;  // an over-long value is cut to the field
-  std::memcpy(field, value, n);
-  field[n] = 0;
+  // An over-long value is cut to the field, never inside a two-byte character.
+  CopyTextCut(reinterpret_cast<char*>(&s) + row.offset, static_cast<std::size_t>(row.max), value);
 }
 
 // Element j starts at 2j or 4j and is read while that offset is inside the value. An element

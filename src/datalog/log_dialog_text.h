@@ -4,21 +4,19 @@
 #pragma once
 #include <cstddef>
 
+#include "keyout/two_byte_text.h"
+
 // The dialog's working buffers: 1074 characters and the terminator.
 inline constexpr std::size_t kLogDialogTextSize = 1075;
-
-// True when the last character of `text` is a backslash.
-bool EndsWithBackslash(const char* text);
-// Removes one trailing backslash, if there is one.
-void DropTrailingBackslash(char* text);
-// Copies as much of `text` as fits into `out` (`size` bytes with the terminator), never half a
-// two-byte character. Does nothing when size is 0.
-void CopyTextCut(char* out, std::size_t size, const char* text);
 
 // The starting path of the file chooser: `folder`, then a backslash when the folder is not
 // empty and does not end in one, then as much of `name` as fits; "*.log" is added (as far as
 // it fits) when the result ends in a backslash. `out` has `size` bytes.
 void BuildLogChooserPath(const char* folder, const char* name, char* out, std::size_t size);
+
+// The file name the file chooser starts with: `path` cut to `size` bytes (with the terminator)
+// at a character boundary, without one trailing backslash (never the second byte of 表 or ソ).
+void ChooserStartPath(const char* path, char* out, std::size_t size);
 
 // Splits a chosen path at its last backslash: the part before into `folder`, the part after
 // into `name`. Without a backslash the folder is empty and the whole path is the name. Each

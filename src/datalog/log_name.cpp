@@ -3,11 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+#include "keyout/two_byte_text.h"
 
-// A byte in 0x80-0x9F or 0xE0-0xFF starts a two-byte character of code page 932; its second
-// byte may be 0x5C or 0x7C, which must not be taken for a backslash or a vertical bar.
-bool StartsTwoByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
+namespace {
 
 // The number a code letter stands for, or -1 when the letter is no code.
 int CodeValue(char letter, const LocalTime& t) {
@@ -37,7 +35,7 @@ void ExpandLogName(const char* templ, char* out, int size, const LocalTime& time
   const int limit = size - 1;
   int pos = 0;
   for (const char* p = templ; *p != 0 && pos < limit; ++p) {
-    if (StartsTwoByte(static_cast<unsigned char>(*p)) && p[1] != 0) {
+    if (IsTwoByteClass(static_cast<unsigned char>(*p)) && p[1] != 0) {
       if (pos + 2 > limit) break;  // a cut never leaves half a character behind
       out[pos++] = *p++;
       out[pos++] = *p;
@@ -65,7 +63,7 @@ int CheckLogName(const char* name) {
   static const char kForbidden[] = "\\$/:,;*?\"<>|";
   for (const char* p = name; *p != 0; ++p) {
     const unsigned char b = static_cast<unsigned char>(*p);
-    if (StartsTwoByte(b)) {
+    if (IsTwoByteClass(b)) {
       if (p[1] == 0) break;
       ++p;  // the second byte of a two-byte character is part of that character
       continue;

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+#include "keyout/two_byte_text.h"
 
-bool StartsTwoByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
+namespace {
 
 bool IsTrailingSeparator(char c) {
 #ifdef _WIN32
@@ -29,7 +29,7 @@ std::size_t FolderLengthWithoutSeparator(const char* folder) {
   while (folder[length] != 0) {
     lastCharStart = length;
     const bool twoByte =
-        StartsTwoByte(static_cast<unsigned char>(folder[length])) && folder[length + 1] != 0;
+        IsTwoByteClass(static_cast<unsigned char>(folder[length])) && folder[length + 1] != 0;
     lastIsSingle = !twoByte;
     length += twoByte ? 2 : 1;
   }

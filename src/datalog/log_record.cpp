@@ -1,10 +1,9 @@
 #include "datalog/log_record.h"
 
 #include "keyout/code_names.h"
+#include "keyout/two_byte_text.h"
 
 namespace {
-
-bool StartsTwoByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
 
 // One byte of the record; a line feed becomes CR LF as a text-mode stream would write it.
 void PutByte(std::FILE* file, unsigned char b) {
@@ -23,7 +22,7 @@ void PutConverted(std::FILE* file, const char* text) {
     const unsigned char b = static_cast<unsigned char>(*p);
     if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) {
       PutByte(file, b);
-    } else if (StartsTwoByte(b) && p[1] != 0) {
+    } else if (IsTwoByteClass(b) && p[1] != 0) {
       PutByte(file, b);
       PutByte(file, static_cast<unsigned char>(*++p));
     } else {

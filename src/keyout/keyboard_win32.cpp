@@ -47,6 +47,10 @@ unsigned Win32Keyboard::MapVkToScanEx(std::uint8_t vk) {
 
 unsigned Win32Keyboard::AnsiCodePage() { return GetACP(); }
 
+// The reader thread reads no key messages, so its keyboard state is never held at a message
+// it has yet to read: GetKeyState answers with the system's toggle, which the user's Caps Lock
+// key and our own toggles both change. Attaching to the input of the thread in front instead
+// (AttachThreadInput) would reset that thread's keyboard state, Caps Lock included.
 bool Win32Keyboard::CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
 
 void Win32Keyboard::Pause(unsigned ms) { Sleep(ms); }

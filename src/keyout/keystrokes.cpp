@@ -25,6 +25,7 @@ void KeyOutput::SetKeyPause(int keyPauseMs) { keyPause_ = keyPauseMs < 0 ? 0 : k
 void KeyOutput::PauseAfterKey() { keyboard_.Pause(static_cast<unsigned>(keyPause_)); }
 
 KeyRecord KeyOutput::FillKeyRecord(std::uint8_t vk, std::uint32_t flags) {
+  if (IsExtendedKey(vk)) flags |= kKeyFlagExtended;
   return KeyRecord{vk, static_cast<std::uint16_t>(keyboard_.MapVkToScanEx(vk)), flags};
 }
 

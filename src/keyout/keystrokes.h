@@ -34,7 +34,8 @@ class KeyOutput {
   // Caps Lock is toggled on.
   bool IsCapsLockOn();
 
-  // One keyboard record; the scan code comes from the active layout.
+  // One keyboard record; the scan code comes from the active layout, and an extended key
+  // (IsExtendedKey) carries the extended flag whatever `flags` says.
   KeyRecord FillKeyRecord(std::uint8_t vk, std::uint32_t flags);
   // Posts 1 or 2 bytes to the output display, first byte first; other counts post nothing.
   void PostCharacters(const std::uint8_t* bytes, int count);

@@ -2,8 +2,7 @@
 #pragma once
 #include <cstdint>
 
-// The first byte of a character that occupies two bytes wherever text is walked.
-constexpr bool IsTwoByteClass(std::uint8_t b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
+#include "keyout/two_byte_text.h"  // IsTwoByteClass: the first byte of a two-byte character
 // A first byte that can start a real Shift_JIS character.
 constexpr bool IsLeadByte(std::uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 // A byte that can end a Shift_JIS character.

@@ -16,6 +16,17 @@ struct KeyRecord {
 inline constexpr std::uint32_t kKeyFlagExtended = 0x0001;  // KEYEVENTF_EXTENDEDKEY
 inline constexpr std::uint32_t kKeyFlagUp = 0x0002;        // KEYEVENTF_KEYUP
 
+// Keys whose scan code comes with the E0 prefix on a real keyboard: the navigation cluster
+// (Page Up/Down, End, Home, the arrows, Insert, Delete), Print Screen, Break (VK_CANCEL), the
+// Windows and Application keys, keypad Divide, Num Lock, right Ctrl and right Alt, and the
+// browser and media keys. Sent without the extended flag they arrive as the keypad keys that
+// share their scan codes, which is what scan-code readers (remote desktops, terminals) act on.
+constexpr bool IsExtendedKey(std::uint8_t vk) {
+  return vk == 0x03 || (vk >= 0x21 && vk <= 0x28) || vk == 0x2C || vk == 0x2D || vk == 0x2E ||
+         (vk >= 0x5B && vk <= 0x5D) || vk == 0x6F || vk == 0x90 || vk == 0xA3 || vk == 0xA5 ||
+         (vk >= 0xA6 && vk <= 0xB7);
+}
+
 // Virtual-key codes key output uses by itself.
 inline constexpr std::uint8_t kVkShift = 0x10;
 inline constexpr std::uint8_t kVkControl = 0x11;

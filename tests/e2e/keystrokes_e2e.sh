@@ -23,8 +23,12 @@ harness_probe_stop
 
 harness_expect_eq "keysend ran to its end" "0 done" "$send_rc $(tail -n 1 "$H_TMP/keysend.log" | sed 's/^keysend: //' | tr -d '\r')"
 
-# ---- raw events: each key down (D) or up (U) with its key code, in order ------------------
-mapfile -t EVENTS < <(awk '/^(SYS)?KEY(DOWN|UP) /{ sub("vk=", "", $2); print (($1 ~ /DOWN/) ? "D" : "U") $2 }' "$PROBE_RAW")
+# ---- raw events: each key down (D) or up (U) with its key code, in order; "+" marks a key
+# that arrived as an extended key (lParam bit 24), as the real keyboard sends the navigation
+# cluster, keypad Divide, Num Lock and the right Ctrl and Alt, and never the keypad digits of an
+# Alt code or the main Enter key.
+mapfile -t EVENTS < <(awk '/^(SYS)?KEY(DOWN|UP) /{ sub("vk=", "", $2);
+  print (($1 ~ /DOWN/) ? "D" : "U") $2 (($4 == "ext=1") ? "+" : "") }' "$PROBE_RAW")
 POS=0
 # expect_events DESC TOKEN...: the next events are exactly these.
 expect_events() {
@@ -50,7 +54,11 @@ alt_code() {
   expect_events 'half-width katakana B1 as Alt 1 7 7' $(alt_code 177)
   expect_events 'CR as the Enter key' D0D U0D
   expect_events 'key list v11+v43 is Ctrl D, C D, Ctrl U, C U' D11 D43 U11 U43
-  expect_events 'Caps Lock toggled twice' D14 U14 D14 U14
+  expect_events 'arrows, Home, End, Page Up/Down, Insert, Delete are extended keys' \
+    D25+ U25+ D26+ U26+ D27+ U27+ D28+ U28+ D24+ U24+ D23+ U23+ D21+ U21+ D22+ U22+ D2D+ U2D+ D2E+ U2E+
+  expect_events 'keypad Divide, right Ctrl, right Alt, Num Lock twice are extended keys' \
+    D6F+ U6F+ D11+ U11+ D12+ U12+ D90+ U90+ D90+ U90+
+  expect_events 'Caps Lock toggled twice, as extended records' D14+ U14+ D14+ U14+
 }
 harness_expect_eq "raw: nothing else arrived" "${#EVENTS[@]}" "$POS"
 
@@ -58,17 +66,15 @@ harness_expect_eq "raw: nothing else arrived" "${#EVENTS[@]}" "$POS"
 # (MapVirtualKeyA for the Alt codes' keybd_event, MapVirtualKeyExA for SendInput records).
 declare -A SCAN
 while read -r _ _ vk map mapex; do
-  case $vk in 12|6?) SCAN[$vk]=$map ;; *) SCAN[$vk]=$mapex ;; esac
+  case $vk in 12|6[0-9]) SCAN[$vk]=$map ;; *) SCAN[$vk]=$mapex ;; esac
 done < <(grep '^keysend: scan ' "$H_TMP/keysend.log" | tr -d '\r')
-harness_check "keysend reported the layout's scan codes" test "${#SCAN[@]}" -eq 15
+harness_check "keysend reported the layout's scan codes" test "${#SCAN[@]}" -eq 29
 bad_scans=$(while read -r vk scan; do
   [ "${SCAN[$vk]:-none}" = "$scan" ] || echo "$vk:$scan(want ${SCAN[$vk]:-none})"
 done < <(awk '/^(SYS)?KEY(DOWN|UP) /{ split($2, v, "="); split($3, c, "="); print v[2], c[2] }' "$PROBE_RAW") |
   sort -u | tr '\n' ' ')
 harness_expect_eq "raw: every key carries the layout's scan code" "" "$bad_scans"
 [ "${SCAN[60]:-}" = 00 ] && harness_note "this Wine layout maps the keypad keys to scan code 0"
-harness_expect_eq "raw: Caps Lock records are extended keys" "ext=1 ext=1 ext=1 ext=1" \
-  "$(awk '/^KEY(DOWN|UP) vk=14 /{ printf "%s%s", sep, $4; sep=" " }' "$PROBE_RAW")"
 harness_expect_eq "raw: Caps Lock state went on, then off" "caps=1 caps=0" \
   "$(awk '/^KEYDOWN vk=14 /{ printf "%s%s", sep, $8; sep=" " }' "$PROBE_RAW")"
 harness_expect_eq "raw: both Enter presses reach the window as CR characters" 2 \
@@ -78,7 +84,8 @@ harness_expect_eq "raw: both Enter presses reach the window as CR characters" 2 
 min_alt_gap=$(awk '
   /^(SYS)?KEY(DOWN|UP) / { split($2, v, "="); split($9, t, "=");
     if (v[2] == "12" && $1 ~ /DOWN/) { altT = t[2]; first = 1; next }
-    if (first && $1 ~ /DOWN/) { g = t[2] - altT; if (min == "" || g < min) min = g; first = 0 } }
+    if (first && $1 ~ /DOWN/) { first = 0; if (v[2] !~ /^6[0-9]$/) next;  # right Alt alone
+      g = t[2] - altT; if (min == "" || g < min) min = g } }
   END { print min + 0 }' "$PROBE_RAW")
 harness_check "timing: first keypad digit follows Alt down after SENDDELAY (${min_alt_gap} ms >= $((SENDDELAY - 10)))" \
   test "$min_alt_gap" -ge $((SENDDELAY - 10))
@@ -91,9 +98,10 @@ harness_check "timing: the next key follows the Enter key list after KeyPause ($
 
 # ---- decoded text --------------------------------------------------------------------------
 hex() { od -An -tx1 -v | tr -d ' \n'; }
-expected=$(printf '4912{CR}\x82\xa0\xb1{CR}{CTRL+C}{CAPS}{CAPS}' | hex)
-harness_expect_eq "decoded: 4912{CR} あ ｱ {CR}{CTRL+C}{CAPS}{CAPS} (hex)" "$expected" "$(hex <"$PROBE_TEXT")"
-harness_expect_eq "decoded as UTF-8" "4912{CR}あｱ{CR}{CTRL+C}{CAPS}{CAPS}" \
+EXTENDED_TEXT='{v25}{v26}{v27}{v28}{v24}{v23}{v21}{v22}{v2D}{v2E}{v6F}{CTRL}{ALT}{v90}{v90}'
+expected=$(printf '4912{CR}\x82\xa0\xb1{CR}{CTRL+C}%s{CAPS}{CAPS}' "$EXTENDED_TEXT" | hex)
+harness_expect_eq "decoded: 4912{CR} あ ｱ {CR}{CTRL+C}, the extended keys, {CAPS}{CAPS} (hex)" "$expected" "$(hex <"$PROBE_TEXT")"
+harness_expect_eq "decoded as UTF-8" "4912{CR}あｱ{CR}{CTRL+C}${EXTENDED_TEXT}{CAPS}{CAPS}" \
   "$(iconv -f CP932 -t UTF-8 <"$PROBE_TEXT" 2>/dev/null)"
 
 if [ "$H_FAIL" -gt 0 ]; then

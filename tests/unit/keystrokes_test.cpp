@@ -226,7 +226,7 @@ TEST_F(ControlByteTest, DeleteAndA0AreControlBytes) {
   kb.keyScan[0xA0] = 0x0020;
   Type({0x7F});
   Type({0xA0});
-  EXPECT_EQ(kb.events, (Events{"S[11D 2ED 11U 2EU]", "P20", "S[20D 20U]", "P20"}));
+  EXPECT_EQ(kb.events, (Events{"S[11D 2EDE 11U 2EUE]", "P20", "S[20D 20U]", "P20"}));
 }
 
 TEST_F(ControlByteTest, KatakanaAreKeysUnderAnotherCodePage) {
@@ -300,7 +300,40 @@ TEST_F(KeyListTest, TrailingHeldGroupIsDroppedAfterEarlierKeys) {
 
 TEST_F(KeyListTest, HighVirtualKeyCodesAreSentExactly) {
   Keys({V | 0xA0, V | 0x90, V | 0x87});
-  EXPECT_EQ(kb.events, (Events{"S[A0D A0U]", "P20", "S[90D 90U]", "P20", "S[87D 87U]", "P20"}));
+  EXPECT_EQ(kb.events, (Events{"S[A0D A0U]", "P20", "S[90DE 90UE]", "P20", "S[87D 87U]", "P20"}));
+}
+
+// The keys a real keyboard sends with the E0 prefix carry the extended flag in every record,
+// pressed alone, held in a group or reached through a control character; no other key does.
+TEST_F(KeyListTest, ExtendedKeysAndOnlyThoseCarryTheExtendedFlag) {
+  const struct {
+    std::uint8_t vk;
+    bool extended;
+  } rows[] = {
+      {0x21, true},  {0x22, true},  {0x23, true},  {0x24, true},  {0x25, true},  {0x26, true},
+      {0x27, true},  {0x28, true},  {0x2D, true},  {0x2E, true},  {0x2C, true},  {0x03, true},
+      {0x5B, true},  {0x5C, true},  {0x5D, true},  {0x6F, true},  {0x90, true},  {0xA3, true},
+      {0xA5, true},  {0xA6, true},  {0xB7, true},  {0x0D, false}, {0x08, false}, {0x09, false},
+      {0x1B, false}, {0x20, false}, {0x2F, false}, {0x41, false}, {0x60, false}, {0x69, false},
+      {0x6A, false}, {0x6E, false}, {0x10, false}, {0x11, false}, {0x12, false}, {0x14, false},
+      {0xA0, false}, {0xA1, false}, {0xA2, false}, {0xA4, false}, {0x91, false}, {0xB8, false},
+  };
+  for (const auto& row : rows) {
+    kb.records.clear();
+    const auto key = static_cast<KeyItem>(V | row.vk);
+    Keys({key});                    // alone
+    Keys({V | H | 0x11, key});      // in a group, after Ctrl
+    kb.keyScan[0x1F] = static_cast<std::int16_t>(0x0200 | row.vk);
+    Type({0x1F});                   // a control character on that key, with Ctrl
+    int flagged = 0;
+    for (const auto& r : kb.records) {
+      if (r.vk == row.vk) {
+        EXPECT_EQ((r.flags & kKeyFlagExtended) != 0, row.extended) << std::hex << +row.vk;
+      }
+      if (r.flags & kKeyFlagExtended) ++flagged;
+    }
+    EXPECT_EQ(flagged, row.extended ? 6 : 0) << std::hex << +row.vk;
+  }
 }
 
 TEST_F(KeyListTest, GroupRecordsCarryActiveLayoutScanCodes) {

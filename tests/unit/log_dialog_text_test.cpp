@@ -126,3 +126,24 @@ TEST(LogDialogChooserSplit, PartsAreCutToTheirBuffers) {
   EXPECT_EQ(s.folder, "C:\\l");
   EXPECT_EQ(s.name, "abc");
 }
+
+// The chooser starts at the path cut to its 1024-byte buffer and without a trailing backslash,
+// both at character boundaries: a name ending in 表 (95 5C) keeps its last character.
+TEST(LogDialogChooserStart, CutAndTrailingBackslashAtCharacterBoundaries) {
+  const std::string so = "\x83\x5C";  // ソ
+  const struct {
+    std::string path, start;
+  } rows[] = {
+      {"C:\\logs\\" + kHyo, "C:\\logs\\" + kHyo},
+      {"C:\\logs\\" + so + "\\", "C:\\logs\\" + so},
+      {"C:\\logs\\", "C:\\logs"},
+      {std::string(1022, 'a') + kHyo, std::string(1022, 'a')},
+      {std::string(1021, 'a') + kHyo, std::string(1021, 'a') + kHyo},
+  };
+  for (const auto& row : rows) {
+    std::string out(1024 + 4, 'G');
+    ChooserStartPath(row.path.c_str(), out.data(), 1024);
+    EXPECT_EQ(out.substr(1024), "GGGG");
+    EXPECT_EQ(std::string(out.c_str()), row.start) << row.path.size();
+  }
+}

@@ -263,6 +263,33 @@ TEST_F(SettingsFileTest, OverLongTextIsCutToItsField) {
   EXPECT_EQ(s.LOGNAME, 1);
 }
 
+// A value longer than its field, or than the first 1024-byte piece of its line, is cut where a
+// character ends: 表 (95 5C) whose second byte would fall past the cut goes whole.
+TEST_F(SettingsFileTest, OverLongTextIsCutAtACharacterBoundary) {
+  const auto times = [](int n, const std::string& text) {
+    std::string all;
+    for (int i = 0; i < n; ++i) all += text;
+    return all;
+  };
+  const std::string hyo = "\x95\x5C", n = "n", a = "a";
+  const struct {
+    const char* what;
+    std::string line, logFile, logFolder;
+  } rows[] = {
+      {"表 across the end of LOGFILE", "LOGFILE=" + times(49, n) + hyo + "x", times(49, n), ""},
+      {"表 as the last two bytes of LOGFILE", "LOGFILE=" + times(48, n) + hyo + "x", times(48, n) + hyo, ""},
+      {"two-byte text cut to LOGFILE", "LOGFILE=n" + times(30, hyo), n + times(24, hyo), ""},
+      {"表 across the end of the first piece", "LOGFOLDER=" + times(1013, a) + hyo + "b", "", times(1013, a)},
+      {"表 as the last two bytes of the first piece", "LOGFOLDER=" + times(1012, a) + hyo + "b", "",
+       times(1012, a) + hyo},
+  };
+  for (const auto& row : rows) {
+    const SettingsRecord s = Read(row.line + "\r\n");
+    EXPECT_EQ(std::string(s.LOGFILE), row.logFile) << row.what;
+    EXPECT_EQ(std::string(s.LOGFOLDER), row.logFolder) << row.what;
+  }
+}
+
 // ---- reading: long lines and bad files ------------------------------------------------------
 
 TEST_F(SettingsFileTest, LongLineIsReadInPiecesOf1024) {

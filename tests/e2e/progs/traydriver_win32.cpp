@@ -12,6 +12,10 @@
 //   traydriver hwnd              prints MainWindow's handle (decimal)
 //   traydriver tray HWND         exit 0 when the tray still holds an icon of window HWND
 //   traydriver menu              exit 0 when a pop-up menu is shown
+//   traydriver delete-icon       deletes MainWindow's tray icon (id 0) as a restarting shell
+//                                loses it; exit 0 when the tray had it
+//   traydriver taskbar-created   broadcasts "TaskbarCreated", as a new shell does
+//   traydriver caps              presses and releases Caps Lock, as the user does
 // Exit status 0 on success, 1 when MainWindow is not found, 2 on a usage error.
 #include <windows.h>
 #include <shellapi.h>
@@ -93,6 +97,17 @@ int main(int argc, char** argv) {
     HWND owner = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::strtoll(argv[2], nullptr, 10)));
     return TrayIconExists(owner) ? 0 : 1;
   }
+  if (std::strcmp(command, "taskbar-created") == 0) {
+    const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message != 0 && PostMessageA(HWND_BROADCAST, message, 0, 0) ? 0 : 1;
+  }
+  if (std::strcmp(command, "caps") == 0) {
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_CAPITAL;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    return SendInput(2, keys, sizeof(INPUT)) == 2 ? 0 : 1;
+  }
   if (std::strcmp(command, "menu") == 0) {
     HWND menu = FindWindowA("#32768", nullptr);
     return menu != nullptr && IsWindowVisible(menu) ? 0 : 1;
@@ -108,6 +123,13 @@ int main(int argc, char** argv) {
     if (!PostMessageA(mainWindow, message, wparam, lparam)) return 1;
     std::printf("posted %llu\n", WallClockMs());
     return 0;
+  }
+  if (std::strcmp(command, "delete-icon") == 0) {
+    NOTIFYICONDATAA record{};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = mainWindow;
+    record.uID = 0;
+    return Shell_NotifyIconA(NIM_DELETE, &record) ? 0 : 1;
   }
   if (std::strcmp(command, "hwnd") == 0) {
     std::printf("%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(mainWindow)));

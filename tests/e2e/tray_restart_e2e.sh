@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# A restarting shell: the notification area forgets the tray icon and then announces itself
+# with the broadcast "TaskbarCreated"; the real Tamblix.exe adds its icon again, each time, so
+# that 表示 and 終了 stay within reach. The icon is found as the shell scenario finds it.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/lib/harness.sh"
+
+WM_COMMAND=273
+IDM_EXIT=151
+
+harness_init tray_restart
+harness_need_exe Tamblix.exe traydriver.exe
+harness_xvfb_start || harness_abort "Xvfb did not start"
+harness_wine_prefix
+harness_virtual_desktop
+
+SETTINGS=$H_TMP/tray.ini
+: >"$SETTINGS"
+harness_wine_bg APP 180 "$H_TMP/app.out" Tamblix.exe /F"$(harness_winpath "$SETTINGS")"
+harness_check "the main dialog is shown with its tray icon" harness_wait_state 'main=shown about=0 splash=0 window=1 tray=1' 40
+
+for restart in 1 2; do
+  harness_tray delete-icon
+  harness_check "restart $restart: the shell has lost the icon" harness_wait_state 'tray=0' 10
+  harness_tray taskbar-created
+  harness_check "restart $restart: after TaskbarCreated the icon is back" harness_wait_state 'tray=1' 10
+done
+
+harness_tray post $WM_COMMAND $IDM_EXIT 0
+harness_check "終了 still ends the process" harness_wait_pid "$APP" 20
+wait "$APP"; rc=$?
+harness__untrack "$APP"
+harness_expect_eq "exit status after 終了" 1 "$rc"
+
+harness_finish

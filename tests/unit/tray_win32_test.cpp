@@ -1,0 +1,48 @@
+// The shell's tray resources are released: the icon image of the record and the context menu
+// loaded at a right click. No window is needed: without a tray or a window the platform calls
+// fail, and what was loaded must be released all the same.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/main_window_win32.h"
+#include "app/shell_state_win32.h"
+#include "app/shell_win32.h"
+
+namespace {
+
+bool IsLiveIcon(HICON icon) {
+  ICONINFO info{};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) return false;
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+  return true;
+}
+
+class TrayTest : public ::testing::Test {
+ protected:
+  void SetUp() override { AppInstance = GetModuleHandleA(nullptr); }
+  void TearDown() override { AppInstance = nullptr; }
+};
+
+}  // namespace
+
+TEST_F(TrayTest, EachAddReleasesTheImageBeforeAndTheRemovalItsOwn) {
+  AddTrayIcon();
+  const HICON first = TrayIconImage();
+  ASSERT_TRUE(IsLiveIcon(first)) << "the TORVEX icon is loaded";
+  AddTrayIcon();
+  const HICON second = TrayIconImage();
+  EXPECT_TRUE(second == first || !IsLiveIcon(first)) << "the image of the first add is left behind";
+  ReAddTrayIcon();
+  EXPECT_EQ(TrayIconImage(), second) << "adding again uses the kept image";
+  RemoveTrayIcon();
+  EXPECT_FALSE(IsLiveIcon(second)) << "the removed icon's image is left behind";
+}
+
+TEST_F(TrayTest, TheMenuOfARightClickIsReleasedWhenItCloses) {
+  for (int click = 0; click < 2; ++click) {
+    MainWindowProc(nullptr, TRAY_MESSAGE, 0, WM_RBUTTONDOWN);
+    EXPECT_TRUE(TrayMenu == nullptr || !IsMenu(TrayMenu)) << "click " << click;
+  }
+}
