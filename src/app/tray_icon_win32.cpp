@@ -48,6 +48,7 @@ void RemoveTrayIcon() {
 
 void SetTrayTip(const char* text) {
   std::strncpy(TrayRecord.szTip, text, sizeof TrayRecord.szTip - 1);
-  Shell_NotifyIconA(NIM_MODIFY, &TrayRecord);
+  if (TrayAdded) Shell_NotifyIconA(NIM_MODIFY, &TrayRecord);
 }
+
 HICON TrayIconImage() { return TrayRecord.hIcon; }
