@@ -61,7 +61,7 @@ std::int16_t* NumberField(int id) {
   }
 }
 
-// The byte-code fields in the order of their edits 1003..1008.
+// The byte-code fields in the order of their edits IDC_KANJIIN..IDC_RCVEND.
 std::uint8_t* CodeField(int id) {
   switch (id) {
     case IDC_KANJIIN: return Settings.KANJIIN;

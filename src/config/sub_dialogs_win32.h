@@ -5,5 +5,5 @@
 // LogSettingDlg.
 void OpenLogSettingDialog(HWND owner);
 // KeyPadDlg for code field fieldIndex (0 KANJIIN ... 5 RCVEND, 6 PRECODE, 7 POSTCODE); it edits
-// the text of edit 1003 + fieldIndex.
+// the text of edit IDC_FIRST_CODE_EDIT + fieldIndex.
 void OpenKeyCodeListDialog(HWND owner, int fieldIndex);

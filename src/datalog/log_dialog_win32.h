@@ -14,7 +14,8 @@ void FillLogDialog(HWND dialog);
 // buttons enabled, the other settings disabled. Recording on: all enabled. The read-only folder
 // box and the labels are never changed.
 void EnableLogControls(HWND dialog, LogControlsMode mode);
-// Stores the controls into Settings; 0, or the id of the refused box (1168 or 1171).
+// Stores the controls into Settings; 0, or the id of the refused box (IDC_LOG_FOLDER or
+// IDC_LOG_FILE).
 int ReadLogDialog(HWND dialog);
 // The shell's folder browser, starting at `path` (size bytes); 1 and the chosen folder (one
 // trailing backslash dropped) in `path`, or 0 with `path` unchanged.

@@ -19,7 +19,7 @@ constexpr int kReadSize = 99;
 
 bool KeyMode() { return CodeFieldMode(CodeFieldIndex) == NotationMode::Keys; }
 
-int FieldEditId() { return IDC_KANJIIN + CodeFieldIndex; }
+int FieldEditId() { return IDC_FIRST_CODE_EDIT + CodeFieldIndex; }
 
 void RefreshDisplay(HWND dialog) {
   char text[kReadSize] = {};

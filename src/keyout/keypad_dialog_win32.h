@@ -10,8 +10,8 @@ extern int CodeFieldIndex;
 
 struct KeyPadWindows {
   HWND dialog = nullptr;
-  HWND charList = nullptr;   // 1050
-  HWND vkeyList = nullptr;   // 1051
+  HWND charList = nullptr;   // IDC_CHAR_LIST
+  HWND vkeyList = nullptr;   // IDC_VKEY_LIST
   WNDPROC listProc = nullptr;  // the list-view class's own procedure, which CodeListProc wraps
 };
 extern KeyPadWindows KeyPad;
