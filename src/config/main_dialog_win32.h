@@ -23,9 +23,6 @@ void FillPortList(HWND dialog);
 void HandleSettingControl(HWND dialog, int id, int code);
 // Fills both code edits of a preset button; false when id is no preset.
 bool ApplyPreset(HWND dialog, int id);
-// PORT from a port text: the number after the first "COM", low 8 bits, minus one (0 for 0).
-// False when the text holds no "COM" (PORT then stays as it was).
-bool PortFromText(const char* text, BYTE* port);
 
 // Settings file chooser: mode 0 open, 1 save. Nonzero when a file was confirmed; it is then
 // in CurrentSettingsPath.
