@@ -14,7 +14,7 @@ TEST(PortFromText, NumberAfterFirstComLowByteMinusOne) {
   };
   const Row rows[] = {
       {"COM1", true, 0},    {"COM12", true, 11},  {"COM0", true, 0},   {"COM", true, 0},
-      {"xCOM3 y", true, 2}, {"COM2 COM5", true, 1}, {"COM257", true, 0}, {"COM300", true, 43},
+      {"xCOM3 y", true, 2}, {"COM2 COM5", true, 1}, {"COM256", true, 0}, {"COM300", true, 43},
       {"com3", false, 7},   {"", false, 7},
   };
   for (const Row& r : rows) {
