@@ -1,10 +1,11 @@
 // Filling the main dialog from Settings and storing each control's value back into it.
+#include "config/main_dialog_fill_win32.h"
+
 #include <cstdio>
 #include <cstring>
 
 #include "app/shell_state_win32.h"
 #include "config/main_dialog_values.h"
-#include "config/main_dialog_win32.h"
 #include "config/settings_record.h"
 #include "ids_main_dialog.h"
 #include "keyout/code_notation.h"

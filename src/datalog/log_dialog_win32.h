@@ -1,5 +1,5 @@
 // The log settings dialog LogSettingDlg: edits the log fields of Settings and, on OK, saves the
-// settings file. OpenLogSettingDialog (sub_dialogs_win32.h) runs it.
+// settings file (log_dialog_win32.cpp).
 #pragma once
 #include <windows.h>
 
@@ -7,6 +7,8 @@
 
 enum class LogControlsMode { AllOff, RecordingOff, RecordingOn };
 
+// Runs LogSettingDlg modally, owned by owner.
+void OpenLogSettingDialog(HWND owner);
 INT_PTR CALLBACK LogDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 // Loads every control from Settings.
 void FillLogDialog(HWND dialog);

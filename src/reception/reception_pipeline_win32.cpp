@@ -28,7 +28,7 @@ constexpr UINT kEchoTimeoutMs = 2000;
 FramerState Framing;
 FramingResetRequest ResetRequest;
 Win32Keyboard SystemKeyboard;
-KeyOutput Keys(SystemKeyboard, Settings);
+KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY);
 
 // Once reception is stopped nothing more leaves the reader: the character being typed is the
 // last one, the rest of the block is dropped, and no record is written, so no notice box can
