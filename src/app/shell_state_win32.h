@@ -1,6 +1,7 @@
 // Window handles shared by the Win32 layer: the hidden main window, the main dialog (owner of
-// message boxes, home of displays 1026/1027, carrier of timer 521) and the About dialog while
-// it is open. All are null when the window does not exist.
+// message boxes and sub-dialogs, home of the input and output displays IDC_INPUT_DISPLAY and
+// IDC_OUTPUT_DISPLAY) and the About dialog while it is open. All are null when the window does
+// not exist. No timer carries the data interval: the reader's bounded port wait decides it.
 #pragma once
 #include <windows.h>
 
@@ -8,5 +9,6 @@ extern HWND MainWindow;
 extern HWND MainDialogWindow;
 extern HWND AboutWindow;
 extern HINSTANCE AppInstance;
-// The tray's context menu once loaded; while set, SplashAboutProc acts as the About dialog.
+// The tray's context menu while it is open: loaded at each right click on the tray icon and
+// released once it has closed, so a click that arrives meanwhile opens no second one.
 extern HMENU TrayMenu;

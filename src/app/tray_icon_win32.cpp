@@ -1,11 +1,12 @@
 // The notification-area icon of MainWindow.
+#include "app/tray_icon_win32.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstring>
 
 #include "app/shell_state_win32.h"
-#include "app/shell_win32.h"
 #include "config/settings_file.h"
 
 namespace {

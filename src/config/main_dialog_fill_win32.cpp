@@ -1,10 +1,11 @@
 // Filling the main dialog from Settings and storing each control's value back into it.
+#include "config/main_dialog_fill_win32.h"
+
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/shell_state_win32.h"
-#include "config/main_dialog_win32.h"
+#include "config/main_dialog_values.h"
 #include "config/settings_record.h"
 #include "ids_main_dialog.h"
 #include "keyout/code_notation.h"
@@ -61,7 +62,7 @@ std::int16_t* NumberField(int id) {
   }
 }
 
-// The byte-code fields in the order of their edits 1003..1008.
+// The byte-code fields in the order of their edits IDC_KANJIIN..IDC_RCVEND.
 std::uint8_t* CodeField(int id) {
   switch (id) {
     case IDC_KANJIIN: return Settings.KANJIIN;
@@ -110,40 +111,23 @@ void StoreKeys(HWND dialog, int id, KeyItem* field) {
   SetDlgItemTextA(dialog, id + IDC_CODE_TEXT_OFFSET, parsed.display);
 }
 
-// Holds a number edit to 1..2000; a replaced text comes back here once more with its value.
+// A held value replaces the edit's text, which comes back here once more with that value.
 void StoreNumber(HWND dialog, int id, std::int16_t* field) {
   char text[16] = {};
   GetDlgItemTextA(dialog, id, text, sizeof text);
-  const auto value = static_cast<std::int16_t>(std::atoi(text));
-  if (value <= 0) {
-    *field = 1;
-    SetDlgItemTextA(dialog, id, "1");
-  } else if (value > 2000) {
-    *field = 2000;
-    SetDlgItemTextA(dialog, id, "2000");
-  } else {
-    *field = value;
-  }
+  const HeldNumber held = HoldIntervalText(text);
+  *field = held.value;
+  if (held.replace) SetNumber(dialog, id, held.value);
 }
 
 void StorePort(HWND dialog) {
   char text[kPortTextSize] = {};
   GetDlgItemTextA(dialog, IDC_PORT, text, sizeof text);
-  BYTE port = 0;
+  std::uint8_t port = 0;
   if (PortFromText(text, &port)) Settings.PORT = port;
 }
 
 }  // namespace
-
-bool PortFromText(const char* text, BYTE* port) {
-  const char* com = std::strstr(text, "COM");
-  if (com == nullptr) return false;
-  unsigned number = 0;
-  // Only the low 8 bits are kept, so the digits can be folded in without overflow.
-  for (const char* p = com + 3; *p >= '0' && *p <= '9'; ++p) number = (number * 10 + (*p - '0')) & 0xFF;
-  *port = static_cast<BYTE>(number == 0 ? 0 : number - 1);
-  return true;
-}
 
 void FillPortList(HWND dialog) {
   SendDlgItemMessageA(dialog, IDC_PORT, CB_RESETCONTENT, 0, 0);
@@ -172,7 +156,7 @@ void FillPortList(HWND dialog) {
   if (added == 0)
     SendDlgItemMessageA(dialog, IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("( なし )"));
   char text[16];
-  std::snprintf(text, sizeof text, "COM%d", Settings.PORT + 1);
+  FormatPortText(Settings.PORT, text, sizeof text);
   SetDlgItemTextA(dialog, IDC_PORT, text);
 }
 

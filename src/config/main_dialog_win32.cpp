@@ -6,11 +6,16 @@
 #include <cstring>
 
 #include "app/shell_state_win32.h"
-#include "app/shell_win32.h"
+#include "app/main_window_win32.h"
+#include "app/messages_win32.h"
+#include "app/tray_icon_win32.h"
 #include "config/settings_file.h"
 #include "config/settings_location.h"
 #include "config/settings_record.h"
-#include "config/sub_dialogs_win32.h"
+#include "config/main_dialog_files_win32.h"
+#include "config/main_dialog_fill_win32.h"
+#include "datalog/log_dialog_win32.h"
+#include "keyout/keypad_dialog_win32.h"
 #include "ids_main_dialog.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"

@@ -1,8 +1,6 @@
-// The main settings dialog MainFormDlg.
+// The main settings dialog MainFormDlg (main_dialog_win32.cpp).
 #pragma once
 #include <windows.h>
-
-#include <cstddef>
 
 INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 // True while reception runs (the last start opened the port and no stop has come since).
@@ -12,25 +10,3 @@ bool ReceptionRunning();
 extern signed char AutoStartState;
 // PORT when the dialog was initialised.
 extern BYTE InitialPort;
-
-// Loads every control from Settings (each set text runs its change handler) and goes idle.
-void FillDialog(HWND dialog);
-// Enables the settings controls (idle) or disables them (running); "中止" gets the opposite.
-void SetSettingsEditable(HWND dialog, bool enable);
-// Fills the port list from the registry's serial ports and sets the text from PORT.
-void FillPortList(HWND dialog);
-// Stores the value of control id into Settings after a notification of the given code.
-void HandleSettingControl(HWND dialog, int id, int code);
-// Fills both code edits of a preset button; false when id is no preset.
-bool ApplyPreset(HWND dialog, int id);
-// PORT from a port text: the number after the first "COM", low 8 bits, minus one (0 for 0).
-// False when the text holds no "COM" (PORT then stays as it was).
-bool PortFromText(const char* text, BYTE* port);
-
-// Settings file chooser: mode 0 open, 1 save. Nonzero when a file was confirmed; it is then
-// in CurrentSettingsPath.
-int ChooseSettingsFile(int mode);
-// General file chooser owned by the active window: mode 0 open, 1 save; filter is a list of
-// description/pattern pairs ending with an empty string. path (size bytes) is the starting
-// point and receives the choice; nonzero when a file was confirmed.
-int ChooseFile(int mode, char* path, std::size_t size, const char* filter);

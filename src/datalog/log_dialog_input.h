@@ -5,10 +5,11 @@
 #include <cstdint>
 
 #include "config/settings_record.h"
+#include "ids_log_dialog.h"
 
 // Ids of the boxes whose content can be refused (the dialog focuses the one returned).
-inline constexpr int kLogFolderBoxId = 1168;
-inline constexpr int kLogFileBoxId = 1171;
+inline constexpr int kLogFolderBoxId = IDC_LOG_FOLDER;
+inline constexpr int kLogFileBoxId = IDC_LOG_FILE;
 
 // The largest size limit in megabytes.
 inline constexpr std::int32_t kLogSizeLimitMax = 2000;
@@ -34,8 +35,9 @@ struct LogDialogInput {
 bool ParseLogSizeLimit(const char* text, std::int32_t* value);
 
 // Stores the input into `s` and returns 0, or returns the id of the refused box: with
-// recording on, 1168 when the folder (one trailing backslash dropped) is no existing folder,
-// else 1171 when the file name (one trailing backslash dropped) is no valid template.
+// recording on, kLogFolderBoxId when the folder (one trailing backslash dropped) is no
+// existing folder, else kLogFileBoxId when the file name (one trailing backslash dropped) is
+// no valid template.
 // LOGNOSEND is stored first (0 when recording is off) and stays stored when a box is refused;
 // nothing else is changed then. With recording off nothing is checked.
 int StoreLogDialogInput(const LogDialogInput& in, SettingsRecord& s);

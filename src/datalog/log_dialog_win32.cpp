@@ -6,12 +6,11 @@
 #include <iterator>
 
 #include "app/shell_state_win32.h"
-#include "config/main_dialog_win32.h"
 #include "config/settings_location.h"
 #include "config/settings_record.h"
-#include "config/sub_dialogs_win32.h"
 #include "datalog/log_dialog_input.h"
 #include "datalog/log_dialog_text.h"
+#include "datalog/log_file_chooser_win32.h"
 #include "ids_log_dialog.h"
 
 namespace {

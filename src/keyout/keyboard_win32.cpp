@@ -3,11 +3,8 @@
 #include <windows.h>
 
 #include "app/shell_state_win32.h"
+#include "ids_main_dialog.h"
 #include "keyout/keystrokes.h"
-
-namespace {
-constexpr int kOutputDisplayId = 1027;  // the main dialog's output display
-}
 
 // Only the main dialog itself counts; its key code list dialog or a message box is typed into.
 bool Win32Keyboard::MainDialogInFront() {
@@ -16,7 +13,7 @@ bool Win32Keyboard::MainDialogInFront() {
 
 // Looked up each time: the display belongs to the dialog's thread and is only posted to.
 void Win32Keyboard::PostChar(std::uint8_t ch) {
-  PostMessageA(GetDlgItem(MainDialogWindow, kOutputDisplayId), WM_CHAR, ch, 0);
+  PostMessageA(GetDlgItem(MainDialogWindow, IDC_OUTPUT_DISPLAY), WM_CHAR, ch, 0);
 }
 
 void Win32Keyboard::KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {

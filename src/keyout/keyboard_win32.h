@@ -1,5 +1,6 @@
 // The keyboard of key output executed with user32: the foreground window, keybd_event,
-// SendInput, the layout's key mapping and the main dialog's output display 1027.
+// SendInput, the layout's key mapping and the main dialog's output display
+// IDC_OUTPUT_DISPLAY.
 #pragma once
 #include "keyout/keystrokes_keyboard.h"
 

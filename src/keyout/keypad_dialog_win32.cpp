@@ -3,8 +3,7 @@
 #include "keyout/keypad_dialog_win32.h"
 
 #include "app/shell_state_win32.h"
-#include "app/shell_win32.h"
-#include "config/sub_dialogs_win32.h"
+#include "app/messages_win32.h"
 #include "ids_keypad_dialog.h"
 #include "ids_main_dialog.h"
 #include "keyout/code_list_grid.h"
@@ -19,7 +18,7 @@ constexpr int kReadSize = 99;
 
 bool KeyMode() { return CodeFieldMode(CodeFieldIndex) == NotationMode::Keys; }
 
-int FieldEditId() { return IDC_KANJIIN + CodeFieldIndex; }
+int FieldEditId() { return IDC_FIRST_CODE_EDIT + CodeFieldIndex; }
 
 void RefreshDisplay(HWND dialog) {
   char text[kReadSize] = {};

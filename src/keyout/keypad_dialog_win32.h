@@ -10,12 +10,15 @@ extern int CodeFieldIndex;
 
 struct KeyPadWindows {
   HWND dialog = nullptr;
-  HWND charList = nullptr;   // 1050
-  HWND vkeyList = nullptr;   // 1051
+  HWND charList = nullptr;   // IDC_CHAR_LIST
+  HWND vkeyList = nullptr;   // IDC_VKEY_LIST
   WNDPROC listProc = nullptr;  // the list-view class's own procedure, which CodeListProc wraps
 };
 extern KeyPadWindows KeyPad;
 
+// Runs KeyPadDlg modally, owned by owner, for code field fieldIndex (0 KANJIIN ... 5 RCVEND,
+// 6 PRECODE, 7 POSTCODE); it edits the text of edit IDC_FIRST_CODE_EDIT + fieldIndex.
+void OpenKeyCodeListDialog(HWND owner, int fieldIndex);
 INT_PTR CALLBACK KeyPadDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Grids (keypad_grid_win32.cpp): fills both lists with their columns, rows and names, and

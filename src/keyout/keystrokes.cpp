@@ -15,8 +15,8 @@ std::uint8_t LowByte(unsigned v) { return static_cast<std::uint8_t>(v & 0xFF); }
 
 }  // namespace
 
-KeyOutput::KeyOutput(Keyboard& keyboard, const SettingsRecord& settings, int keyPauseMs)
-    : keyboard_(keyboard), settings_(settings), keyPause_(0) {
+KeyOutput::KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs, int keyPauseMs)
+    : keyboard_(keyboard), sendDelay_(sendDelayMs), keyPause_(0) {
   SetKeyPause(keyPauseMs);
 }
 
@@ -66,7 +66,7 @@ void KeyOutput::TypeAltCode(unsigned value, int digits) {
     value /= 10;
   }
   keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVkToScan(kVkMenu)), 0);
-  keyboard_.Pause(settings_.SENDDELAY < 0 ? 0u : static_cast<unsigned>(settings_.SENDDELAY));
+  keyboard_.Pause(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
   for (int i = 0; i < digits; ++i) {
     const std::uint8_t scan = LowByte(keyboard_.MapVkToScan(keys[i]));
     keyboard_.KeybdEvent(keys[i], scan, 0);

@@ -8,7 +8,6 @@
 #pragma once
 #include <cstdint>
 
-#include "config/settings_record.h"
 #include "keyout/key_item.h"
 #include "keyout/keystrokes_keyboard.h"
 
@@ -18,9 +17,10 @@ inline constexpr int kMaxGroupRecords = 2 * kMaxKeyItems;
 
 class KeyOutput {
  public:
-  // SENDDELAY is read from `settings` at each Alt code; keyPauseMs is the pause after each
-  // control-character key and each virtual-key group (negative counts as 0).
-  KeyOutput(Keyboard& keyboard, const SettingsRecord& settings, int keyPauseMs = kDefaultKeyPauseMs);
+  // sendDelayMs is the pause after Alt goes down (SENDDELAY), read through the reference at
+  // each Alt code, so the owner of the value may change it between calls; keyPauseMs is the
+  // pause after each control-character key and each virtual-key group (negative counts as 0).
+  KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs, int keyPauseMs = kDefaultKeyPauseMs);
 
   void SetKeyPause(int keyPauseMs);
   int KeyPauseMs() const { return keyPause_; }
@@ -52,6 +52,6 @@ class KeyOutput {
   void PauseAfterKey();
 
   Keyboard& keyboard_;
-  const SettingsRecord& settings_;
+  const std::int16_t& sendDelay_;
   int keyPause_;
 };

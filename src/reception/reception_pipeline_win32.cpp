@@ -3,6 +3,7 @@
 #include "reception/reception_pipeline_win32.h"
 
 #include "app/shell_state_win32.h"
+#include "ids_main_dialog.h"
 #include "config/command_line.h"
 #include "config/settings_record.h"
 #include "datalog/log_writer_win32.h"
@@ -20,15 +21,14 @@
 
 namespace {
 
-constexpr int kInputDisplayId = 1026;
 // The echo goes to the dialog's thread synchronously; a dialog that does not answer within
 // this time does not hold up reception.
 constexpr UINT kEchoTimeoutMs = 2000;
 
 FramerState Framing;
 FramingResetRequest ResetRequest;
-Win32Keyboard Keyboard;
-KeyOutput Keys(Keyboard, Settings);
+Win32Keyboard SystemKeyboard;
+KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY);
 
 // Once reception is stopped nothing more leaves the reader: the character being typed is the
 // last one, the rest of the block is dropped, and no record is written, so no notice box can
@@ -69,7 +69,7 @@ class Host final : public ReceptionHost {
   }
 
  private:
-  static HWND InputDisplay() { return GetDlgItem(MainDialogWindow, kInputDisplayId); }
+  static HWND InputDisplay() { return GetDlgItem(MainDialogWindow, IDC_INPUT_DISPLAY); }
 };
 
 Output TheOutput;

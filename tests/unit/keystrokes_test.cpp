@@ -85,7 +85,7 @@ Events Concat(std::initializer_list<Events> parts) {
 
 class KeystrokesTest : public ::testing::Test {
  protected:
-  KeystrokesTest() : out(kb, settings) {}
+  KeystrokesTest() : out(kb, settings.SENDDELAY) {}
   void SetUp() override { SetDefaultSettings(settings); }
 
   void Type(std::initializer_list<std::uint8_t> bytes) {
@@ -244,7 +244,7 @@ TEST_F(ControlByteTest, RecordsCarryActiveLayoutScanCodes) {
 }
 
 TEST_F(ControlByteTest, KeyPauseIsConfigurable) {
-  KeyOutput slow(kb, settings, 35);
+  KeyOutput slow(kb, settings.SENDDELAY, 35);
   const std::uint8_t cr[] = {0x0D, 0};
   slow.TypeCharacter(cr);
   slow.SetKeyPause(-5);

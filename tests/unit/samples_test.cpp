@@ -175,7 +175,7 @@ class QuietHost final : public ReceptionHost {
 // The text a frame types: the sample's settings, reception started, one block from the port.
 std::string TypedText(const SettingsRecord& s, const std::vector<std::uint8_t>& block) {
   TypingKeyboard keyboard;
-  KeyOutput keys(keyboard, s);
+  KeyOutput keys(keyboard, s.SENDDELAY);
   TypingOutput out(keys);
   QuietHost host;
   FramerState st;
@@ -338,7 +338,7 @@ TEST(SampleTypingKeyboard, DecodesAltCodesAndKeyGroups) {
   SettingsRecord s;
   SetDefaultSettings(s);
   TypingKeyboard keyboard;
-  KeyOutput keys(keyboard, s);
+  KeyOutput keys(keyboard, s.SENDDELAY);
   const std::uint8_t kanji[] = {0x93, 0x8C, 0};
   keys.TypeCharacter(kanji);
   const std::uint8_t a[] = {'a', 0};

@@ -7,7 +7,7 @@
 
 #include "app/main_window_win32.h"
 #include "app/shell_state_win32.h"
-#include "app/shell_win32.h"
+#include "app/tray_icon_win32.h"
 
 namespace {
 

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   const int keyPause = argc > 2 ? std::atoi(argv[2]) : kDefaultKeyPauseMs;
 
   Win32Keyboard keyboard;
-  KeyOutput out(keyboard, settings, keyPause);
+  KeyOutput out(keyboard, settings.SENDDELAY, keyPause);
 
   // The layout's scan codes of every key used, for the scenario to compare with what arrives.
   for (unsigned vk : {0x12u, 0x60u, 0x61u, 0x62u, 0x63u, 0x64u, 0x65u, 0x66u, 0x67u, 0x68u, 0x69u,
