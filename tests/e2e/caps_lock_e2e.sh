@@ -9,12 +9,8 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_init caps_lock
-harness_need_exe Tamblix.exe traydriver.exe keyprobe.exe
+harness_scenario caps_lock port Tamblix.exe traydriver.exe keyprobe.exe
 FEED="python3 $HERE/lib/serial_feed.py"
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-harness_virtual_port
 mkdir -p "$H_DOCS/Tamblix"
 harness_stx_etx_settings "$H_DOCS/Tamblixcaps.ini" AUTOSTA=1 \
   POSTCODE=0125000000000000000000000000000000000000

@@ -9,11 +9,7 @@ source "$HERE/lib/harness.sh"
 SENDDELAY=60
 KEYPAUSE=20
 
-harness_init keystrokes
-harness_need_exe keyprobe.exe keysend.exe
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-harness_probe_start probe 90 || harness_abort "the probe window did not get the foreground"
+harness_scenario keystrokes probe=90 keysend.exe
 
 harness_wine_fg 60 "$H_TMP/keysend.log" keysend.exe "$SENDDELAY" "$KEYPAUSE"
 send_rc=$?

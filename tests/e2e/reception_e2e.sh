@@ -6,15 +6,9 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_init reception
-harness_need_exe keyprobe.exe rxhost.exe
-FEED="python3 $HERE/lib/serial_feed.py"
-
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-
 # The virtual port: a pty pair, the Wine side mapped as COM5.
-harness_virtual_port
+harness_scenario reception port keyprobe.exe rxhost.exe
+FEED="python3 $HERE/lib/serial_feed.py"
 
 # STX/ETX frames, both codes removed, Enter after each frame.
 SETTINGS=$H_TMP/rx.ini

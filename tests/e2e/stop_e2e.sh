@@ -15,15 +15,10 @@ IDC_START=1
 IDC_STOP=3
 IDCANCEL=2
 
-harness_init stop
-harness_need_exe Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe rxhost.exe
-FEED="python3 $HERE/lib/serial_feed.py"
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
 # A desktop as users have one: without a window manager Wine waits 2 s for every window it
 # hides (the dialog at its end, the tray icon's), which is no part of the program's exit.
-harness_virtual_desktop
-harness_virtual_port
+harness_scenario stop desktop port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe rxhost.exe
+FEED="python3 $HERE/lib/serial_feed.py"
 mkdir -p "$(dirname "$H_DEFAULT_INI")"
 
 LOGS=$H_TMP/logs

@@ -9,11 +9,7 @@ source "$HERE/lib/harness.sh"
 WM_COMMAND=273
 IDM_EXIT=151
 
-harness_init tray_restart
-harness_need_exe Tamblix.exe traydriver.exe
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-harness_virtual_desktop
+harness_scenario tray_restart desktop Tamblix.exe traydriver.exe
 
 SETTINGS=$H_TMP/tray.ini
 : >"$SETTINGS"

@@ -14,12 +14,8 @@ IDC_STOP=3
 CAPTION='Tamblix( TM ) Ver.2.5.2'
 MISSING="$CAPTION - COM5 が見つかりません"
 
-harness_init unplug
-harness_need_exe Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
+harness_scenario unplug port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
 FEED="python3 $HERE/lib/serial_feed.py"
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-harness_virtual_port
 mkdir -p "$(dirname "$H_DEFAULT_INI")"
 
 LOGS=$H_TMP/logs

@@ -12,12 +12,8 @@ WM_COMMAND=273
 IDM_EXIT=151
 AIU=E38182E38184E38186  # あいう in UTF-8
 
-harness_init utf8_split
-harness_need_exe Tamblix.exe traydriver.exe keyprobe.exe
+harness_scenario utf8_split port Tamblix.exe traydriver.exe keyprobe.exe
 FEED="python3 $HERE/lib/serial_feed.py"
-harness_xvfb_start || harness_abort "Xvfb did not start"
-harness_wine_prefix
-harness_virtual_port
 
 mkdir -p "$H_DOCS/Tamblix"
 LOGS=$H_TMP/logs
