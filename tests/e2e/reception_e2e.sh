@@ -118,11 +118,7 @@ harness_expect_eq "the half frame's characters are typed as they come" "12" \
   "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")"
 harness_port_drop
 sleep 1
-PREFIX_PROCS=$(harness_prefix_pids | tr '\n' ' ')
-t0=$(harness_cpu_ticks $PREFIX_PROCS)
-sleep 4
-t1=$(harness_cpu_ticks $PREFIX_PROCS)
-CPU_PCT=$(( (t1 - t0) * 100 / ($(getconf CLK_TCK) * 4) ))
+CPU_PCT=$(harness_prefix_cpu_percent 4)
 harness_note "CPU while the port is gone: ${CPU_PCT}% of one core (this prefix's processes)"
 # An idle prefix (wineserver, explorer, the probe) takes a few per cent on a loaded machine; a
 # reader that spins on the dead port takes far more.

@@ -38,11 +38,7 @@ harness_port_drop
 DROPPED=$SECONDS
 harness_check "the caption shows the device missing" caption_is "$MISSING" 5
 
-PREFIX_PROCS=$(harness_prefix_pids | tr '\n' ' ')
-t0=$(harness_cpu_ticks $PREFIX_PROCS)
-sleep 2
-t1=$(harness_cpu_ticks $PREFIX_PROCS)
-CPU_PCT=$(( (t1 - t0) * 100 / ($(getconf CLK_TCK) * 2) ))
+CPU_PCT=$(harness_prefix_cpu_percent 2)
 echo "FIGURE unplugged-cpu-percent $CPU_PCT"
 # An idle prefix (wineserver, explorer, the probe) takes a few per cent on a loaded machine; a
 # reader that spins on the dead port, or Wine polling a wait left pending on it, takes far more.

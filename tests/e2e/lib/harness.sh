@@ -320,6 +320,19 @@ harness_port_restore() {
 
 # harness_prefix_pids: the processes of this scenario's own Wine prefix (those whose environment
 # holds its WINEPREFIX: its wineserver and every program run in it), not those of other runs.
+# harness_prefix_cpu_percent SECS: per cent of one core that the processes of this scenario's
+# Wine prefix used over the next SECS seconds.
+harness_prefix_cpu_percent() {
+  local procs t0 t1
+  procs=$(harness_prefix_pids | tr '\n' ' ')
+  # shellcheck disable=SC2086
+  t0=$(harness_cpu_ticks $procs)
+  sleep "$1"
+  # shellcheck disable=SC2086
+  t1=$(harness_cpu_ticks $procs)
+  echo $(( (t1 - t0) * 100 / ($(getconf CLK_TCK) * $1) ))
+}
+
 harness_prefix_pids() {
   local p
   for p in /proc/[0-9]*; do
