@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/shell_state_win32.h"
+#include "common/shell_state_win32.h"
 #include "config/settings_file.h"
 #include "ids_shell.h"
 

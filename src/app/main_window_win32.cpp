@@ -3,9 +3,9 @@
 
 #include "app/about_dialog_win32.h"
 #include "config/settings_location.h"
-#include "app/shell_state_win32.h"
+#include "common/shell_state_win32.h"
 #include "app/tray_icon_win32.h"
-#include "config/main_dialog_win32.h"
+#include "app/main_dialog_win32.h"
 #include "ids_shell.h"
 #include "reception/serial_port_win32.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "app/shell_state_win32.h"
+#include "common/shell_state_win32.h"
 #include "config/settings_file.h"
 
 namespace {

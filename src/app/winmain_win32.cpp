@@ -4,9 +4,9 @@
 
 #include "app/about_dialog_win32.h"
 #include "app/main_window_win32.h"
-#include "app/shell_state_win32.h"
+#include "common/shell_state_win32.h"
 #include "config/command_line.h"
-#include "config/main_dialog_win32.h"
+#include "app/main_dialog_win32.h"
 
 namespace {
 void InitControls() {

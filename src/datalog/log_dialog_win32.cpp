@@ -1,19 +1,19 @@
-// The log settings dialog's procedure: filling, enabling, reading the controls into Settings,
-// the error box, the folder browser and the file chooser buttons.
+// The log settings dialog's procedure: filling, enabling, reading the controls into the record
+// it was opened on, the error box, the folder browser and the file chooser buttons.
 #include "datalog/log_dialog_win32.h"
 
 #include <cstdio>
 #include <iterator>
 
-#include "app/shell_state_win32.h"
-#include "config/settings_location.h"
-#include "config/settings_record.h"
+#include "common/shell_state_win32.h"
 #include "datalog/log_dialog_input.h"
 #include "datalog/log_dialog_text.h"
 #include "datalog/log_file_chooser_win32.h"
 #include "ids_log_dialog.h"
 
 namespace {
+
+enum class LogControlsMode { AllOff, RecordingOff, RecordingOn };
 
 constexpr int kSizeBoxChars = 4;
 constexpr int kFolderBoxChars = kLogFolderSize - 1;  // 1024
@@ -45,11 +45,69 @@ void EnableAll(HWND dialog, const int* ids, std::size_t count, bool enable) {
   for (std::size_t i = 0; i < count; ++i) EnableWindow(GetDlgItem(dialog, ids[i]), enable ? TRUE : FALSE);
 }
 
+// The record the dialog was opened on, kept in the dialog's user data.
+SettingsRecord& Edited(HWND dialog) {
+  return *reinterpret_cast<SettingsRecord*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+}
+
+// All off: every button and setting disabled. Recording off: OK, cancel and the two recording
+// buttons enabled, the other settings disabled. Recording on: all enabled. The read-only folder
+// box and the labels are never changed.
+void EnableLogControls(HWND dialog, LogControlsMode mode) {
+  EnableAll(dialog, kAlwaysControls, std::size(kAlwaysControls), mode != LogControlsMode::AllOff);
+  EnableAll(dialog, kRecordingControls, std::size(kRecordingControls), mode == LogControlsMode::RecordingOn);
+}
+
+// Loads every control from the record.
+void FillLogDialog(HWND dialog, const SettingsRecord& s) {
+  SetCheck(dialog, IDC_LOG_OFF, s.LOGEXEC == 0);
+  SetCheck(dialog, IDC_LOG_ON, s.LOGEXEC == 1);
+  SetCheck(dialog, IDC_LOG_NOSEND, s.LOGNOSEND != 0);
+  SetCheck(dialog, IDC_LOG_NEWFILE, s.LOGOPENMD == 0);
+  SetCheck(dialog, IDC_LOG_APPEND, s.LOGOPENMD == 1);
+  char size[16];
+  std::snprintf(size, sizeof size, "%d", static_cast<int>(s.LOGFLSIZE));
+  SetBox(dialog, IDC_LOG_SIZE, kSizeBoxChars, size);
+  SetCheck(dialog, IDC_LOG_SHOWMSG, s.LOGDSPMSG != 0);
+  SetCheck(dialog, IDC_LOG_ABORT, s.LOGABORT != 0);
+  SetBox(dialog, IDC_LOG_FOLDER, kFolderBoxChars, s.LOGFOLDER);
+  SetBox(dialog, IDC_LOG_FILE, kFileBoxChars, s.LOGFILE);
+  SetCheck(dialog, IDC_LOG_BYNAME, s.LOGNAME != 0);
+  SetCheck(dialog, IDC_LOG_ADDENT, s.LOGADDENT != 0);
+  SetCheck(dialog, IDC_LOG_TIME, s.LOGWTIME != 0);
+  SetCheck(dialog, IDC_LOG_DATE, s.LOGWDATE != 0);
+}
+
+// Stores the controls into the record; 0, or the id of the refused box (IDC_LOG_FOLDER or
+// IDC_LOG_FILE).
+int ReadLogDialog(HWND dialog, SettingsRecord& s) {
+  char size[kLogDialogTextSize];
+  char folder[kLogDialogTextSize];
+  char name[kLogDialogTextSize];
+  ReadBox(dialog, IDC_LOG_SIZE, size);
+  ReadBox(dialog, IDC_LOG_FOLDER, folder);
+  ReadBox(dialog, IDC_LOG_FILE, name);
+  LogDialogInput in;
+  in.recordOn = Checked(dialog, IDC_LOG_ON);
+  in.noSend = Checked(dialog, IDC_LOG_NOSEND);
+  in.newFile = Checked(dialog, IDC_LOG_NEWFILE);
+  in.append = Checked(dialog, IDC_LOG_APPEND);
+  in.sizeText = size;
+  in.showMessage = Checked(dialog, IDC_LOG_SHOWMSG);
+  in.abort = Checked(dialog, IDC_LOG_ABORT);
+  in.folder = folder;
+  in.name = name;
+  in.byName = Checked(dialog, IDC_LOG_BYNAME);
+  in.date = Checked(dialog, IDC_LOG_DATE);
+  in.time = Checked(dialog, IDC_LOG_TIME);
+  in.addEnd = Checked(dialog, IDC_LOG_ADDENT);
+  return StoreLogDialogInput(in, s);
+}
+
 void OnOk(HWND dialog) {
   EnableLogControls(dialog, LogControlsMode::AllOff);
-  const int refused = ReadLogDialog(dialog);
+  const int refused = ReadLogDialog(dialog, Edited(dialog));
   if (refused == 0) {
-    SaveSettings(nullptr);
     EndDialog(dialog, IDOK);
     return;
   }
@@ -93,63 +151,16 @@ void OnCommand(HWND dialog, int id) {
   }
 }
 
-}  // namespace
-
-void FillLogDialog(HWND dialog) {
-  SetCheck(dialog, IDC_LOG_OFF, Settings.LOGEXEC == 0);
-  SetCheck(dialog, IDC_LOG_ON, Settings.LOGEXEC == 1);
-  SetCheck(dialog, IDC_LOG_NOSEND, Settings.LOGNOSEND != 0);
-  SetCheck(dialog, IDC_LOG_NEWFILE, Settings.LOGOPENMD == 0);
-  SetCheck(dialog, IDC_LOG_APPEND, Settings.LOGOPENMD == 1);
-  char size[16];
-  std::snprintf(size, sizeof size, "%d", static_cast<int>(Settings.LOGFLSIZE));
-  SetBox(dialog, IDC_LOG_SIZE, kSizeBoxChars, size);
-  SetCheck(dialog, IDC_LOG_SHOWMSG, Settings.LOGDSPMSG != 0);
-  SetCheck(dialog, IDC_LOG_ABORT, Settings.LOGABORT != 0);
-  SetBox(dialog, IDC_LOG_FOLDER, kFolderBoxChars, Settings.LOGFOLDER);
-  SetBox(dialog, IDC_LOG_FILE, kFileBoxChars, Settings.LOGFILE);
-  SetCheck(dialog, IDC_LOG_BYNAME, Settings.LOGNAME != 0);
-  SetCheck(dialog, IDC_LOG_ADDENT, Settings.LOGADDENT != 0);
-  SetCheck(dialog, IDC_LOG_TIME, Settings.LOGWTIME != 0);
-  SetCheck(dialog, IDC_LOG_DATE, Settings.LOGWDATE != 0);
-}
-
-void EnableLogControls(HWND dialog, LogControlsMode mode) {
-  EnableAll(dialog, kAlwaysControls, std::size(kAlwaysControls), mode != LogControlsMode::AllOff);
-  EnableAll(dialog, kRecordingControls, std::size(kRecordingControls), mode == LogControlsMode::RecordingOn);
-}
-
-int ReadLogDialog(HWND dialog) {
-  char size[kLogDialogTextSize];
-  char folder[kLogDialogTextSize];
-  char name[kLogDialogTextSize];
-  ReadBox(dialog, IDC_LOG_SIZE, size);
-  ReadBox(dialog, IDC_LOG_FOLDER, folder);
-  ReadBox(dialog, IDC_LOG_FILE, name);
-  LogDialogInput in;
-  in.recordOn = Checked(dialog, IDC_LOG_ON);
-  in.noSend = Checked(dialog, IDC_LOG_NOSEND);
-  in.newFile = Checked(dialog, IDC_LOG_NEWFILE);
-  in.append = Checked(dialog, IDC_LOG_APPEND);
-  in.sizeText = size;
-  in.showMessage = Checked(dialog, IDC_LOG_SHOWMSG);
-  in.abort = Checked(dialog, IDC_LOG_ABORT);
-  in.folder = folder;
-  in.name = name;
-  in.byName = Checked(dialog, IDC_LOG_BYNAME);
-  in.date = Checked(dialog, IDC_LOG_DATE);
-  in.time = Checked(dialog, IDC_LOG_TIME);
-  in.addEnd = Checked(dialog, IDC_LOG_ADDENT);
-  return StoreLogDialogInput(in, Settings);
-}
-
-INT_PTR CALLBACK LogDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR CALLBACK LogDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_INITDIALOG:
-      FillLogDialog(dialog);
-      EnableLogControls(dialog, Settings.LOGEXEC == 1 ? LogControlsMode::RecordingOn
-                                                      : LogControlsMode::RecordingOff);
+    case WM_INITDIALOG: {
+      SetWindowLongPtrA(dialog, GWLP_USERDATA, lparam);
+      const SettingsRecord& s = Edited(dialog);
+      FillLogDialog(dialog, s);
+      EnableLogControls(dialog, s.LOGEXEC == 1 ? LogControlsMode::RecordingOn
+                                               : LogControlsMode::RecordingOff);
       return TRUE;
+    }
     case WM_COMMAND:
       OnCommand(dialog, LOWORD(wparam));
       return FALSE;
@@ -158,6 +169,9 @@ INT_PTR CALLBACK LogDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
   }
 }
 
-void OpenLogSettingDialog(HWND owner) {
-  DialogBoxParamA(AppInstance, "LogSettingDlg", owner, &LogDialogProc, 0);
+}  // namespace
+
+bool EditLogSettings(HWND owner, SettingsRecord& settings) {
+  return DialogBoxParamA(AppInstance, "LogSettingDlg", owner, &LogDialogProc,
+                         reinterpret_cast<LPARAM>(&settings)) == IDOK;
 }

@@ -1,24 +1,17 @@
-// The log settings dialog LogSettingDlg: edits the log fields of Settings and, on OK, saves the
-// settings file (log_dialog_win32.cpp).
+// The log settings dialog LogSettingDlg (log_dialog_win32.cpp): edits the log fields of a
+// settings record that the caller hands in; the caller stores the result and saves it.
 #pragma once
 #include <windows.h>
 
 #include <cstddef>
 
-enum class LogControlsMode { AllOff, RecordingOff, RecordingOn };
+#include "config/settings_record.h"
 
-// Runs LogSettingDlg modally, owned by owner.
-void OpenLogSettingDialog(HWND owner);
-INT_PTR CALLBACK LogDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
-// Loads every control from Settings.
-void FillLogDialog(HWND dialog);
-// All off: every button and setting disabled. Recording off: OK, cancel and the two recording
-// buttons enabled, the other settings disabled. Recording on: all enabled. The read-only folder
-// box and the labels are never changed.
-void EnableLogControls(HWND dialog, LogControlsMode mode);
-// Stores the controls into Settings; 0, or the id of the refused box (IDC_LOG_FOLDER or
-// IDC_LOG_FILE).
-int ReadLogDialog(HWND dialog);
+// Runs LogSettingDlg modally, owned by owner, on `settings`, whose log fields fill the dialog.
+// True when the user confirmed with OK: `settings` then holds every log field as entered.
+// False for cancel: a refused OK before it has stored "キー送信しない" (LOGNOSEND) into
+// `settings`, and it stays there; nothing else is changed.
+bool EditLogSettings(HWND owner, SettingsRecord& settings);
 // The shell's folder browser, starting at `path` (size bytes); 1 and the chosen folder (one
 // trailing backslash dropped) in `path`, or 0 with `path` unchanged.
 int BrowseFolder(char* path, std::size_t size);

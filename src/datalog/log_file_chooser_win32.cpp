@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/file_chooser_win32.h"
+#include "common/file_chooser_win32.h"
 #include "datalog/log_dialog_text.h"
 #include "keyout/two_byte_text.h"
 

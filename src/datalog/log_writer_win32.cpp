@@ -1,6 +1,6 @@
 #include "datalog/log_writer_win32.h"
 
-#include "app/messages_win32.h"
+#include "common/messages_win32.h"
 
 namespace {
 

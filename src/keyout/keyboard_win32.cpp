@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/shell_state_win32.h"
+#include "common/shell_state_win32.h"
 #include "ids_main_dialog.h"
 #include "keyout/keystrokes.h"
 

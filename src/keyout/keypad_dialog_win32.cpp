@@ -1,66 +1,54 @@
-// The key code list dialog's procedure: opening from the main dialog's field, the display line
-// that follows the code text, and OK (write back) or Cancel (change nothing).
+// The key code list dialog's procedure: opening on the given text, the display line that
+// follows the code text, and OK (the text goes back to the opener) or Cancel (nothing).
 #include "keyout/keypad_dialog_win32.h"
 
-#include "app/shell_state_win32.h"
-#include "app/messages_win32.h"
+#include "common/messages_win32.h"
+#include "common/shell_state_win32.h"
 #include "ids_keypad_dialog.h"
-#include "ids_main_dialog.h"
 #include "keyout/code_list_grid.h"
-
-int CodeFieldIndex = 0;
-KeyPadWindows KeyPad;
 
 namespace {
 
-// Texts are read with room for 98 characters, the most a code field holds.
-constexpr int kReadSize = 99;
+KeyPadState& State(HWND dialog) {
+  return *reinterpret_cast<KeyPadState*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+}
 
-bool KeyMode() { return CodeFieldMode(CodeFieldIndex) == NotationMode::Keys; }
-
-int FieldEditId() { return IDC_FIRST_CODE_EDIT + CodeFieldIndex; }
+bool KeyMode(const KeyPadState& state) { return CodeFieldMode(state.fieldIndex) == NotationMode::Keys; }
 
 void RefreshDisplay(HWND dialog) {
-  char text[kReadSize] = {};
-  GetDlgItemTextA(dialog, IDC_CODE_TEXT, text, sizeof text);
+  CodeFieldText text;
+  GetDlgItemTextA(dialog, IDC_CODE_TEXT, text.text, sizeof text.text);
   char display[kNotationDisplaySize] = {};
-  DescribeCodeText(text, CodeFieldMode(CodeFieldIndex), display, sizeof display);
+  DescribeCodeText(text.text, CodeFieldMode(State(dialog).fieldIndex), display, sizeof display);
   SetDlgItemTextA(dialog, IDC_CODE_DISPLAY, display);
 }
 
-void Initialise(HWND dialog) {
-  KeyPad = KeyPadWindows{};
-  KeyPad.dialog = dialog;
+void Initialise(HWND dialog, KeyPadState& state) {
+  state.dialog = dialog;
+  SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
   CenterOnDesktop(dialog);
   SendDlgItemMessageA(dialog, IDC_CODE_TEXT, EM_LIMITTEXT, kCodeTextLimit, 0);
-  char text[kReadSize] = {};
-  GetDlgItemTextA(MainDialogWindow, FieldEditId(), text, sizeof text);
-  SetDlgItemTextA(dialog, IDC_CODE_TEXT, text);
+  SetDlgItemTextA(dialog, IDC_CODE_TEXT, state.text.text);
   RefreshDisplay(dialog);
   SendDlgItemMessageA(dialog, IDC_CODE_TEXT, EM_SETSEL, kCodeTextLimit, kCodeTextLimit);
-  SetDlgItemTextA(dialog, IDC_FIELD_LABEL, CodeFieldLabel(CodeFieldIndex));
-  SetUpCodeGrids(dialog, KeyMode());
+  SetDlgItemTextA(dialog, IDC_FIELD_LABEL, CodeFieldLabel(state.fieldIndex));
+  SetUpCodeGrids(state, KeyMode(state));
 }
 
-// The handles stay until the next opening: the lists still receive their last messages while
-// the dialog is taken down.
-void Finish(HWND dialog, INT_PTR result) { EndDialog(dialog, result); }
-
-void WriteBack(HWND dialog) {
-  char text[kReadSize] = {};
-  GetDlgItemTextA(dialog, IDC_CODE_TEXT, text, sizeof text);
-  // The main dialog's change handler parses the text and stores it in Settings.
-  SetDlgItemTextA(MainDialogWindow, FieldEditId(), text);
-  Finish(dialog, IDOK);
+void Confirm(HWND dialog) {
+  KeyPadState& state = State(dialog);
+  state.text = CodeFieldText{};
+  GetDlgItemTextA(dialog, IDC_CODE_TEXT, state.text.text, sizeof state.text.text);
+  EndDialog(dialog, IDOK);
 }
 
 INT_PTR OnCommand(HWND dialog, int id, int code) {
   switch (id) {
     case IDOK:
-      WriteBack(dialog);
+      Confirm(dialog);
       return TRUE;
     case IDCANCEL:
-      Finish(dialog, IDCANCEL);
+      EndDialog(dialog, IDCANCEL);
       return TRUE;
     case IDC_CODE_TEXT:
       if (code != EN_CHANGE) return FALSE;
@@ -73,31 +61,38 @@ INT_PTR OnCommand(HWND dialog, int id, int code) {
 
 INT_PTR OnNotify(HWND dialog, const NMHDR* header) {
   if (header->idFrom != IDC_CHAR_LIST && header->idFrom != IDC_VKEY_LIST) return FALSE;
-  SetWindowLongPtrA(dialog, DWLP_MSGRESULT, DrawCodeGrid(header, KeyMode()));
+  // The lists are created before the dialog's initialisation hands it its state.
+  if (GetWindowLongPtrA(dialog, GWLP_USERDATA) == 0) return FALSE;
+  SetWindowLongPtrA(dialog, DWLP_MSGRESULT, DrawCodeGrid(header, KeyMode(State(dialog))));
   return TRUE;
 }
-
-}  // namespace
 
 INT_PTR CALLBACK KeyPadDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG:
-      Initialise(dialog);
+      Initialise(dialog, *reinterpret_cast<KeyPadState*>(lparam));
       return TRUE;
     case WM_COMMAND:
       return OnCommand(dialog, LOWORD(wparam), HIWORD(wparam));
     case WM_NOTIFY:
       return OnNotify(dialog, reinterpret_cast<const NMHDR*>(lparam));
     case WM_CLOSE:
-      Finish(dialog, IDCANCEL);
+      EndDialog(dialog, IDCANCEL);
       return TRUE;
     default:
       return FALSE;
   }
 }
 
-void OpenKeyCodeListDialog(HWND owner, int fieldIndex) {
-  if (fieldIndex < 0 || fieldIndex >= kCodeFieldCount) return;
-  CodeFieldIndex = fieldIndex;
-  DialogBoxParamA(AppInstance, "KeyPadDlg", owner, &KeyPadDlgProc, 0);
+}  // namespace
+
+std::optional<CodeFieldText> EditCodeFieldText(HWND owner, int fieldIndex, const CodeFieldText& start) {
+  if (fieldIndex < 0 || fieldIndex >= kCodeFieldCount) return std::nullopt;
+  KeyPadState state;
+  state.fieldIndex = fieldIndex;
+  state.text = start;
+  const INT_PTR result = DialogBoxParamA(AppInstance, "KeyPadDlg", owner, &KeyPadDlgProc,
+                                         reinterpret_cast<LPARAM>(&state));
+  if (result != IDOK) return std::nullopt;
+  return state.text;
 }

@@ -52,10 +52,8 @@ void FillGrid(HWND list, CodeGrid grid) {
   AddRows(list, grid);
 }
 
-void HandOverToCodeListProc(HWND list) {
-  const LONG_PTR previous =
-      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CodeListProc));
-  if (KeyPad.listProc == nullptr) KeyPad.listProc = reinterpret_cast<WNDPROC>(previous);
+void HandOverToCodeListProc(HWND list, KeyPadState& state) {
+  SetWindowSubclass(list, &CodeListProc, 0, reinterpret_cast<DWORD_PTR>(&state));
 }
 
 LRESULT DrawCell(NMLVCUSTOMDRAW* draw, bool greyCodes) {
@@ -76,18 +74,18 @@ void TypeIntoCodeText(HWND edit, const char* insertion) {
   }
 }
 
-void InsertCellToken(HWND list, LPARAM position) {
+void InsertCellToken(HWND list, LPARAM position, const KeyPadState& state) {
   LVHITTESTINFO hit{};
   hit.pt.x = GET_X_LPARAM(position);
   hit.pt.y = GET_Y_LPARAM(position);
   hit.iItem = -1;
   SendMessageA(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
   if (hit.iItem < 0 || (hit.flags & LVHT_ONITEM) == 0) return;
-  const CodeGrid grid = list == KeyPad.vkeyList ? CodeGrid::VirtualKeys : CodeGrid::Characters;
+  const CodeGrid grid = list == state.vkeyList ? CodeGrid::VirtualKeys : CodeGrid::Characters;
   char token[8] = {};
   if (!GridCellToken(grid, hit.iItem, hit.iSubItem, token, sizeof token)) return;
 
-  HWND edit = GetDlgItem(KeyPad.dialog, IDC_CODE_TEXT);
+  HWND edit = GetDlgItem(state.dialog, IDC_CODE_TEXT);
   DWORD start = 0;
   DWORD end = 0;
   SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
@@ -103,16 +101,16 @@ void InsertCellToken(HWND list, LPARAM position) {
 
 }  // namespace
 
-void SetUpCodeGrids(HWND dialog, bool keyMode) {
-  KeyPad.charList = GetDlgItem(dialog, IDC_CHAR_LIST);
-  KeyPad.vkeyList = GetDlgItem(dialog, IDC_VKEY_LIST);
-  FillGrid(KeyPad.charList, CodeGrid::Characters);
-  FillGrid(KeyPad.vkeyList, CodeGrid::VirtualKeys);
-  HandOverToCodeListProc(KeyPad.charList);
+void SetUpCodeGrids(KeyPadState& state, bool keyMode) {
+  HWND charList = GetDlgItem(state.dialog, IDC_CHAR_LIST);
+  state.vkeyList = GetDlgItem(state.dialog, IDC_VKEY_LIST);
+  FillGrid(charList, CodeGrid::Characters);
+  FillGrid(state.vkeyList, CodeGrid::VirtualKeys);
+  HandOverToCodeListProc(charList, state);
   if (keyMode) {
-    HandOverToCodeListProc(KeyPad.vkeyList);
+    HandOverToCodeListProc(state.vkeyList, state);
   } else {
-    EnableWindow(KeyPad.vkeyList, FALSE);
+    EnableWindow(state.vkeyList, FALSE);
   }
 }
 
@@ -130,11 +128,13 @@ LRESULT DrawCodeGrid(const NMHDR* header, bool keyMode) {
   }
 }
 
-LRESULT CALLBACK CodeListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK CodeListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                              DWORD_PTR state) {
   if (message == WM_LBUTTONDBLCLK) {
-    InsertCellToken(list, lparam);
+    InsertCellToken(list, lparam, *reinterpret_cast<const KeyPadState*>(state));
     return 0;
   }
-  if (KeyPad.listProc == nullptr) return DefWindowProcA(list, message, wparam, lparam);
-  return CallWindowProcA(KeyPad.listProc, list, message, wparam, lparam);
+  // The state lives only as long as the dialog: the list takes its subclass off as it goes.
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(list, &CodeListProc, 0);
+  return DefSubclassProc(list, message, wparam, lparam);
 }

@@ -2,7 +2,7 @@
 // log writer, wired to user32 and to the main dialog's displays.
 #include "reception/reception_pipeline_win32.h"
 
-#include "app/shell_state_win32.h"
+#include "common/shell_state_win32.h"
 #include "ids_main_dialog.h"
 #include "config/command_line.h"
 #include "config/settings_record.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/shell_state_win32.h"
+#include "common/shell_state_win32.h"
 #include "reception/reader_join_win32.h"
 #include "reception/serial_api_win32.h"
 

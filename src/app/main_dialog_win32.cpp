@@ -1,19 +1,19 @@
 // The main dialog's procedure: initialisation, showing and the automatic start, minimising to
 // the tray, and the commands of its buttons (start, stop, clear, load, save, sub-dialogs, close).
-#include "config/main_dialog_win32.h"
+#include "app/main_dialog_win32.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/shell_state_win32.h"
+#include "common/shell_state_win32.h"
 #include "app/main_window_win32.h"
-#include "app/messages_win32.h"
+#include "common/messages_win32.h"
 #include "app/tray_icon_win32.h"
 #include "config/settings_file.h"
 #include "config/settings_location.h"
 #include "config/settings_record.h"
-#include "config/main_dialog_files_win32.h"
-#include "config/main_dialog_fill_win32.h"
+#include "app/main_dialog_files_win32.h"
+#include "app/main_dialog_fill_win32.h"
 #include "datalog/log_dialog_win32.h"
 #include "keyout/keypad_dialog_win32.h"
 #include "ids_main_dialog.h"
@@ -133,12 +133,26 @@ void Initialise(HWND dialog) {
   AddTrayIcon();
 }
 
+// The key code list starts from the field's edit and writes its OK back there, where the
+// edit's change handler parses it into Settings.
 void OpenKeyCodeList(HWND dialog, int id) {
-  (void)dialog;
-  OpenKeyCodeListDialog(MainDialogWindow, id - IDC_FIRST_CODE_LIST);
+  const int fieldIndex = id - IDC_FIRST_CODE_LIST;
+  const int edit = IDC_FIRST_CODE_EDIT + fieldIndex;
+  CodeFieldText text;
+  GetDlgItemTextA(dialog, edit, text.text, sizeof text.text);
+  if (const auto edited = EditCodeFieldText(MainDialogWindow, fieldIndex, text))
+    SetDlgItemTextA(dialog, edit, edited->text);
 }
 
-void OpenLogSettings(HWND dialog) { OpenLogSettingDialog(dialog); }
+// The log settings dialog edits a copy; its OK is stored and saved. Reception is stopped
+// while the button is enabled, so the whole record can be replaced.
+void OpenLogSettings(HWND dialog) {
+  SettingsRecord edited = Settings;
+  const bool confirmed = EditLogSettings(dialog, edited);
+  // A cancel after a refused OK keeps what that OK stored ("キー送信しない").
+  Settings = edited;
+  if (confirmed) SaveSettings(nullptr);
+}
 
 void OnCommand(HWND dialog, int id, int code) {
   // While a stop waits for the reader (dispatching messages), nothing starts another stop or

@@ -1,10 +1,10 @@
 // The settings file chooser of the main dialog.
-#include "config/main_dialog_files_win32.h"
+#include "app/main_dialog_files_win32.h"
 
 #include <windows.h>
 
-#include "app/file_chooser_win32.h"
-#include "app/shell_state_win32.h"
+#include "common/file_chooser_win32.h"
+#include "common/shell_state_win32.h"
 #include "config/settings_location.h"
 #include "keyout/two_byte_text.h"
 

@@ -1,4 +1,4 @@
-#include "app/shell_state_win32.h"
+#include "common/shell_state_win32.h"
 
 HWND MainWindow = nullptr;
 HWND MainDialogWindow = nullptr;

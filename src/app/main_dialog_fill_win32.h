@@ -3,7 +3,8 @@
 #pragma once
 #include <windows.h>
 
-// Loads every control from Settings (each set text runs its change handler) and goes idle.
+// Loads every control from Settings, then parses each edit once as typing would (readable
+// forms, held numbers), and goes idle.
 void FillDialog(HWND dialog);
 // Enables the settings controls (idle) or disables them (running); "中止" gets the opposite.
 void SetSettingsEditable(HWND dialog, bool enable);

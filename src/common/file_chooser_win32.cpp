@@ -1,4 +1,4 @@
-#include "app/file_chooser_win32.h"
+#include "common/file_chooser_win32.h"
 
 #include <commdlg.h>
 

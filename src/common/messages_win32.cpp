@@ -1,7 +1,7 @@
 // Message boxes and window placement shared by the dialogs and the reader thread.
-#include "app/messages_win32.h"
+#include "common/messages_win32.h"
 
-#include "app/shell_state_win32.h"
+#include "common/shell_state_win32.h"
 
 void ShowNotice(const char* text) {
   // The reader thread calls this and waits here until the user dismisses the box.
