@@ -1,4 +1,5 @@
 // Data stage: discarding outside a frame, shift codes, shift handling and character output.
+#include "keyout/two_byte_text.h"
 #include "reception/frame_actions.h"
 #include "reception/frame_codes.h"
 #include "reception/framer_stages.h"
@@ -108,7 +109,7 @@ bool ApplyShift(FramerState& st) {
 // byte has not arrived yet (also across blocks).
 void OutputFront(FramerState& st, const SettingsRecord& s, FrameOutput& out) {
   std::uint8_t ch[3] = {st.Accumulator[0], 0, 0};
-  if (IsLeadByte(ch[0])) {
+  if (IsTwoByteClass(ch[0])) {
     if (st.Accumulator[1] == 0) {
       ++st.ScanPos;
       return;

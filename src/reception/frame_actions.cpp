@@ -1,11 +1,11 @@
 #include "reception/frame_actions.h"
 
+#include "keyout/two_byte_text.h"
 #include "reception/frame_codes.h"
 
 namespace {
 
 using framing::CodeLength;
-using framing::IsLeadByte;
 
 void TypeKeys(const KeySequence& keys, FrameOutput& out) {
   KeyItem list[kMaxKeyItems + 1];
@@ -28,7 +28,7 @@ void OutputCode(const CodeBytes& code, FrameOutput& out) {
   out.LogAppend(whole);
   const int n = CodeLength(code);
   for (int i = 0; i < n;) {
-    const int len = IsLeadByte(whole[i]) && i + 1 < n ? 2 : 1;
+    const int len = IsTwoByteClass(whole[i]) && i + 1 < n ? 2 : 1;
     std::uint8_t ch[3] = {whole[i], len == 2 ? whole[i + 1] : std::uint8_t{0}, 0};
     out.TypeCharacter(ch);
     i += len;

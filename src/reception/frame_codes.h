@@ -15,12 +15,6 @@ inline std::uint8_t CodeByte(const CodeBytes& code, int p) {
 // The code has no byte after p.
 inline bool CodeEndsAt(const CodeBytes& code, int p) { return CodeByte(code, p + 1) == 0; }
 
-// A byte in 0x80-0x9F or 0xE0-0xFF starts a two-byte character.
-inline bool IsLeadByte(std::uint8_t b) {
-  const unsigned top = b & 0xE0u;
-  return top == 0x80u || top == 0xE0u;
-}
-
 int CodeLength(const CodeBytes& code);
 // Copies the code and a terminator into out (kMaxCodeBytes + 1 bytes).
 void CopyCode(const CodeBytes& code, std::uint8_t* out);

@@ -1,5 +1,6 @@
 #include "reception/framer.h"
 
+#include "keyout/two_byte_text.h"
 #include "reception/frame_actions.h"
 #include "reception/frame_codes.h"
 #include "reception/framer_stages.h"
@@ -24,7 +25,7 @@ namespace {
 // would output it at once as a character of its own.
 bool IsPlainCharacter(const FramerState& st, const SettingsRecord& s, std::uint8_t b) {
   return st.Accumulator[0] == 0 && st.InFrame && st.Candidates == 0 &&
-         st.ShiftState == SHIFT_NONE && !framing::IsLeadByte(b) && b != s.RCVSTA[0] &&
+         st.ShiftState == SHIFT_NONE && !IsTwoByteClass(b) && b != s.RCVSTA[0] &&
          b != s.RCVEND[0] && b != s.KANJIIN[0] && b != s.KANJIOUT[0] && b != s.KANAIN[0] &&
          b != s.KANAOUT[0];
 }
