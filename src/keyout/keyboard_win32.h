@@ -4,7 +4,7 @@
 #pragma once
 #include "keyout/keystrokes_keyboard.h"
 
-class Win32Keyboard final : public Keyboard {
+class Win32Keyboard : public Keyboard {
  public:
   bool MainDialogInFront() override;
   void PostChar(std::uint8_t ch) override;

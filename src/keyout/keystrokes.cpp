@@ -22,7 +22,7 @@ KeyOutput::KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs, int ke
 
 void KeyOutput::SetKeyPause(int keyPauseMs) { keyPause_ = keyPauseMs < 0 ? 0 : keyPauseMs; }
 
-void KeyOutput::PauseAfterKey() { keyboard_.Pause(static_cast<unsigned>(keyPause_)); }
+void KeyOutput::PauseAfterKey() { keyboard_.PauseBetweenKeys(static_cast<unsigned>(keyPause_)); }
 
 KeyRecord KeyOutput::FillKeyRecord(std::uint8_t vk, std::uint32_t flags) {
   if (IsExtendedKey(vk)) flags |= kKeyFlagExtended;
@@ -139,7 +139,9 @@ void KeyOutput::TypeKeyItems(const KeyItem* items) {
   constexpr int kNoGroup = -1;
   int groupStart = kNoGroup;
   // A list ends at its first zero item or after its tenth, which bounds a group to 20 records.
-  for (int i = 0; i < kMaxKeyItems && items[i] != 0; ++i) {
+  // An interrupted list ends between items: every key sent so far has come up again, and a
+  // group still being gathered has sent nothing.
+  for (int i = 0; i < kMaxKeyItems && items[i] != 0 && !keyboard_.Interrupted(); ++i) {
     const KeyItem item = items[i];
     if (item & KEYITEM_VKEY) {
       if (keyboard_.MainDialogInFront()) {

@@ -57,4 +57,12 @@ class Keyboard {
   virtual bool CapsLockOn() = 0;
   // Blocks the calling thread for `ms` milliseconds.
   virtual void Pause(unsigned ms) = 0;
+
+  // True once the typing is to end early (reception stopped): a key list sends no further
+  // item. A key already down is always released first, so nothing is left held.
+  virtual bool Interrupted() { return false; }
+  // The pause after a finished key or group, when no key is held: it may end as soon as the
+  // typing is interrupted. The pause with Alt held (SENDDELAY) is always whole, or the target
+  // could take the Alt code's digits as plain keys.
+  virtual void PauseBetweenKeys(unsigned ms) { Pause(ms); }
 };

@@ -27,13 +27,22 @@ constexpr UINT kEchoTimeoutMs = 2000;
 
 FramerState Framing;
 FramingResetRequest ResetRequest;
-Win32Keyboard SystemKeyboard;
-KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY);
-
 // Once reception is stopped nothing more leaves the reader: the character being typed is the
-// last one, the rest of the block is dropped, and no record is written, so no notice box can
-// open while the stop waits for the thread. The log buffer is not flushed at a stop.
+// last one, a key list ends after the key being sent, the rest of the block is dropped, and no
+// record is written, so no notice box can open while the stop waits for the thread. The log
+// buffer is not flushed at a stop.
 bool Stopped() { return RunningFlag == 0; }
+
+// The system keyboard as the reader uses it: a stop interrupts a key list and the pause after
+// a finished key (up to 9999 ms each with "/D"), so a long list cannot go on typing after it.
+class ReaderKeyboard final : public Win32Keyboard {
+ public:
+  bool Interrupted() override { return Stopped(); }
+  void PauseBetweenKeys(unsigned ms) override { ReceivePort.WaitForStop(ms); }
+};
+
+ReaderKeyboard SystemKeyboard;
+KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY);
 
 class Output final : public FrameOutput {
  public:

@@ -2,8 +2,9 @@
 # Stopping reception in the real Tamblix.exe under Wine, on the virtual COM5, while a long frame
 # is being typed (SENDDELAY 150, so each character takes 150 ms): no key reaches the window in
 # front later than 1 s after the request, a program asked to end is gone within 3 s, and a
-# second stop request during the stop (中止 twice, 中止 then Esc) is inert. Then the stop racing
-# the port wait: 200 start/stop cycles of the reader with data arriving at random moments.
+# second stop request during the stop (中止 twice, 中止 then Esc) is inert; 中止 ends a long key
+# list after its current key. Then the stop racing the port wait: 200 start/stop cycles of the
+# reader with data arriving at random moments.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
@@ -22,8 +23,11 @@ FEED="python3 $HERE/lib/serial_feed.py"
 mkdir -p "$(dirname "$H_DEFAULT_INI")"
 
 LOGS=$H_TMP/logs
-harness_stx_etx_settings "$H_DEFAULT_INI" "$HARNESS_ENTER_AFTER" SENDDELAY=150 LOGEXEC=1 \
-  "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log
+default_settings() {
+  harness_stx_etx_settings "$H_DEFAULT_INI" "$HARNESS_ENTER_AFTER" SENDDELAY=150 LOGEXEC=1 \
+    "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log
+}
+default_settings
 LONG_FRAME="02 $(printf '3%d ' $(seq 0 39 | sed 's/.*\(.\)$/\1/')) 03"  # 40 digits
 
 drive() { harness_drive "$@"; }
@@ -31,10 +35,10 @@ now_ms() { date +%s%3N; }
 # The wall-clock time (probe's clock) of the last key event the probe saw; 0 for none.
 last_key_ms() { grep -E '^(SYS)?KEY' "$PROBE_RAW" | tail -n 1 | sed -n 's/.* w=\([0-9]*\).*/\1/p' | grep . || echo 0; }
 
-# start_app: a fresh program receiving on COM5 with the probe in front.
+# start_app NAME [OPTION...]: a fresh program receiving on COM5 with the probe in front.
 start_app() {
   mkdir -p "$LOGS"
-  harness_wine_bg APP 120 "$H_TMP/app.out" Tamblix.exe
+  harness_wine_bg APP 120 "$H_TMP/app.out" Tamblix.exe "${@:2}"
   drive wait-window 60 >/dev/null || harness_abort "the main dialog did not appear"
   drive click $IDC_START wait-enabled $IDC_STOP 1 20 >/dev/null || harness_abort "reception did not start"
   harness_probe_start "probe$1" 90 || harness_abort "the probe did not get the foreground"
@@ -89,6 +93,26 @@ for row in "${ROWS[@]}"; do
   fi
   harness_probe_stop
 done
+
+# --- stopping during a long key list -------------------------------------------------------------
+# Ten "A" keys after each frame with "/D400": the list alone takes 4 s. 中止 after its first key
+# must end it: no key later than 1 s after the request.
+# "/Flist" names Documents\Tamblixlist.ini, beside the program's own folder.
+harness_stx_etx_settings "$(dirname "$(dirname "$H_DEFAULT_INI")")/Tamblixlist.ini" \
+  POSTCODE=0141014101410141014101410141014101410141 "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log
+start_app list /D400 /Flist
+$FEED "$H_TMP/device" "02 31 03"
+harness_wait_count "$PROBE_RAW" '^KEYUP vk=41 ' 1 20 || harness_abort "key list: typing did not start"
+t_req=$(request drive click $IDC_STOP)
+sleep 2
+lag=$(( $(last_key_ms) - t_req ))
+harness_check "key list with /D400: no key reaches the window in front later than 1 s after 中止 (last ${lag} ms after)" \
+  test "$lag" -le 1000
+harness_check "key list: the program is idle after the stop" drive wait-enabled $IDC_START 1 10
+harness_tray post $WM_COMMAND $IDM_EXIT 0
+harness_wait_pid "$APP" 20 || harness_abort "key list: the program did not end"
+harness_probe_stop
+default_settings  # the program saved the list's settings as its default file when it ended
 
 # --- a notice box open when 終了 comes --------------------------------------------------------
 # The log folder is gone, so the first frame of a burst of three gives the notice and holds the

@@ -369,6 +369,52 @@ TEST_F(KeyListTest, CharacterInsideGroupIsTypedAndJoinsTheGroup) {
             Concat({AltCode({0, 6, 5}), {"S[11D 41D 0DD 11U 41U 0DU]", "P20"}}));
 }
 
+// A stop interrupts a list between items: the key or character being sent is finished (an Alt
+// code keeps its whole SENDDELAY pause with Alt held), a group still being gathered sends
+// nothing, and the pause after a finished key is the interruptible kind ("B").
+class InterruptingKeyboard : public RecordingKeyboard {
+ public:
+  int interruptAtCall = 0;  // the Interrupted() call that first answers true; 0 for never
+  bool Interrupted() override { return ++calls_ == interruptAtCall; }
+  void PauseBetweenKeys(unsigned ms) override { events.push_back("B" + std::to_string(ms)); }
+
+ private:
+  int calls_ = 0;
+};
+
+Events Join(std::initializer_list<Events> parts) {
+  Events all;
+  for (const Events& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+TEST(KeyListInterrupt, EndsBetweenItemsWithNothingHeld) {
+  // Enter, Ctrl+C as a held group, あ (0x82A0, Alt code 33440, two items), Enter.
+  const KeyItem items[] = {V | 0x0D, V | H | 0x11, V | 0x43, 0x82, 0xA0, V | 0x0D, 0};
+  const Events enter = {"S[0DD 0DU]", "B20"}, group = {"S[11D 43D 11U 43U]", "B20"};
+  const Events a = AltCode({3, 3, 4, 4, 0});
+  const struct {
+    const char* name;
+    int interruptAtCall;
+    Events expected;
+  } rows[] = {
+      {"never", 0, Join({enter, group, a, enter})},
+      {"before the first item", 1, {}},
+      {"after the first key", 2, enter},
+      {"while the group waits for its partner", 3, enter},
+      {"after the group", 4, Join({enter, group})},
+      {"after the two-byte character", 5, Join({enter, group, a})},
+  };
+  for (const auto& row : rows) {
+    InterruptingKeyboard kb;
+    kb.interruptAtCall = row.interruptAtCall;
+    const std::int16_t sendDelay = 10;
+    KeyOutput out(kb, sendDelay);
+    out.TypeKeyItems(items);
+    EXPECT_EQ(kb.events, row.expected) << row.name;
+  }
+}
+
 TEST_F(KeyListTest, ListEndsAfterTenItems) {
   KeyItem items[12];
   for (int i = 0; i < 9; ++i) items[i] = V | H | 0x41;
