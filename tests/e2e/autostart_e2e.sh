@@ -7,10 +7,6 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-WM_COMMAND=273
-IDM_SHOW=150
-IDM_EXIT=151
-
 harness_scenario autostart port Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
 FEED="python3 $HERE/lib/serial_feed.py"
 

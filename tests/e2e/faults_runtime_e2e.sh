@@ -9,9 +9,6 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-WM_COMMAND=273
-IDM_SHOW=150
-IDM_EXIT=151
 NOTICE_OPEN='ログファイルがオープンできません。設定を確認してください。'
 PORT_FAILED='指定されたポートのオープンに失敗しました'
 

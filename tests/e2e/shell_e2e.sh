@@ -8,13 +8,7 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-WM_CLOSE=16
-WM_COMMAND=273
 TRAY_MESSAGE=100
-WM_RBUTTONDOWN=516
-IDM_SHOW=150
-IDM_EXIT=151
-IDM_ABOUT=152
 
 harness_scenario shell desktop port Tamblix.exe traydriver.exe dlgdriver.exe
 SHOTS=$HARNESS_ROOT/build/screenshots

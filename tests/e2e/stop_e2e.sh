@@ -9,13 +9,6 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-WM_CLOSE=16
-WM_COMMAND=273
-IDM_EXIT=151
-IDC_START=1
-IDC_STOP=3
-IDCANCEL=2
-
 # A desktop as users have one: without a window manager Wine waits 2 s for every window it
 # hides (the dialog at its end, the tray icon's), which is no part of the program's exit.
 harness_scenario stop desktop port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe rxhost.exe

@@ -6,9 +6,6 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-WM_COMMAND=273
-IDM_EXIT=151
-
 harness_scenario tray_restart desktop Tamblix.exe traydriver.exe
 
 SETTINGS=$H_TMP/tray.ini

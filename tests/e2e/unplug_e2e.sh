@@ -9,8 +9,6 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-IDC_START=1
-IDC_STOP=3
 CAPTION='Tamblix( TM ) Ver.2.5.2'
 MISSING="$CAPTION - COM5 が見つかりません"
 

@@ -8,8 +8,6 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-WM_COMMAND=273
-IDM_EXIT=151
 AIU=E38182E38184E38186  # あいう in UTF-8
 
 harness_scenario utf8_split port Tamblix.exe traydriver.exe keyprobe.exe

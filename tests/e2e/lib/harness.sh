@@ -366,6 +366,19 @@ harness_screenshot() {
 }
 
 # ---- GUI drivers -------------------------------------------------------------------------------
+# Window messages the scenarios send, and the program's own menu and control ids, the latter
+# read from res/ so that a scenario cannot drift from the program.
+WM_CLOSE=16
+WM_COMMAND=273
+WM_RBUTTONDOWN=516
+IDCANCEL=2
+harness__res_id() { sed -nE "s/^#define $1 ([0-9]+).*/\1/p" "$HARNESS_ROOT"/res/ids_*.h | head -n 1; }
+IDM_SHOW=$(harness__res_id IDM_SHOW)
+IDM_EXIT=$(harness__res_id IDM_EXIT)
+IDM_ABOUT=$(harness__res_id IDM_ABOUT)
+IDC_START=$(harness__res_id IDC_START)
+IDC_STOP=$(harness__res_id IDC_STOP)
+
 # harness_drive ARGS...: one dlgdriver run; prints its output (CR removed, code page 932 turned
 # to UTF-8) and returns its status.
 harness_drive() {
