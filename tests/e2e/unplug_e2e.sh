@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The device unplugged and plugged back in while the real Tamblix.exe receives on COM5: the pty
 # pair is closed in the middle of a frame and made again at the same path 3 s later (or once the
-# checks while it is away are done). The
-# dialog's caption shows the device missing and then present again, a frame sent after the
-# return is typed with no user action, the cut frame is ended as a data-interval timeout ends
-# it (its record written, no POSTCODE), and the program stays quiet while the device is away.
+# checks while it is away are done). The dialog's caption shows the device missing and then
+# present again, a frame sent after the return is typed with no user action, the cut frame is
+# ended as a data-interval timeout ends it (its record written, no POSTCODE), and the program
+# stays quiet while the device is away.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
