@@ -5,18 +5,18 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/shell_state_win32.h"
+#include "app/main_dialog_files_win32.h"
+#include "app/main_dialog_fill_win32.h"
 #include "app/main_window_win32.h"
-#include "common/messages_win32.h"
 #include "app/tray_icon_win32.h"
+#include "common/messages_win32.h"
+#include "common/shell_state_win32.h"
 #include "config/settings_file.h"
 #include "config/settings_location.h"
 #include "config/settings_record.h"
-#include "app/main_dialog_files_win32.h"
-#include "app/main_dialog_fill_win32.h"
 #include "datalog/log_dialog_win32.h"
-#include "keyout/keypad_dialog_win32.h"
 #include "ids_main_dialog.h"
+#include "keyout/keypad_dialog_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 

@@ -2,10 +2,10 @@
 #include "app/main_window_win32.h"
 
 #include "app/about_dialog_win32.h"
-#include "config/settings_location.h"
-#include "common/shell_state_win32.h"
-#include "app/tray_icon_win32.h"
 #include "app/main_dialog_win32.h"
+#include "app/tray_icon_win32.h"
+#include "common/shell_state_win32.h"
+#include "config/settings_location.h"
 #include "ids_shell.h"
 #include "reception/serial_port_win32.h"
 

@@ -3,10 +3,10 @@
 #include "reception/reception_pipeline_win32.h"
 
 #include "common/shell_state_win32.h"
-#include "ids_main_dialog.h"
 #include "config/command_line.h"
 #include "config/settings_record.h"
 #include "datalog/log_writer_win32.h"
+#include "ids_main_dialog.h"
 #include "keyout/keyboard_win32.h"
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window_win32.h"
-#include "common/shell_state_win32.h"
 #include "app/tray_icon_win32.h"
+#include "common/shell_state_win32.h"
 
 namespace {
 
