@@ -1,10 +1,15 @@
-# The 32-bit environment in which the shipped i686 Tamblix.exe runs (sourced by
-# scripts/i386/prepare and tests/i386/smoke_i386.sh).
+# How the shipped i686 Tamblix.exe runs on this machine (sourced by scripts/setup, scripts/test,
+# scripts/demo, the e2e harness, scripts/i386/prepare and tests/i386/smoke_i386.sh).
 #
-# This machine's kernel cannot execute 32-bit Linux programs, so Wine's 32-bit half runs in a
-# Debian i386 userland (a chroot) through qemu user-mode emulation, registered with binfmt_misc
-# (flag F: the interpreter is opened once at registration, so it also works inside the chroot).
-# Everything lives outside the repository, so that every clone on this machine reuses it:
+# Two routes, chosen by what the kernel does (i386_route):
+#   native  the kernel runs 32-bit Linux programs: Debian's wine32:i386 runs the i686 program in
+#           the ordinary 64-bit prefix, and every scenario runs it;
+#   qemu    it does not: Wine's 32-bit half runs in a Debian i386 userland (a chroot) through
+#           qemu user-mode emulation, registered with binfmt_misc (flag F: the interpreter is
+#           opened once at registration, so it also works inside the chroot), and only
+#           tests/i386/smoke_i386.sh runs the i686 program.
+# The qemu route's files live outside the repository, so that every clone on this machine
+# reuses them:
 #
 #   $I386_CACHE/qemu/usr/bin/qemu-i386   qemu-i386 from Debian trixie's qemu-user (static)
 #   $I386_CACHE/apt-trixie/              the private apt configuration that downloads it
@@ -75,4 +80,36 @@ i386_unmount_all() {
     umount "${I386_MOUNTS[$i]}" 2>/dev/null || umount -l "${I386_MOUNTS[$i]}" 2>/dev/null
   done
   I386_MOUNTS=()
+}
+
+# i386_route: "native" when the kernel runs a 32-bit program (a 96-byte i386 ELF that exits
+# with status 42 through int 0x80), else "qemu". TAMBLIX_I386_ROUTE=native|qemu overrides it.
+i386_route() {
+  case ${TAMBLIX_I386_ROUTE:-} in
+    native | qemu) echo "$TAMBLIX_I386_ROUTE"; return 0 ;;
+  esac
+  local f rc
+  f=$(mktemp /tmp/tamblix-elf32.XXXXXX) || { echo qemu; return 0; }
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$f"
+  chmod 700 "$f"
+  # A kernel without IA32 emulation refuses the file (exec format error, status 126), or
+  # binfmt_misc hands it to qemu, which the check does not take for the kernel's own support.
+  TAMBLIX_ELF_PROBE=1 "$f" 2>/dev/null; rc=$?
+  rm -f "$f"
+  if [ "$rc" -eq 42 ] && ! i386_binfmt_claims_elf32; then echo native; else echo qemu; fi
+}
+i386_route_reason() {
+  if [ -n "${TAMBLIX_I386_ROUTE:-}" ]; then echo "TAMBLIX_I386_ROUTE=$TAMBLIX_I386_ROUTE"
+  elif [ "$1" = native ]; then echo "the kernel runs 32-bit programs"
+  else echo "the kernel does not run 32-bit programs"; fi
+}
+# i386_binfmt_claims_elf32: an enabled binfmt_misc entry would run i386 programs through an
+# interpreter (then a 32-bit program running says nothing about the kernel).
+i386_binfmt_claims_elf32() {
+  local e
+  [ -e "$I386_BINFMT_DIR/status" ] || return 1
+  for e in "$I386_BINFMT_DIR/$I386_BINFMT_NAME" "$I386_BINFMT_DIR/qemu-i386"; do
+    [ -f "$e" ] && grep -qx enabled "$e" && return 0
+  done
+  return 1
 }

@@ -33,8 +33,8 @@ fi
 
 source "$ROOT/tests/e2e/lib/harness.sh"
 harness_init i686
-# The harness finds programs in BUILD_WIN64; here that is the i686 build.
-BUILD_WIN64=${TAMBLIX_BUILD_WIN32:-$ROOT/build/win32}
+# The harness finds programs in BUILD_WIN: here the i686 build, run in the chroot.
+BUILD_WIN=${TAMBLIX_BUILD_WIN32:-$ROOT/build/win32}
 harness_need_exe Tamblix.exe keyprobe.exe traydriver.exe
 echo "NOTE 32-bit Wine runs through $(i386_binfmt_status)"
 
@@ -63,7 +63,7 @@ i386_cleanup() {
   timeout 30 "${I386_CHROOT[@]}" "${I386_WINE_ENV[@]}" wineserver -k >/dev/null 2>&1
   i386_unmount_all
   [ "${HARNESS_KEEP:-0}" = 1 ] || rm -rf --one-file-system "${I386_ROOT:?}$I386_RUN"
-  rmdir "$I386_ROOT$H_TMP" "$I386_ROOT$BUILD_WIN64" 2>/dev/null
+  rmdir "$I386_ROOT$H_TMP" "$I386_ROOT$BUILD_WIN" 2>/dev/null
   (exit "$rc")
   harness_cleanup
 }
@@ -75,7 +75,7 @@ bind_same() {  # bind_same DIR [ro]: DIR at the same path inside the chroot
 }
 i386_mount_base || harness_abort "mounting /proc, /dev/pts, /dev/shm in the chroot failed"
 bind_same "$H_TMP" || harness_abort "binding $H_TMP into the chroot failed"
-bind_same "$BUILD_WIN64" ro || harness_abort "binding $BUILD_WIN64 into the chroot failed"
+bind_same "$BUILD_WIN" ro || harness_abort "binding $BUILD_WIN into the chroot failed"
 mkdir -p "$I386_ROOT/tmp/.X11-unix"
 harness_xvfb_start || harness_abort "Xvfb did not start"
 i386_mount --bind /tmp/.X11-unix "$I386_ROOT/tmp/.X11-unix" || harness_abort "binding the X socket folder failed"
@@ -83,7 +83,7 @@ harness_check "no serial device of the machine inside the chroot" \
   test -z "$(find "$I386_ROOT/dev" -name 'ttyS*' ! -samefile /dev/null 2>/dev/null)"
 
 harness_expect_eq "the program run is the i686 build" "pei-i386" \
-  "$(x86_64-w64-mingw32-objdump -f "$BUILD_WIN64/Tamblix.exe" | sed -n 's/.*file format //p')"
+  "$(x86_64-w64-mingw32-objdump -f "$BUILD_WIN/Tamblix.exe" | sed -n 's/.*file format //p')"
 
 # The modem-status shim, built for i386 by the chroot's gcc.
 cp "$ROOT/tests/e2e/shim/ptymodem.c" "$H_TMP/ptymodem.c"

@@ -4,9 +4,13 @@
 #
 #   harness_init NAME            Finds the repository root from this file's location, sources
 #                                scripts/lib/wine.sh, makes the temporary folder H_TMP, sets the
-#                                cleanup trap and starts the clock. BUILD_WIN64 is the win64 build
-#                                folder: $TAMBLIX_BUILD_WIN64, else <root>/build/win64.
-#   harness_need_exe EXE...      Aborts (exit 2) unless each EXE exists in BUILD_WIN64.
+#                                cleanup trap and starts the clock. HARNESS_ARCH is the build the
+#                                scenario runs: $TAMBLIX_E2E_ARCH, i686 (the shipped program, the
+#                                default) or x64; BUILD_WIN is its folder: $TAMBLIX_BUILD_WIN, else
+#                                <root>/build/win32 (i686) or <root>/build/win64 (x64). The
+#                                scenario's name in its output carries the build ("reception
+#                                [i686]").
+#   harness_need_exe EXE...      Aborts (exit 2) unless each EXE exists in BUILD_WIN.
 #   harness_scenario NAME [desktop] [port] [probe=SECS] EXE...
 #                                The common start of a scenario: harness_init NAME, the EXEs
 #                                checked, Xvfb, a new prefix, then on request the virtual
@@ -20,7 +24,7 @@
 #                                (wine_prefix_new); its wineserver is ended by the cleanup.
 #   harness_winpath PATH         Prints the Windows form (Z:\...) of an absolute Linux path.
 #   harness_wine_bg VAR SECS OUT EXE [ARGS...]
-#                                Starts BUILD_WIN64/EXE (or EXE when it is a path) in the
+#                                Starts BUILD_WIN/EXE (or EXE when it is a path) in the
 #                                background under Wine, with the machine's /dev/ttyS* hidden
 #                                and a time limit of SECS; stdout and stderr go to OUT. Stores
 #                                the pid in VAR and tracks it for the cleanup.
@@ -71,7 +75,13 @@ harness_init() {
   H_NAME=$1
   # shellcheck source=/dev/null
   source "$HARNESS_ROOT/scripts/lib/wine.sh"
-  BUILD_WIN64=${TAMBLIX_BUILD_WIN64:-$HARNESS_ROOT/build/win64}
+  HARNESS_ARCH=${TAMBLIX_E2E_ARCH:-i686}
+  case $HARNESS_ARCH in
+    i686) BUILD_WIN=${TAMBLIX_BUILD_WIN:-$HARNESS_ROOT/build/win32} ;;
+    x64) BUILD_WIN=${TAMBLIX_BUILD_WIN:-$HARNESS_ROOT/build/win64} ;;
+    *) echo "FAIL TAMBLIX_E2E_ARCH must be i686 or x64, not $HARNESS_ARCH"; exit 2 ;;
+  esac
+  echo "NOTE $H_NAME [$HARNESS_ARCH]: $BUILD_WIN"
   H_TMP=$(mktemp -d "/tmp/tamblix-e2e-$H_NAME.XXXXXX") || { echo "FAIL no temporary folder"; exit 1; }
   H_START_NS=$(date +%s%N)
   trap harness_cleanup EXIT
@@ -82,8 +92,8 @@ harness_init() {
 harness_need_exe() {
   local e
   for e in "$@"; do
-    if [ ! -f "$BUILD_WIN64/$e" ]; then
-      echo "FAIL $BUILD_WIN64/$e is missing (build the win64 preset first)"
+    if [ ! -f "$BUILD_WIN/$e" ]; then
+      echo "FAIL $BUILD_WIN/$e is missing (build the $(harness__preset) preset first)"
       exit 2
     fi
   done
@@ -142,7 +152,7 @@ harness_winpath() {
 harness_exe_path() {
   case $1 in
     /*) printf '%s' "$1" ;;
-    *) printf '%s' "$BUILD_WIN64/$1" ;;
+    *) printf '%s' "$BUILD_WIN/$1" ;;
   esac
 }
 
@@ -270,7 +280,7 @@ harness_abort() {
 harness_finish() {
   local ns=$(( $(date +%s%N) - H_START_NS ))
   echo "checks: $H_PASS passed, $H_FAIL failed"
-  printf 'FIGURE %s took %d.%d s\n' "$H_NAME" $((ns / 1000000000)) $(( (ns / 100000000) % 10 ))
+  printf 'FIGURE %s [%s] took %d.%d s\n' "$H_NAME" "$HARNESS_ARCH" $((ns / 1000000000)) $(( (ns / 100000000) % 10 ))
   [ "$H_FAIL" -eq 0 ] && [ "$H_PASS" -gt 0 ] && exit 0
   exit 1
 }
@@ -289,15 +299,35 @@ harness_cleanup() {
 
 # harness_virtual_port: a pty pair whose Wine side is mapped as COM5 (H_TMP/com5) and whose
 # device side (H_TMP/device) the scenario writes to; socat is tracked for the cleanup. Exports
-# LD_PRELOAD with the modem-status shim ($TAMBLIX_PTY_SHIM, else build/native/libptymodem.so).
+# LD_PRELOAD with the modem-status shim (harness_pty_shim).
 harness_virtual_port() {
-  local shim=${TAMBLIX_PTY_SHIM:-$HARNESS_ROOT/build/native/libptymodem.so}
-  [ -f "$shim" ] || harness_abort "no modem-status shim at $shim"
+  local shim
+  shim=$(harness_pty_shim) || harness_abort "$shim"
   harness_port_restore
   timeout 60 "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$H_TMP/com5" /f >/dev/null 2>&1
   timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
   export LD_PRELOAD=$shim
 }
+
+# harness_pty_shim: prints the LD_PRELOAD entry of the modem-status shim: $TAMBLIX_PTY_SHIM, else
+# build/native/preload/$LIB/libptymodem.so, which the loader reads as the 64-bit or the 32-bit
+# library for each process (the i686 program runs in 32-bit Wine processes, the wineserver and
+# the 64-bit programs in 64-bit ones). Prints why and fails when the build the scenario runs
+# has no shim of its class.
+harness_pty_shim() {
+  if [ -n "${TAMBLIX_PTY_SHIM:-}" ]; then
+    [ -f "$TAMBLIX_PTY_SHIM" ] || { echo "no modem-status shim at $TAMBLIX_PTY_SHIM"; return 1; }
+    echo "$TAMBLIX_PTY_SHIM"; return 0
+  fi
+  local dir=$HARNESS_ROOT/build/native/preload lib=x86_64-linux-gnu
+  [ "$HARNESS_ARCH" = i686 ] && lib=i386-linux-gnu
+  [ -f "$dir/lib/$lib/libptymodem.so" ] ||
+    { echo "no modem-status shim at $dir/lib/$lib (build the native preset; 32-bit: gcc-multilib)"; return 1; }
+  printf '%s' "$dir/\$LIB/libptymodem.so"
+}
+
+# harness__preset: the build preset of the build the scenario runs.
+harness__preset() { [ "$HARNESS_ARCH" = i686 ] && echo win32 || echo win64; }
 
 # harness_port_drop: the device goes away: the pty pair is closed (socat ends and removes both
 # links) while the program may still hold the port open.
