@@ -74,14 +74,8 @@ static void set_lines(int value) {
   lines = value;
 }
 
-int ioctl(int fd, unsigned long request, ...) {
-  static ioctl_fn real;
-  if (!real) real = (ioctl_fn)dlsym(RTLD_NEXT, "ioctl");
-  va_list ap;
-  va_start(ap, request);
-  void *arg = va_arg(ap, void *);
-  va_end(ap);
-
+/* The modem-line requests on a pty slave; -2 for any other call, which goes to the real ioctl. */
+static int modem_ioctl(int fd, unsigned long request, void *arg) {
   if ((request == TIOCMGET || request == TIOCMSET || request == TIOCMBIS || request == TIOCMBIC) &&
       is_pty_slave(fd)) {
     int *bits = (int *)arg;
@@ -93,5 +87,35 @@ int ioctl(int fd, unsigned long request, ...) {
       case TIOCMBIC: set_lines(lines & ~*bits); return 0;
     }
   }
-  return real(fd, request, arg);
+  return -2;
 }
+
+static int forward_ioctl(ioctl_fn *real, const char *name, int fd, unsigned long request, void *arg) {
+  const int handled = modem_ioctl(fd, request, arg);
+  if (handled != -2) return handled;
+  if (!*real) *real = (ioctl_fn)dlsym(RTLD_NEXT, name);
+  return *real ? (*real)(fd, request, arg) : -1;
+}
+
+int ioctl(int fd, unsigned long request, ...) {
+  va_list ap;
+  va_start(ap, request);
+  void *arg = va_arg(ap, void *);
+  va_end(ap);
+  static ioctl_fn real;
+  return forward_ioctl(&real, "ioctl", fd, request, arg);
+}
+
+#if defined(__i386__)
+/* 32-bit programs built with 64-bit time (the 32-bit Wine among them) call this name instead of
+ * ioctl; without it the i686 program's modem-line requests would reach the pty unanswered. */
+int __ioctl_time64(int fd, unsigned long request, ...);
+int __ioctl_time64(int fd, unsigned long request, ...) {
+  va_list ap;
+  va_start(ap, request);
+  void *arg = va_arg(ap, void *);
+  va_end(ap);
+  static ioctl_fn real;
+  return forward_ioctl(&real, "__ioctl_time64", fd, request, arg);
+}
+#endif
