@@ -40,10 +40,10 @@ harness_note "the two copies typed $(grep -c '^KEYDOWN vk=0D ' "$PROBE_RAW") fra
 
 # The typed text as one frame a line, and how often it changes from one copy's to the other's.
 tr -d '\r' <"$PROBE_TEXT" | sed 's/{CR}/\n/g' >"$H_TMP/typed"
-frames_of() { grep -E "$1" "$H_TMP/typed"; }
+frames_of() { grep -aE "$1" "$H_TMP/typed"; }
 harness_note "the typing changed between the copies $(sed -E 's/^A.*/a/; s/^[0-9].*/b/' "$H_TMP/typed" | uniq | wc -l) times"
 harness_check "every typed frame is one whole frame of one copy" \
-  test -z "$(grep -vxE "A[A-Z]{7}|[0-9]{8}" "$H_TMP/typed")"
+  test -z "$(grep -avxE "A[A-Z]{7}|[0-9]{8}" "$H_TMP/typed")"
 harness_check "the first copy's frames are typed once each, in order" \
   cmp -s <(frames_of '^A') "$H_TMP/expected-a"
 harness_check "the second copy's frames are typed once each, in order" \
