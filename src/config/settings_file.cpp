@@ -72,11 +72,11 @@ bool AppendRow(const SettingsRecord& s, const SettingDescriptor& row, char* out,
   return Append(out, size, used, "\r\n");
 }
 
-// Writes size bytes to a new file at path and closes it; true only when everything reached it.
-bool WriteWholeFile(const char* path, const char* data, std::size_t size) {
+// Writes the record to a new file at path and closes it; true only when everything reached it.
+bool WriteWholeFile(const char* path, const SettingsRecord& s) {
   std::FILE* f = std::fopen(path, "wb");
   if (f == nullptr) return false;
-  const bool written = std::fwrite(data, 1, size, f) == size;
+  const bool written = WriteSettingsStream(s, f);
   const bool closed = std::fclose(f) == 0;
   return written && closed;
 }
@@ -88,13 +88,25 @@ void ReadSettingsFile(SettingsRecord& s, const char* path) {
   if (path == nullptr || path[0] == 0) return;
   std::FILE* f = std::fopen(path, "rb");
   if (f == nullptr) return;
+  ReadSettingsStream(s, f);
+  std::fclose(f);
+}
+
+void ReadSettingsStream(SettingsRecord& s, std::FILE* f) {
+  SetDefaultSettings(s);
   char line[kSettingsLineMax + 1];
   while (std::fgets(line, sizeof line, f) != nullptr) {
     EndPieceAtCharacter(line);
     StripLineEnd(line);
     ApplySettingsLine(s, line);
   }
-  std::fclose(f);
+}
+
+bool WriteSettingsStream(const SettingsRecord& s, std::FILE* f) {
+  char text[kSettingsTextSize];
+  const int length = FormatSettingsText(s, text, sizeof text);
+  const auto size = static_cast<std::size_t>(length);
+  return std::fwrite(text, 1, size, f) == size;
 }
 
 int FormatSettingsText(const SettingsRecord& s, char* out, int size) {
@@ -114,9 +126,7 @@ bool WriteSettingsFile(const SettingsRecord& s, const char* path) {
   if (path == nullptr || path[0] == 0) return false;
   char temp[kSettingsPathSize + 8];
   if (std::snprintf(temp, sizeof temp, "%s.tmp", path) >= static_cast<int>(sizeof temp)) return false;
-  char text[kSettingsTextSize];
-  const int length = FormatSettingsText(s, text, sizeof text);
-  if (!WriteWholeFile(temp, text, static_cast<std::size_t>(length)) || !ReplaceFileWith(temp, path)) {
+  if (!WriteWholeFile(temp, s) || !ReplaceFileWith(temp, path)) {
     std::remove(temp);  // the target was never touched
     return false;
   }

@@ -15,5 +15,7 @@ class FrameOutput {
   // Appends a zero-terminated byte string to the log buffer.
   virtual void LogAppend(const std::uint8_t* zeroTerminatedText) = 0;
   // Writes the log buffer as one record and empties it. The result is not used by framing.
+  // Framing calls it exactly where a frame ends (and at a start code, where the frame before
+  // ends), so the program also ends the frame's hold on the keyboard here.
   virtual int LogFlush() = 0;
 };

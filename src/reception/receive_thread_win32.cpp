@@ -253,6 +253,7 @@ DWORD WINAPI ReceiveThread(LPVOID) {
   Reader reader;
   if (!reader.Ready()) return 0;
   while (RunningFlag) reader.Turn();
+  ReceptionEnd();
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "datalog/log_writer_win32.h"
 #include "ids_main_dialog.h"
 #include "keyout/keyboard_win32.h"
+#include "keyout/typing_lock_win32.h"
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"
 #include "reception/data_interval.h"
@@ -44,18 +45,38 @@ class ReaderKeyboard final : public Win32Keyboard {
 ReaderKeyboard SystemKeyboard;
 KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY);
 
+// Copies of the program in one session type one frame at a time. The reader takes the lock
+// before the first key of a frame (PRECODE, a character, a kept code) and gives it up where
+// the frame ends, which is where framing writes the frame's log record: at the end code after
+// POSTCODE, at the next start code after the POSTCODE owed, at a data-interval timeout, when
+// the device goes away. So a frame is typed whole, with one lock taken per frame, not per key.
+//
+// A frame still open when the reader goes back to waiting on the port keeps the lock: its next
+// bytes may simply not have arrived yet, and the wait is bounded by the data interval, whose
+// timeout ends the frame. So a frame that never ends holds the other copies back no longer
+// than its data interval. With no data interval (DATADELAY 0) nothing would bound it, so then
+// the lock is given up after each block instead. A stop ends a wait for the lock at once (the
+// wait watches the stop event), and the thread gives the lock up when it ends.
+TypingLock FrameTyping(kTypingLockName);
+
+// False once stopped, also when the stop came while waiting for the lock.
+bool MayType() { return !Stopped() && FrameTyping.Acquire(ReceivePort.StopEvent); }
+
 class Output final : public FrameOutput {
  public:
   void TypeCharacter(const std::uint8_t* text) override {
-    if (!Stopped()) Keys.TypeCharacter(text);
+    if (MayType()) Keys.TypeCharacter(text);
   }
   void TypeKeyItems(const KeyItem* list) override {
-    if (!Stopped()) Keys.TypeKeyItems(list);
+    if (MayType()) Keys.TypeKeyItems(list);
   }
   void LogAppend(const std::uint8_t* text) override {
     if (!Stopped()) ProcessLogWriter().LogAppend(text);
   }
-  int LogFlush() override { return Stopped() ? 0 : ProcessLogWriter().LogFlush(); }
+  int LogFlush() override {
+    FrameTyping.Release();
+    return Stopped() ? 0 : ProcessLogWriter().LogFlush();
+  }
 };
 
 class Host final : public ReceptionHost {
@@ -101,9 +122,12 @@ void EndFrameAtTimeout() {
   FrameEndBookkeeping(Framing, Settings);
 }
 
+void ReceptionEnd() { FrameTyping.Release(); }
+
 void ProcessReceivedBlock(const unsigned char* block, int n) {
   ResetRequest.ApplyPendingReset(Framing);
   ProcessBlock(Framing, Settings, TheOutput, TheHost, block, n);
+  if (Settings.DATADELAY <= 0) FrameTyping.Release();
 }
 
 void InitReceiveFrameFlags() { InitFrameFlags(Framing, Settings); }

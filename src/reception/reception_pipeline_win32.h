@@ -5,6 +5,8 @@
 
 // At thread start, before anything is read: empties the log buffer.
 void ReceptionStart();
+// At thread end, on the reader thread: gives up what the thread holds for typing.
+void ReceptionEnd();
 // The data-interval timeout at the top of each turn; true when it ended the frame.
 bool CheckDataInterval(DWORD now, DWORD lastReceiveTime);
 // Ends the current frame as the data-interval timeout does (the device went away mid-frame).

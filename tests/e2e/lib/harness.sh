@@ -38,6 +38,7 @@
 #                                Waits until at least N lines of FILE match REGEX.
 #   harness_wait_pid PID SECS    Waits until the process PID has ended; 1 on time-out.
 #   harness_stop_pid PID         Ends a process the harness started: TERM, up to 5 s, KILL.
+#   harness_second_port          A second virtual port, COM6, its device side H_TMP/device6.
 #   harness_probe_start NAME [SECS]
 #                                Starts keyprobe.exe (lifetime SECS, default 120) recording to
 #                                H_TMP/NAME.raw and H_TMP/NAME.txt and waits until its window is
@@ -340,12 +341,27 @@ harness_port_drop() {
 
 # harness_port_restore: a new pty pair behind the same two names (the registry mapping stays).
 harness_port_restore() {
-  socat pty,raw,echo=0,link="$H_TMP/com5" pty,raw,echo=0,link="$H_TMP/device" &
-  H_SOCAT_PID=$!
-  H_PIDS+=("$H_SOCAT_PID")
+  harness__pty_pair "$H_TMP/com5" "$H_TMP/device"
+  H_SOCAT_PID=$H_PAIR_PID
+}
+
+# harness__pty_pair WINE_SIDE DEVICE_SIDE: a pty pair behind two links; socat's pid in H_PAIR_PID.
+harness__pty_pair() {
+  socat pty,raw,echo=0,link="$1" pty,raw,echo=0,link="$2" &
+  H_PAIR_PID=$!
+  H_PIDS+=("$H_PAIR_PID")
   local _
-  for _ in $(seq 50); do [ -L "$H_TMP/device" ] && break; sleep 0.1; done
-  [ -L "$H_TMP/device" ] || harness_abort "socat made no pty pair"
+  for _ in $(seq 50); do [ -L "$2" ] && break; sleep 0.1; done
+  [ -L "$2" ] || harness_abort "socat made no pty pair"
+}
+
+# harness_second_port: a second virtual port beside COM5 (after harness_virtual_port, before the
+# probe starts: the mapping restarts the wineserver): a pty pair whose Wine side is mapped as
+# COM6 (H_TMP/com6) and whose device side is H_TMP/device6.
+harness_second_port() {
+  harness__pty_pair "$H_TMP/com6" "$H_TMP/device6"
+  timeout 60 "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM6 /d "$H_TMP/com6" /f >/dev/null 2>&1
+  timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
 }
 
 # harness_prefix_pids: the processes of this scenario's own Wine prefix (those whose environment
