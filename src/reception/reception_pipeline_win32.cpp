@@ -42,7 +42,7 @@ class ReaderKeyboard final : public Win32Keyboard {
 };
 
 ReaderKeyboard SystemKeyboard;
-KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY);
+KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY, Settings.SENDMODE);
 
 class Output final : public FrameOutput {
  public:
