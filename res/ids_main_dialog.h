@@ -31,6 +31,7 @@
 // Send settings, automatic start, conversion
 #define IDC_GROUP_SEND 917
 #define IDC_SENDDELAY 1033
+#define IDC_SENDMODE 1060
 #define IDC_AUTOSTA 1055
 #define IDC_GROUP_CONVERT 913
 

@@ -10,6 +10,7 @@ const char* const kParityEntries[] = {"None", "Even", "Odd"};
 const char* const kRtsEntries[] = {"Disable", "Enable", "HandShake", "Toggle"};
 const char* const kStopEntries[] = {"1", "1.5", "2"};
 const char* const kConvEntries[] = {"なし", "あり"};
+const char* const kSendModeEntries[] = {"Altコード", "Unicode"};
 
 constexpr int kNumberChars = 4;
 constexpr int kCodeChars = 25;
@@ -50,7 +51,7 @@ const ControlBinding kControls[] = {
     Code(IDC_RCVSTA, &S::RCVSTA), Button(IDC_RCVSTA_LIST), Check(IDC_RCVSTAOUT, &S::RCVSTAOUT),
     Code(IDC_RCVEND, &S::RCVEND), Button(IDC_RCVEND_LIST), Check(IDC_RCVENDOUT, &S::RCVENDOUT),
     Number(IDC_DATAWAIT, &S::DATAWAIT), Number(IDC_DATADELAY, &S::DATADELAY),
-    Number(IDC_SENDDELAY, &S::SENDDELAY),
+    Number(IDC_SENDDELAY, &S::SENDDELAY), List(IDC_SENDMODE, &S::SENDMODE, kSendModeEntries),
     Check(IDC_AUTOSTA, &S::AUTOSTA),
     // Two-byte shift codes: group, edits, presets
     Button(IDC_GROUP_KANJI),

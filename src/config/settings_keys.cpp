@@ -46,6 +46,9 @@ const SettingDescriptor SettingDescriptors[kSettingRowCount + 1] = {
     ROW("LOGADDENT=", LOGADDENT, 0, 1, 1, 1, "%d"),
     ROW("LOGWDATE=", LOGWDATE, 0, 1, 1, 1, "%d"),
     ROW("LOGWTIME=", LOGWTIME, 0, 1, 1, 1, "%d"),
+    // Added after the last of the original keys, so that older programs, which ignore lines
+    // of keys they do not know, still read the file; a file without it loads with 0.
+    ROW("SENDMODE=", SENDMODE, 0, 1, 1, 1, "%d"),
     {"", 0, 0, 0, 0, 0, "", 0},
 };
 

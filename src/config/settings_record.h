@@ -50,6 +50,7 @@ struct SettingsRecord {
   std::uint8_t LOGWDATE;
   std::uint8_t LOGWTIME;
   std::uint8_t LOGADDENT;
+  std::uint8_t SENDMODE;   // 0 Alt codes on the keypad, 1 Unicode packets
 };
 
 // A code or key sequence is configured when its first element is not 0.

@@ -44,6 +44,15 @@ unsigned Win32Keyboard::MapVkToScanEx(std::uint8_t vk) {
 
 unsigned Win32Keyboard::AnsiCodePage() { return GetACP(); }
 
+// Code page 932 named, not CP_ACP: the data are Shift_JIS whatever the system's code page.
+int Win32Keyboard::Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint16_t* units,
+                                int capacity) {
+  static_assert(sizeof(WCHAR) == sizeof(std::uint16_t));
+  if (count <= 0 || capacity <= 0) return 0;
+  return MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(bytes), count,
+                             reinterpret_cast<WCHAR*>(units), capacity);
+}
+
 // The reader thread reads no key messages, so its keyboard state is never held at a message
 // it has yet to read: GetKeyState answers with the system's toggle, which the user's Caps Lock
 // key and our own toggles both change. Attaching to the input of the thread in front instead

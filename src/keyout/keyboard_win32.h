@@ -14,6 +14,7 @@ class Win32Keyboard : public Keyboard {
   unsigned MapVkToScan(std::uint8_t vk) override;
   unsigned MapVkToScanEx(std::uint8_t vk) override;
   unsigned AnsiCodePage() override;
+  int Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint16_t* units, int capacity) override;
   bool CapsLockOn() override;
   void Pause(unsigned ms) override;
 };

@@ -15,8 +15,15 @@ std::uint8_t LowByte(unsigned v) { return static_cast<std::uint8_t>(v & 0xFF); }
 
 }  // namespace
 
+// Without a send mode, characters go as Alt codes.
+constexpr std::uint8_t kAltCodesOnly = kSendModeAltCodes;
+
 KeyOutput::KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs, int keyPauseMs)
-    : keyboard_(keyboard), sendDelay_(sendDelayMs), keyPause_(0) {
+    : KeyOutput(keyboard, sendDelayMs, kAltCodesOnly, keyPauseMs) {}
+
+KeyOutput::KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs,
+                     const std::uint8_t& sendMode, int keyPauseMs)
+    : keyboard_(keyboard), sendDelay_(sendDelayMs), sendMode_(sendMode), keyPause_(0) {
   SetKeyPause(keyPauseMs);
 }
 
@@ -75,6 +82,25 @@ void KeyOutput::TypeAltCode(unsigned value, int digits) {
   keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVkToScan(kVkMenu)), kKeyFlagUp);
 }
 
+// The character's UTF-16 units, each pressed and released, in one SendInput call, so that no
+// other input (the user's own typing, another program's) can come between its records. The
+// pause between characters (SENDDELAY) follows it. False when the bytes are no character of
+// code page 932.
+bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
+  constexpr int kMaxUnits = 2;  // a surrogate pair at most
+  std::uint16_t units[kMaxUnits];
+  const int n = keyboard_.Cp932ToUtf16(ch, count, units, kMaxUnits);
+  if (n <= 0 || n > kMaxUnits) return false;
+  KeyRecord records[2 * kMaxUnits];
+  for (int i = 0; i < n; ++i) {
+    records[2 * i] = KeyRecord{0, units[i], kKeyFlagUnicode};
+    records[2 * i + 1] = KeyRecord{0, units[i], kKeyFlagUnicode | kKeyFlagUp};
+  }
+  keyboard_.SendInput(records, 2 * n);
+  keyboard_.PauseBetweenKeys(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
+  return true;
+}
+
 bool KeyOutput::PressCharacterKey(std::uint8_t b) {
   const std::int16_t scan = keyboard_.VkKeyScanChar(b);
   if (scan == kNoKey) return false;  // no key on this layout: typing a guess would be wrong
@@ -104,6 +130,7 @@ void KeyOutput::TypeCharacter(const std::uint8_t* ch) {
   }
   const std::uint8_t b = ch[0];
   if (b == 0) return;
+  if (sendMode_ == kSendModeUnicode && TypeUnicodeCharacter(ch)) return;
   if (IsLeadByte(b)) {
     const std::uint8_t t = ch[1];
     if (IsTrailByte(t)) TypeAltCode(b * 256u + t, 5);  // a lead byte without a trail types nothing
@@ -112,6 +139,16 @@ void KeyOutput::TypeCharacter(const std::uint8_t* ch) {
   } else if (PressCharacterKey(b)) {
     PauseAfterKey();
   }
+}
+
+// Unicode mode: a two-byte or printable character as its UTF-16 units. The half-width katakana
+// are characters here whatever the system's code page, since the conversion names 932. A byte
+// that code page 932 does not map (and a lead byte without its trail) falls back to the Alt
+// code path, which types it as mode 0 does; control characters stay key presses.
+bool KeyOutput::TypeUnicodeCharacter(const std::uint8_t* ch) {
+  const std::uint8_t b = ch[0];
+  if (IsLeadByte(b)) return IsTrailByte(ch[1]) && TypeUnicode(ch, 2);
+  return (IsTwoByteClass(b) || IsPrintableByte(b, true)) && TypeUnicode(ch, 1);
 }
 
 void KeyOutput::ShowVirtualKey(KeyItem item) {

@@ -1,9 +1,10 @@
 // Keystroke injection: types received characters and configured key lists into the foreground
 // window, or shows them in the main dialog's output display when the main dialog is in front.
 //
-// Printable and two-byte characters go as Alt codes on the numeric keypad (keybd_event),
-// control characters as the key the layout gives for them and virtual keys of key lists as one
-// SendInput batch each. KeyOutput only plans the events; the Keyboard executes them. It keeps
+// Printable and two-byte characters go as Alt codes on the numeric keypad (keybd_event), or,
+// in the Unicode send mode, as the character's UTF-16 units in one SendInput batch; control
+// characters as the key the layout gives for them and virtual keys of key lists as one
+// SendInput batch each, in both modes. KeyOutput only plans the events; the Keyboard executes them. It keeps
 // no state between calls and allocates nothing.
 #pragma once
 #include <cstdint>
@@ -12,6 +13,9 @@
 #include "keyout/keystrokes_keyboard.h"
 
 inline constexpr int kDefaultKeyPauseMs = 20;
+// SENDMODE: how characters are typed.
+inline constexpr std::uint8_t kSendModeAltCodes = 0;
+inline constexpr std::uint8_t kSendModeUnicode = 1;
 // Press and release of each item of a "+" group of a full key list.
 inline constexpr int kMaxGroupRecords = 2 * kMaxKeyItems;
 
@@ -21,6 +25,9 @@ class KeyOutput {
   // each Alt code, so the owner of the value may change it between calls; keyPauseMs is the
   // pause after each control-character key and each virtual-key group (negative counts as 0).
   KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs, int keyPauseMs = kDefaultKeyPauseMs);
+  // The same, with the send mode (SENDMODE) read through the reference at each character too.
+  KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs, const std::uint8_t& sendMode,
+            int keyPauseMs = kDefaultKeyPauseMs);
 
   void SetKeyPause(int keyPauseMs);
   int KeyPauseMs() const { return keyPause_; }
@@ -47,11 +54,14 @@ class KeyOutput {
   void ShowCharacter(const std::uint8_t* ch);
   void PostText(const char* text);
   void TypeAltCode(unsigned value, int digits);
+  bool TypeUnicode(const std::uint8_t* ch, int count);
+  bool TypeUnicodeCharacter(const std::uint8_t* ch);
   void ShowVirtualKey(KeyItem item);
   void SendKeyGroup(const KeyItem* first, int count);
   void PauseAfterKey();
 
   Keyboard& keyboard_;
   const std::int16_t& sendDelay_;
+  const std::uint8_t& sendMode_;
   int keyPause_;
 };

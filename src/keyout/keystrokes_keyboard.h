@@ -15,6 +15,9 @@ struct KeyRecord {
 // Record flags, with the platform's values.
 inline constexpr std::uint32_t kKeyFlagExtended = 0x0001;  // KEYEVENTF_EXTENDEDKEY
 inline constexpr std::uint32_t kKeyFlagUp = 0x0002;        // KEYEVENTF_KEYUP
+// The record carries a UTF-16 unit in `scan` and no key code (vk 0): the target receives it as
+// VK_PACKET and the character itself, whatever the layout, the code page or Caps Lock.
+inline constexpr std::uint32_t kKeyFlagUnicode = 0x0004;   // KEYEVENTF_UNICODE
 
 // Keys whose scan code comes with the E0 prefix on a real keyboard: the navigation cluster
 // (Page Up/Down, End, Home, the arrows, Insert, Delete), Print Screen, Break (VK_CANCEL), the
@@ -53,6 +56,9 @@ class Keyboard {
   virtual unsigned MapVkToScanEx(std::uint8_t vk) = 0;
   // The system's ANSI code page (half-width katakana are characters only under 932).
   virtual unsigned AnsiCodePage() = 0;
+  // The UTF-16 units of `count` code page 932 bytes (code page 932 named, whatever the system's
+  // code page), at most `capacity`; 0 when the bytes are no character of code page 932.
+  virtual int Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint16_t* units, int capacity) = 0;
   // Caps Lock is toggled on (bit 0 of GetKeyState(VK_CAPITAL)).
   virtual bool CapsLockOn() = 0;
   // Blocks the calling thread for `ms` milliseconds.

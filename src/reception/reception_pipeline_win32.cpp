@@ -43,7 +43,7 @@ class ReaderKeyboard final : public Win32Keyboard {
 };
 
 ReaderKeyboard SystemKeyboard;
-KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY);
+KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY, Settings.SENDMODE);
 
 // Copies of the program in one session type one frame at a time. The reader takes the lock
 // before the first key of a frame (PRECODE, a character, a kept code) and gives it up where

@@ -1,5 +1,7 @@
 // UTF-8 to Shift_JIS with the Windows code-page services: UTF-8 to UTF-16 in a work buffer
-// that holds a whole piece of a block, then UTF-16 to the thread's ANSI code page.
+// that holds a whole piece of a block, then UTF-16 to code page 932. The code page is named,
+// not the thread's or the system's: the frames, the log and the Alt codes are Shift_JIS on
+// every system, English Windows and the "Use Unicode UTF-8" option included.
 #include <windows.h>
 
 #include "reception/utf8_conversion.h"
@@ -25,6 +27,8 @@ int CollapseSurrogatePairs(wchar_t* work, int units) {
 
 }  // namespace
 
+constexpr UINT kShiftJis = 932;
+
 int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst, int dstCapacity) {
   if (dst == nullptr || dstCapacity <= 0) return 0;
   dst[0] = 0;
@@ -41,10 +45,10 @@ int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst, in
   // The program's destination holds two bytes per source byte, more than any text needs; a
   // smaller one that cannot take the whole text gets nothing rather than a cut character.
   const int room = dstCapacity - 1;
-  const int needed = WideCharToMultiByte(CP_THREAD_ACP, 0, work, units, nullptr, 0, nullptr, nullptr);
+  const int needed = WideCharToMultiByte(kShiftJis, 0, work, units, nullptr, 0, nullptr, nullptr);
   if (needed <= 0 || needed > room) return 0;
 
-  int m = WideCharToMultiByte(CP_THREAD_ACP, 0, work, units, reinterpret_cast<char*>(dst), room,
+  int m = WideCharToMultiByte(kShiftJis, 0, work, units, reinterpret_cast<char*>(dst), room,
                               nullptr, nullptr);
   if (m < 0 || m > room) m = 0;
   dst[m] = 0;

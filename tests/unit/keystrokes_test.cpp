@@ -41,7 +41,7 @@ class RecordingKeyboard : public Keyboard {
     std::string s = "S[";
     for (int i = 0; i < count; ++i) {
       if (i > 0) s += " ";
-      s += Key(r[i].vk, r[i].flags, "");
+      s += Key(r[i], "");
       records.push_back(r[i]);
     }
     events.push_back(s + "]");
@@ -51,10 +51,26 @@ class RecordingKeyboard : public Keyboard {
   unsigned MapVkToScan(std::uint8_t vk) override { return 0x7700u + (vk ^ 0x5Au); }
   unsigned MapVkToScanEx(std::uint8_t vk) override { return 0x0300u + vk; }
   unsigned AnsiCodePage() override { return codePage; }
+  // Code page 932 for the characters the tests type; 0 for any other bytes.
+  int Cp932ToUtf16(const std::uint8_t* b, int count, std::uint16_t* units, int capacity) override {
+    const unsigned value = count == 2 ? b[0] * 256u + b[1] : b[0];
+    const std::uint16_t unit = value == 0x889F ? 0x4E9C : value == 0xB1 ? 0xFF71
+                               : (count == 1 && value >= 0x20 && value <= 0x7E) ? value : 0;
+    if (unit == 0 || capacity < 1) return 0;
+    units[0] = unit;
+    return 1;
+  }
   bool CapsLockOn() override { return false; }
   void Pause(unsigned ms) override { events.push_back("P" + std::to_string(ms)); }
 
  private:
+  // A Unicode record shows its UTF-16 unit: "u4E9CD".
+  static std::string Key(const KeyRecord& r, const char* prefix) {
+    if (!(r.flags & kKeyFlagUnicode)) return Key(r.vk, r.flags, prefix);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%su%04X%s", prefix, r.scan, (r.flags & kKeyFlagUp) ? "U" : "D");
+    return buf;
+  }
   static std::string Key(unsigned vk, std::uint32_t flags, const char* prefix) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%s%02X%s%s", prefix, vk, (flags & kKeyFlagUp) ? "U" : "D",
@@ -85,7 +101,7 @@ Events Concat(std::initializer_list<Events> parts) {
 
 class KeystrokesTest : public ::testing::Test {
  protected:
-  KeystrokesTest() : out(kb, settings.SENDDELAY) {}
+  KeystrokesTest() : out(kb, settings.SENDDELAY, settings.SENDMODE) {}
   void SetUp() override { SetDefaultSettings(settings); }
 
   void Type(std::initializer_list<std::uint8_t> bytes) {
@@ -181,6 +197,56 @@ TEST_F(AltCodeTest, ScanCodesAreLowByteOfMapVirtualKey) {
   ASSERT_EQ(kb.keybdScans.size(), 8u);
   const unsigned vks[] = {0x12, 0x60, 0x60, 0x69, 0x69, 0x67, 0x67, 0x12};
   for (size_t i = 0; i < 8; ++i) EXPECT_EQ(kb.keybdScans[i], (vks[i] ^ 0x5Au) & 0xFF) << i;
+}
+
+// ---- characters as Unicode packets -----------------------------------------------------------
+
+class UnicodeModeTest : public KeystrokesTest {
+ protected:
+  void SetUp() override {
+    KeystrokesTest::SetUp();
+    settings.SENDMODE = kSendModeUnicode;
+  }
+};
+
+TEST_F(UnicodeModeTest, EachCharacterIsOneBatchOfItsUnitsThenSendDelay) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    Events events;
+  };
+  const Case cases[] = {
+      {"ASCII", {'a'}, {"S[u0061D u0061U]", "P10"}},
+      {"two-byte kanji 0x889F", {0x88, 0x9F}, {"S[u4E9CD u4E9CU]", "P10"}},
+      {"CR stays the Enter key", {0x0D}, {"S[0DD 0DU]", "P20"}},
+      {"a lead byte without a trail types nothing", {0x88, 0x20}, {}},
+      {"a byte code page 932 does not map falls back to its Alt code", {0xFD}, AltCode({2, 5, 3})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    kb.events.clear();
+    std::vector<std::uint8_t> v = c.bytes;
+    v.push_back(0);
+    out.TypeCharacter(v.data());
+    EXPECT_EQ(kb.events, c.events);
+  }
+}
+
+TEST_F(UnicodeModeTest, KatakanaAreCharactersWhateverTheSystemCodePage) {
+  kb.codePage = 1252;
+  Type({0xB1});
+  EXPECT_EQ(kb.events, (Events{"S[uFF71D uFF71U]", "P10"}));
+}
+
+TEST_F(UnicodeModeTest, TheOutputDisplayShowsWhatModeZeroShows) {
+  kb.inFront = true;
+  Type({0x88, 0x9F});
+  Type({0x0D});
+  settings.SENDMODE = kSendModeAltCodes;
+  Type({0x88, 0x9F});
+  Type({0x0D});
+  EXPECT_TRUE(kb.events.empty());
+  EXPECT_EQ(kb.posted, "\x88\x9F<CR>\r\x88\x9F<CR>\r");
 }
 
 // ---- control bytes as key presses ----------------------------------------------------------

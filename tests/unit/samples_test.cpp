@@ -122,6 +122,7 @@ class TypingKeyboard final : public Keyboard {
   unsigned MapVkToScan(std::uint8_t) override { return 0; }
   unsigned MapVkToScanEx(std::uint8_t) override { return 0; }
   unsigned AnsiCodePage() override { return 932; }
+  int Cp932ToUtf16(const std::uint8_t*, int, std::uint16_t*, int) override { return 0; }
   bool CapsLockOn() override { return false; }
   void Pause(unsigned) override {}
 

@@ -19,7 +19,7 @@ const char kDefaultFile[] =
     "PRECODE=0000000000000000000000000000000000000000\r\n"
     "POSTCODE=0000000000000000000000000000000000000000\r\n"
     "LOGEXEC=0\r\nLOGNOSEND=0\r\nLOGOPENMD=1\r\nLOGFLSIZE=000A\r\nLOGDSPMSG=1\r\nLOGABORT=1\r\n"
-    "LOGFOLDER=\r\nLOGFILE=\r\nLOGNAME=1\r\nLOGADDENT=1\r\nLOGWDATE=0\r\nLOGWTIME=0\r\n";
+    "LOGFOLDER=\r\nLOGFILE=\r\nLOGNAME=1\r\nLOGADDENT=1\r\nLOGWDATE=0\r\nLOGWTIME=0\r\nSENDMODE=0\r\n";
 
 class SettingsFileTest : public ::testing::Test {
  protected:
@@ -59,6 +59,7 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   ApplySettingsLine(s, "LOGFLSIZE=07D0");
   ApplySettingsLine(s, "LOGFILE=a.log");
   ApplySettingsLine(s, "LOGWTIME=1");
+  ApplySettingsLine(s, "SENDMODE=1");
   EXPECT_EQ(s.PORT, 7);
   EXPECT_EQ(s.CONVCODE, 1);
   EXPECT_EQ(s.SENDDELAY, 1999);
@@ -70,6 +71,7 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   EXPECT_STREQ(s.LOGFILE, "a.log");
   EXPECT_EQ(s.LOGWTIME, 1);
   EXPECT_EQ(s.LOGWDATE, 0);
+  EXPECT_EQ(s.SENDMODE, 1);
 }
 
 // ---- writing ------------------------------------------------------------------------------
@@ -148,6 +150,13 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
   std::memset(&s, 0x5A, sizeof s);
   ReadSettingsFile(s, folder.File("missing.ini").c_str());
   EXPECT_TRUE(SameRecord(s, Defaults()));
+}
+
+// A file of an older version ends at LOGWTIME: it loads with Alt codes.
+TEST_F(SettingsFileTest, FileWithoutTheSendModeLoadsWithAltCodes) {
+  std::string old = kDefaultFile;
+  old.erase(old.find("SENDMODE="));
+  EXPECT_TRUE(SameRecord(Read(old), Defaults()));
 }
 
 TEST_F(SettingsFileTest, NumberAboveItsMaximumKeepsTheFormerValue) {

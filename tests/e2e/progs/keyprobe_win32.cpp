@@ -1,7 +1,11 @@
 // Keyboard probe for the end-to-end scenarios: a topmost window that takes the foreground and
 // records every keyboard message it receives.
 //
-//   keyprobe.exe RAWFILE DECODEDFILE [SECONDS]
+//   keyprobe.exe RAWFILE DECODEDFILE [SECONDS [unicode]]
+//
+// With "unicode" the window is a Unicode window: its WM_CHAR codes are UTF-16 units, and a
+// character that comes as VK_PACKET (SendInput's Unicode records) is decoded as itself, in code
+// page 932, instead of a key marker.
 //
 // RAWFILE gets one line per message, flushed at once:
 //   READY fg=1                      the window is up (fg=0: it could not take the foreground)
@@ -35,6 +39,8 @@ std::string StopFile;
 DWORD Deadline = 0;
 DWORD StartTime = 0;
 bool Ready = false;
+bool UnicodeWindow = false;
+bool PacketPending = false;  // a VK_PACKET went down: its WM_CHAR is the character
 
 // Decoder state.
 bool AltDown = false, CtrlDown = false, ShiftDown = false;
@@ -104,7 +110,20 @@ void ModifierUp(bool& down, bool& used, const char* alone) {
   down = false;
 }
 
+// The character of a VK_PACKET, in code page 932 like the rest of the decoded text.
+void DecodePacketChar(WPARAM code) {
+  const WCHAR unit = static_cast<WCHAR>(code);
+  char bytes[4];
+  const int n = WideCharToMultiByte(932, 0, &unit, 1, bytes, sizeof bytes, nullptr, nullptr);
+  if (n > 0) DecodedBytes(bytes, static_cast<size_t>(n));
+  else DecodedText("{BADPACKET}");
+}
+
 void DecodeKeyDown(WPARAM vk) {
+  if (vk == VK_PACKET && UnicodeWindow) {
+    PacketPending = true;
+    return;
+  }
   if (IsAlt(vk)) {
     if (!AltDown) { AltValue = 0; AltDigits = 0; }
     ModifierDown(AltDown, AltUsed);
@@ -192,7 +211,11 @@ LRESULT CALLBACK ProbeProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYUP: RecordKey("KEYUP", wp, lp); DecodeKeyUp(wp); return 0;
     // Not passed on: the default handling of Alt would enter menu mode and take the keys.
     case WM_SYSKEYUP: RecordKey("SYSKEYUP", wp, lp); DecodeKeyUp(wp); return 0;
-    case WM_CHAR: RecordChar("CHAR", wp, lp); return 0;
+    case WM_CHAR:
+      RecordChar("CHAR", wp, lp);
+      if (PacketPending) DecodePacketChar(wp);
+      PacketPending = false;
+      return 0;
     case WM_SYSCHAR: RecordChar("SYSCHAR", wp, lp); return 0;
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == SC_KEYMENU) return 0;
@@ -205,7 +228,30 @@ LRESULT CALLBACK ProbeProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
   }
-  return DefWindowProcA(w, msg, wp, lp);
+  return UnicodeWindow ? DefWindowProcW(w, msg, wp, lp) : DefWindowProcA(w, msg, wp, lp);
+}
+
+HWND CreateProbeWindow(HINSTANCE instance) {
+  if (UnicodeWindow) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = ProbeProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"TamblixKeyProbeW";
+    RegisterClassW(&wc);
+    return CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"keyprobe", WS_OVERLAPPEDWINDOW, 40,
+                           40, 480, 240, nullptr, nullptr, instance, nullptr);
+  }
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = ProbeProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = "TamblixKeyProbe";
+  RegisterClassA(&wc);
+  return CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "keyprobe", WS_OVERLAPPEDWINDOW, 40, 40,
+                         480, 240, nullptr, nullptr, instance, nullptr);
 }
 
 }  // namespace
@@ -226,16 +272,8 @@ int main(int argc, char** argv) {
   StartTime = GetTickCount();
   Deadline = StartTime + static_cast<DWORD>((seconds > 0 ? seconds : 120) * 1000);
 
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = ProbeProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = "TamblixKeyProbe";
-  RegisterClassA(&wc);
-  HWND w = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "keyprobe", WS_OVERLAPPEDWINDOW,
-                           40, 40, 480, 240, nullptr, nullptr, instance, nullptr);
+  UnicodeWindow = argc > 4 && std::strcmp(argv[4], "unicode") == 0;
+  HWND w = CreateProbeWindow(GetModuleHandleA(nullptr));
   if (w == nullptr) {
     std::fprintf(stderr, "keyprobe: cannot create the window\n");
     return 2;
@@ -244,9 +282,10 @@ int main(int argc, char** argv) {
   SetTimer(w, kPollTimer, kPollMs, nullptr);
 
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while ((UnicodeWindow ? GetMessageW(&msg, nullptr, 0, 0) : GetMessageA(&msg, nullptr, 0, 0)) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    if (UnicodeWindow) DispatchMessageW(&msg);
+    else DispatchMessageA(&msg);
   }
   RawLine("END");
   std::fclose(Raw);

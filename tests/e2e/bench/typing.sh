@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Typing speed, as ratios from one run on one probe and Wine: TYPING_CHARS (default 1000)
+# two-byte characters (亜) in one STX/ETX frame typed by the real Tamblix.exe at SENDDELAY 0 in
+# mode 0 (Alt codes: Alt, five keypad digits pressed and released, Alt; twelve key events a
+# character) and in mode 1 (Unicode packets, two records a character), and the same Alt codes sent by bareinject.exe with
+# no pause. Each rate runs from the probe's first key event to its Enter. Prints each rate and
+# the ratios mode 1 / mode 0 and mode 0 / bare injector as FIGUREs; fails only when a run types
+# the wrong text.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/../lib/harness.sh"
+
+CHARS=${TYPING_CHARS:-1000}
+harness_scenario typing port Tamblix.exe traydriver.exe keyprobe.exe bareinject.exe
+mkdir -p "$H_DOCS/Tamblix"
+FRAME="02 $(for ((i = 0; i < CHARS; i++)); do printf '88 9F '; done)03"
+EXPECTED="$(for ((i = 0; i < CHARS; i++)); do printf '亜'; done){CR}"
+
+# rate RAWFILE: characters a second from the first key event to the Enter key's.
+rate() {
+  awk -v n="$CHARS" '/^(SYS)?KEY(DOWN|UP)/ { for (i = 1; i <= NF; i++) if ($i ~ /^w=/) w = substr($i, 3)
+      if (first == "") first = w; if ($1 == "KEYDOWN" && $2 == "vk=0D") { last = w; exit } }
+    END { if (last > first) printf "%d\n", n * 1000 / (last - first); else print 0 }' "$1"
+}
+typed_ok() { [ "$(iconv -f CP932 -t UTF-8 "$H_TMP/$1.txt" 2>/dev/null)" = "$EXPECTED" ]; }
+
+# program_rate NAME SENDMODE: the program's rate in that mode.
+program_rate() {
+  harness_stx_etx_settings "$H_DOCS/Tamblix$1.ini" AUTOSTA=1 SENDMODE="$2" DATADELAY=2000 \
+    "$HARNESS_ENTER_AFTER"
+  harness_wine_bg app 300 "$H_TMP/$1.out" Tamblix.exe "/F$1" /D0
+  harness_wait_state 'main=hidden about=0 splash=0' 60 || harness_abort "$1: no automatic start"
+  harness_probe_start "$1" 200 unicode || harness_abort "$1: the probe is not in front"
+  python3 "$HERE/../lib/serial_feed.py" "$H_TMP/device" "$FRAME"
+  harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 1 150
+  sleep 0.5
+  harness_probe_stop
+  harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
+  harness_wait_pid "$app" 20
+  harness_stop_pid "$app"
+  harness_check "mode $2: $CHARS characters typed exactly" typed_ok "$1"
+  rate "$H_TMP/$1.raw"
+}
+
+MODE0=$(program_rate altcode 0 | tail -n 1)
+MODE1=$(program_rate unicode 1 | tail -n 1)
+harness_probe_start bare 200 unicode || harness_abort "bare: the probe is not in front"
+harness_wine_fg 200 "$H_TMP/bare.out" bareinject.exe "$CHARS"
+harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 1 30
+sleep 0.5
+harness_probe_stop
+harness_check "bare injector: $CHARS characters typed exactly" typed_ok bare
+BARE=$(rate "$H_TMP/bare.raw")
+
+echo "FIGURE typing-mode0-chars-per-second $MODE0"
+echo "FIGURE typing-mode1-chars-per-second $MODE1"
+echo "FIGURE typing-bare-injector-chars-per-second $BARE"
+awk -v a="$MODE0" -v b="$MODE1" -v c="$BARE" 'BEGIN {
+  printf "FIGURE typing-mode1-over-mode0 %.2f\n", (a > 0 ? b / a : 0)
+  printf "FIGURE typing-mode0-over-bare %.2f\n", (c > 0 ? a / c : 0) }'
+harness_finish

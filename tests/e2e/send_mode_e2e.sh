@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The two send modes through the real Tamblix.exe: one frame of ASCII, half-width kana (SO/SI
+# shift codes), JIS kanji (ESC $ B ... ESC ( B) and UTF-8 text (CONVCODE 1). With SENDMODE 1 it
+# reaches a Unicode probe window as VK_PACKET key events whose WM_CHAR messages carry exactly
+# the characters' UTF-16 units, in order, and Enter after it is still a key press; with SENDMODE
+# 0 the same frame is typed as Alt codes. The log is byte for byte the same in both modes. Under
+# a locale whose ANSI code page is not 932 (en_US.UTF-8) mode 1 still types the characters and
+# the UTF-8 conversion still gives Shift_JIS.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/lib/harness.sh"
+
+harness_scenario send_mode port Tamblix.exe traydriver.exe keyprobe.exe
+FEED="python3 $HERE/lib/serial_feed.py"
+mkdir -p "$H_DOCS/Tamblix"
+LOGS=$H_TMP/logs
+mkdir -p "$LOGS"
+
+# A1, SO ｱｲ SI, ESC $ B 日本 ESC ( B, あ in UTF-8.
+FRAME="02 41 31 0E 31 32 0F 1B 24 42 46 7C 4B 5C 1B 28 42 E3 81 82 03"
+TEXT=A1ｱｲ日本あ
+UNITS="41 31 FF71 FF72 65E5 672C 3042 0D"
+
+# run_mode NAME SENDMODE [unicode [LOCALE]]: the program started with /FNAME in the given mode
+# (under LOCALE, else the harness's ja_JP), the frame sent once, the probe's records kept as
+# H_TMP/NAME.raw and NAME.txt, the log as LOGS/NAME.log; 終了 ends the program.
+run_mode() {
+  local name=$1 mode=$2 kind=${3:-} locale=${4:-$LANG} app
+  harness_stx_etx_settings "$H_DOCS/Tamblix$name.ini" AUTOSTA=1 CONVCODE=1 SENDMODE="$mode" \
+    KANJIIN=1B24420000 KANJIOUT=1B28420000 KANAIN=0E00000000 KANAOUT=0F00000000 \
+    "$HARNESS_ENTER_AFTER" LOGEXEC=1 "LOGFOLDER=$(harness_winpath "$LOGS")" "LOGFILE=$name.log"
+  LANG=$locale LC_ALL=$locale harness_wine_bg app 120 "$H_TMP/$name.out" Tamblix.exe "/F$name"
+  harness_wait_state 'main=hidden about=0 splash=0' 60 || { harness_note "$name: no automatic start"; return 1; }
+  harness_probe_start "$name" 60 "$kind" || { harness_note "$name: the probe is not in front"; return 1; }
+  $FEED "$H_TMP/device" "$FRAME"
+  harness_wait_count "$PROBE_RAW" '^KEYUP vk=0D ' 1 20
+  sleep 0.5
+  harness_probe_stop
+  harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
+  harness_wait_pid "$app" 20
+  harness_stop_pid "$app"
+}
+# chars RAWFILE: the WM_CHAR codes of a probe's records, in order.
+chars() { sed -n 's/^CHAR code=\([0-9A-F]*\) .*/\1/p' "$1" | paste -sd ' '; }
+typed() { iconv -f CP932 -t UTF-8 "$H_TMP/$1.txt" 2>/dev/null; }
+
+run_mode unicode 1 unicode
+harness_expect_eq "mode 1: the WM_CHAR units of the frame and Enter, in order" "$UNITS" \
+  "$(chars "$H_TMP/unicode.raw")"
+harness_expect_eq "mode 1: every character came as VK_PACKET, Enter as its key" \
+  "E7 E7 E7 E7 E7 E7 E7 0D" \
+  "$(sed -n 's/^KEYDOWN vk=\([0-9A-F]*\) .*/\1/p' "$H_TMP/unicode.raw" | paste -sd ' ')"
+harness_expect_eq "mode 1: the probe decodes the frame" "$TEXT{CR}" "$(typed unicode)"
+
+run_mode altcode 0
+harness_expect_eq "mode 0: the same frame as Alt codes" "$TEXT{CR}" "$(typed altcode)"
+harness_check "the log is byte for byte the same in both modes" \
+  cmp "$LOGS/unicode.log" "$LOGS/altcode.log"
+harness_expect_eq "the log holds the frame in Shift_JIS" "$TEXT" \
+  "$(iconv -f CP932 -t UTF-8 "$LOGS/altcode.log" 2>/dev/null | tr -d '\r\n')"
+
+run_mode english 1 unicode en_US.UTF-8
+harness_expect_eq "ANSI code page not 932, mode 1: the same units" "$UNITS" \
+  "$(chars "$H_TMP/english.raw")"
+harness_check "ANSI code page not 932: the UTF-8 conversion still gives Shift_JIS (the log)" \
+  cmp "$LOGS/english.log" "$LOGS/altcode.log"
+harness_finish
