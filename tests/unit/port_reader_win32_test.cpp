@@ -24,6 +24,7 @@ namespace {
 enum class Arrival {
   Signalled,  // while a wait is pending: it ends with EV_RXCHAR
   Aborted,    // while a wait is pending: the driver ends it with ERROR_OPERATION_ABORTED
+  Remasked,   // while a wait is pending, which a change of the event mask then ends
   Unheard,    // just before a wait begins: no event for it
   WhileTyped, // while a block is typed: no wait pending, no event
 };
@@ -66,6 +67,7 @@ class FakeComm final : public SerialApi {
       Queue(step.bytes);
       if (step.when == Arrival::Signalled) Complete(EV_RXCHAR, ERROR_SUCCESS);
       if (step.when == Arrival::Aborted) Complete(0, ERROR_OPERATION_ABORTED);
+      if (step.when == Arrival::Remasked) Complete(0, ERROR_SUCCESS);
     }
     SetLastError(ERROR_IO_PENDING);
     return FALSE;
@@ -217,6 +219,8 @@ TEST(PortReader, ReadsWhatIsQueuedWhateverEndedTheWait) {
        "F L41 T41 L42 T42 L43 T43 F"},
       {"a wait ended by ERROR_OPERATION_ABORTED", {{Arrival::Aborted, {0x02, 'A', 0x03}}}, 1,
        1, "F L41 T41 F"},
+      {"a wait ended by a change of the event mask", {{Arrival::Remasked, {0x02, 'A', 0x03}}},
+       1, 1, "F L41 T41 F"},
       {"bytes queued just before a wait are data when it times out",
        {{Arrival::Signalled, {0x02, 'A'}}, {Arrival::Unheard, {'B', 0x03}}}, 2, 2,
        "F L41 T41 L42 T42 F"},
