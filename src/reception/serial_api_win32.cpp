@@ -11,3 +11,17 @@ BOOL SerialApi::GetState(HANDLE port, DCB* dcb) { return GetCommState(port, dcb)
 BOOL SerialApi::SetState(HANDLE port, DCB* dcb) { return SetCommState(port, dcb); }
 BOOL SerialApi::GetTimeouts(HANDLE port, COMMTIMEOUTS* t) { return GetCommTimeouts(port, t); }
 BOOL SerialApi::SetTimeouts(HANDLE port, COMMTIMEOUTS* t) { return SetCommTimeouts(port, t); }
+BOOL SerialApi::SetMask(HANDLE port, DWORD mask) { return SetCommMask(port, mask); }
+BOOL SerialApi::WaitEvent(HANDLE port, DWORD* mask, OVERLAPPED* o) {
+  return WaitCommEvent(port, mask, o);
+}
+BOOL SerialApi::Result(HANDLE port, OVERLAPPED* o, DWORD* bytes, BOOL wait) {
+  return GetOverlappedResult(port, o, bytes, wait);
+}
+BOOL SerialApi::ClearError(HANDLE port, DWORD* errors, COMSTAT* status) {
+  return ClearCommError(port, errors, status);
+}
+BOOL SerialApi::Read(HANDLE port, void* buffer, DWORD count, DWORD* read, OVERLAPPED* o) {
+  return ReadFile(port, buffer, count, read, o);
+}
+BOOL SerialApi::Cancel(HANDLE port, OVERLAPPED* o) { return CancelIoEx(port, o); }

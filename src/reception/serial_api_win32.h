@@ -1,5 +1,6 @@
-// The calls that open and configure a serial port. The program uses the system's calls; a
-// test derives from this class to make a step fail (a driver that refuses its line settings).
+// The calls that open, configure, wait on and read a serial port. The program uses the
+// system's calls; a test derives from this class to make a step fail (a driver that refuses its
+// line settings) or to stand in for a device.
 #pragma once
 #include <windows.h>
 
@@ -13,4 +14,13 @@ class SerialApi {
   virtual BOOL SetState(HANDLE port, DCB* dcb);                    // SetCommState
   virtual BOOL GetTimeouts(HANDLE port, COMMTIMEOUTS* t);          // GetCommTimeouts
   virtual BOOL SetTimeouts(HANDLE port, COMMTIMEOUTS* t);          // SetCommTimeouts
+  virtual BOOL SetMask(HANDLE port, DWORD mask);                   // SetCommMask
+  virtual BOOL WaitEvent(HANDLE port, DWORD* mask, OVERLAPPED* o); // WaitCommEvent
+  virtual BOOL Result(HANDLE port, OVERLAPPED* o, DWORD* bytes, BOOL wait);  // GetOverlappedResult
+  virtual BOOL ClearError(HANDLE port, DWORD* errors, COMSTAT* status);      // ClearCommError
+  virtual BOOL Read(HANDLE port, void* buffer, DWORD count, DWORD* read, OVERLAPPED* o);  // ReadFile
+  virtual BOOL Cancel(HANDLE port, OVERLAPPED* o);                 // CancelIoEx
 };
+
+// The calls SerialPort and the reader use: the system's unless a test set its own.
+SerialApi& PortApi();

@@ -17,6 +17,37 @@ constexpr DWORD kQueueSize = 1024;
 SerialApi SystemApi;
 SerialApi* Api = &SystemApi;
 
+// Every field of the block that changes what is received is set, from the settings or to a
+// default, so nothing is inherited from whatever used the port before: a DSR-sensitive port
+// drops every byte while DSR is low, a replacement character or null stripping alters the
+// data, abort-on-error stops reads until an error is cleared (DCB structure, Microsoft Learn).
+// The defaults: binary mode (the only mode Windows supports), no DSR flow control or
+// sensitivity, DTR on, no error, null, end-of-file or event character, errors do not abort,
+// transmission goes on after an XOFF sent, and XON/XOFF characters 0x11 and 0x13 (SetCommState
+// refuses equal ones even with XON/XOFF off).
+void ApplyReceiveDefaults(DCB& dcb) {
+  // With RTS or XON/XOFF input flow control the sender is stopped when less than a quarter
+  // of the input queue is free and let go again when no more than a quarter is in use.
+  constexpr WORD kFlowLimit = kQueueSize / 4;
+  dcb.fBinary = TRUE;
+  dcb.fParity = dcb.Parity != NOPARITY;
+  dcb.fOutxDsrFlow = FALSE;
+  dcb.fDtrControl = DTR_CONTROL_ENABLE;
+  dcb.fDsrSensitivity = FALSE;
+  dcb.fTXContinueOnXoff = TRUE;
+  dcb.fErrorChar = FALSE;
+  dcb.fNull = FALSE;
+  dcb.fAbortOnError = FALSE;
+  dcb.wReserved = 0;
+  dcb.XonLim = kFlowLimit;
+  dcb.XoffLim = kFlowLimit;
+  dcb.XonChar = 0x11;
+  dcb.XoffChar = 0x13;
+  dcb.ErrorChar = 0;
+  dcb.EofChar = 0;
+  dcb.EvtChar = 0;
+}
+
 void ApplyLineSettings(DCB& dcb, const SettingsRecord& s) {
   static const DWORD kBaud[] = {115200, 57600, 38400, 19200, 9600, 4800, 2400};
   static const BYTE kParity[] = {NOPARITY, EVENPARITY, ODDPARITY};
@@ -30,16 +61,9 @@ void ApplyLineSettings(DCB& dcb, const SettingsRecord& s) {
   if (s.STOPBIT < 3) dcb.StopBits = kStop[s.STOPBIT];
   if (s.RTSC < 4) dcb.fRtsControl = kRts[s.RTSC];
   dcb.fOutxCtsFlow = s.CTSC != 0;
-  if (s.XFLOWC != 0) {
-    dcb.fOutX = TRUE;
-    dcb.fInX = TRUE;
-    dcb.XonChar = 0x11;
-    dcb.XoffChar = 0x13;
-  } else {
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-  }
-  dcb.fDtrControl = DTR_CONTROL_ENABLE;
+  dcb.fOutX = s.XFLOWC != 0;
+  dcb.fInX = s.XFLOWC != 0;
+  ApplyReceiveDefaults(dcb);
 }
 
 void ApplyTimeouts(HANDLE port) {
@@ -63,6 +87,8 @@ void CloseIfOpen(HANDLE& h) {
 }  // namespace
 
 void SetSerialApi(SerialApi* api) { Api = api != nullptr ? api : &SystemApi; }
+
+SerialApi& PortApi() { return *Api; }
 
 void FormatPortName(BYTE port, char* out, size_t size) {
   std::snprintf(out, size, "\\\\.\\COM%d", port + 1);
@@ -113,7 +139,7 @@ bool SerialPort::StartThread(LPTHREAD_START_ROUTINE proc) {
 
 void SerialPort::CancelPortIo() {
   std::lock_guard<std::mutex> guard(handleLock_);
-  if (IsOpen(PortHandle)) CancelIoEx(PortHandle, nullptr);
+  if (IsOpen(PortHandle)) Api->Cancel(PortHandle, nullptr);
 }
 
 void SerialPort::Join() {
@@ -132,7 +158,7 @@ void SerialPort::Stop() {
   {
     // An empty event mask also ends a port wait the reader has pending.
     std::lock_guard<std::mutex> guard(handleLock_);
-    if (IsOpen(PortHandle)) SetCommMask(PortHandle, 0);
+    if (IsOpen(PortHandle)) Api->SetMask(PortHandle, 0);
   }
   if (ThreadHandle != nullptr) Join();
   CloseIfOpen(ReadEvent);
@@ -169,7 +195,7 @@ void SerialPort::DropDevice() {
 
 bool SerialPort::Reopen(const SettingsRecord& s) {
   HANDLE h = nullptr;
-  if (OpenDevice(s, h) != 1 || !SetCommMask(h, EV_RXCHAR)) {
+  if (OpenDevice(s, h) != 1 || !Api->SetMask(h, EV_RXCHAR)) {
     CloseIfOpen(h);
     return false;
   }

@@ -1,5 +1,6 @@
 // The start of reception on a port that refuses its line settings: the start fails with the
-// port message that names the settings, and leaves no port open and no reader running.
+// port message that names the settings, and leaves no port open and no reader running. What
+// the start asks of the port replaces every receive setting another program left on it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,31 @@
 
 namespace {
 
+// The block another program left on the port: every field that changes what is received at
+// its harmful value (bytes dropped while DSR is low, replaced, stripped, aborted reads, the
+// sender stopped after a few bytes, equal XON and XOFF characters).
+DCB LeftByAnotherProgram(bool parityChecked) {
+  DCB d{};
+  d.DCBlength = sizeof d;
+  d.fBinary = FALSE;
+  d.fParity = parityChecked;
+  d.fOutxDsrFlow = TRUE;
+  d.fDtrControl = DTR_CONTROL_HANDSHAKE;
+  d.fDsrSensitivity = TRUE;
+  d.fTXContinueOnXoff = FALSE;
+  d.fErrorChar = TRUE;
+  d.fNull = TRUE;
+  d.fAbortOnError = TRUE;
+  d.XonLim = 0;
+  d.XoffLim = 1020;
+  d.XonChar = 0x13;
+  d.XoffChar = 0x13;
+  d.ErrorChar = '?';
+  d.EofChar = 0x1A;
+  d.EvtChar = 0x03;
+  return d;
+}
+
 // A port that opens (an event stands in for its handle) and refuses what the case says.
 class RefusingPort final : public SerialApi {
  public:
@@ -25,7 +51,10 @@ class RefusingPort final : public SerialApi {
     return handle;
   }
   BOOL Setup(HANDLE, DWORD, DWORD) override { return TRUE; }
-  BOOL GetState(HANDLE, DCB*) override { return !refuseGet_; }
+  BOOL GetState(HANDLE, DCB* dcb) override {
+    *dcb = left;
+    return !refuseGet_;
+  }
   BOOL SetState(HANDLE, DCB* dcb) override {
     asked = *dcb;
     return !refuseSet_;
@@ -34,6 +63,7 @@ class RefusingPort final : public SerialApi {
   BOOL SetTimeouts(HANDLE, COMMTIMEOUTS*) override { return TRUE; }
 
   HANDLE handle = nullptr;
+  DCB left{};
   DCB asked{};
 
  private:
@@ -45,24 +75,50 @@ bool HandleClosed(HANDLE h) {
   return h == nullptr || !GetHandleInformation(h, &flags);
 }
 
+// What the start asks for besides the line settings, whatever the port had.
+void ExpectReceiveDefaults(const DCB& d, bool parityChecked) {
+  EXPECT_TRUE(d.fBinary);
+  EXPECT_EQ(d.fParity != 0, parityChecked);
+  EXPECT_FALSE(d.fOutxDsrFlow);
+  EXPECT_EQ(d.fDtrControl, static_cast<DWORD>(DTR_CONTROL_ENABLE));
+  EXPECT_FALSE(d.fDsrSensitivity);
+  EXPECT_TRUE(d.fTXContinueOnXoff);
+  EXPECT_FALSE(d.fErrorChar);
+  EXPECT_FALSE(d.fNull);
+  EXPECT_FALSE(d.fAbortOnError);
+  // A quarter of the 1024-byte input queue either way.
+  EXPECT_EQ(d.XonLim, 256);
+  EXPECT_EQ(d.XoffLim, 256);
+  EXPECT_EQ(d.XonChar, 0x11);
+  EXPECT_EQ(d.XoffChar, 0x13);
+  EXPECT_EQ(d.ErrorChar, 0);
+  EXPECT_EQ(d.EofChar, 0);
+  EXPECT_EQ(d.EvtChar, 0);
+}
+
 TEST(PortStart, APortThatRefusesItsSettingsFailsTheStartWithItsMessage) {
   struct Case {
     const char* name;
     bool failOpen, refuseGet, refuseSet;
     int result;
+    BYTE parity;  // PARITY: 0 none, 1 even
   };
   const Case cases[] = {
-      {"SetCommState refuses 1.5 stop bits", false, false, true, kPortSettingsRefused},
-      {"GetCommState fails", false, true, false, kPortSettingsRefused},
-      {"the port does not open", true, false, false, -101},
+      {"SetCommState refuses 1.5 stop bits", false, false, true, kPortSettingsRefused, 0},
+      {"GetCommState fails", false, true, false, kPortSettingsRefused, 0},
+      {"the port does not open", true, false, false, -101, 0},
+      {"SetCommState refuses 1.5 stop bits with even parity", false, false, true,
+       kPortSettingsRefused, 1},
   };
   const char* openFailed = PortErrorText(-101);
   ASSERT_NE(openFailed, nullptr);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RefusingPort port(c.failOpen, c.refuseGet, c.refuseSet);
+    port.left = LeftByAnotherProgram(c.parity == 0);
     SetDefaultSettings(Settings);
     Settings.STOPBIT = 1;  // "1.5"
+    Settings.PARITY = c.parity;
     SetSerialApi(&port);
     const int result = StartReception();
     SetSerialApi(nullptr);
@@ -79,6 +135,7 @@ TEST(PortStart, APortThatRefusesItsSettingsFailsTheStartWithItsMessage) {
     EXPECT_TRUE(HandleClosed(port.handle));
     if (c.refuseSet) {
       EXPECT_EQ(port.asked.StopBits, ONE5STOPBITS);  // the choice is still asked for
+      ExpectReceiveDefaults(port.asked, c.parity != 0);
     }
   }
 }

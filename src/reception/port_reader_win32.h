@@ -1,0 +1,72 @@
+// The reader of the open port (ReceivePort): waits on the port, reads what is queued and hands
+// each block to a sink. The reader thread turns it until reception stops.
+//
+// The data-interval timeout needs the wait to return when no data comes. Arming a timer on the
+// main dialog from this thread is not possible (a window timer can only be set by the window's
+// own thread), so the wait itself is bounded by the time left until the interval runs out: the
+// overlapped port wait stays pending while the thread wakes to decide the timeout. Every wait
+// and pause also watches the port's stop event, so a stop ends it at once whatever the reader
+// was doing.
+//
+// Windows signals EV_RXCHAR when a character is received and placed in the input queue
+// (WaitCommEvent, Microsoft Learn): once per arrival, not while bytes wait. Bytes that arrive
+// while a block is typed, or whose wait ended otherwise (a time-out, the mask changed, a USB
+// driver's ERROR_OPERATION_ABORTED), have no event of their own; so the reader reads whatever
+// the queue holds after each block and after every end of a wait.
+//
+// A port whose device is removed (a USB adapter pulled) fails its calls with the errors of a
+// removed device. Not every driver ends a pending wait when that happens, so a wait that sees
+// no data for a second asks the port for its queue. The reader then closes the port and tries
+// to open the same port again every second, quietly, until it is back or reception is stopped.
+#pragma once
+#include <windows.h>
+
+// Where the reader's data goes.
+class ReaderSink {
+ public:
+  virtual ~ReaderSink() = default;
+  // The data-interval check at the top of each turn; true when it ended the frame.
+  virtual bool CheckInterval(DWORD now, DWORD lastReceiveTime) = 0;
+  // The device went away in the middle of a frame: end it as the data interval does.
+  virtual void CutFrame() = 0;
+  // One block as read (n bytes).
+  virtual void Block(const unsigned char* block, int n) = 0;
+};
+
+class PortReader {
+ public:
+  explicit PortReader(ReaderSink& sink);
+  ~PortReader();
+  PortReader(const PortReader&) = delete;
+  PortReader& operator=(const PortReader&) = delete;
+  bool Ready() const { return wait_.overlapped.hEvent != nullptr; }
+  // One wait and read; returns when a block was handed on, the wait ended without data, or
+  // reception was stopped.
+  void Turn();
+
+  // The port wait of one turn. It stays pending across time-out wake-ups.
+  struct PortWait {
+    OVERLAPPED overlapped{};
+    DWORD mask = 0;
+    DWORD error = 0;
+    bool pending = false;
+  };
+
+ private:
+  // The number of queued bytes to read, 0 for none this turn.
+  DWORD AwaitData();
+  // After an aborted wait: the count of queued bytes, or 0 (with a pause when the previous
+  // wait was aborted with nothing queued as well, so that a driver aborting every wait at
+  // once does not make the reader spin).
+  DWORD AfterAbortedWait();
+  // Reads up to `count` queued bytes into the receive buffer; returns the number read.
+  DWORD ReadQueued(DWORD count);
+  void OnPortError(DWORD error);
+  void AwaitDeviceReturn();
+
+  ReaderSink& sink_;
+  PortWait wait_;
+  DWORD lastReceiveTime_ = 0;
+  DWORD carriedOver_ = 0;  // bytes queued after a block: read them without waiting
+  bool abortedEmpty_ = false;  // the last wait was aborted with nothing queued
+};
