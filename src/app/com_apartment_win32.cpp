@@ -7,7 +7,8 @@
 // SHBrowseForFolderA and ShellExecuteA, Remarks). Only a successful initialisation is undone:
 // a thread that was already in another apartment keeps it.
 ComApartment::ComApartment()
-    : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    : initialised_(
+          SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
 
 ComApartment::~ComApartment() {
   if (initialised_) CoUninitialize();

@@ -4,8 +4,8 @@
 // Printable and two-byte characters go as Alt codes on the numeric keypad (keybd_event),
 // control characters of the data as their plain key (control_keys.h) or not at all, control
 // characters of key lists as the key the layout gives for them, and virtual keys of key lists
-// as one SendInput batch each. KeyOutput only plans the events; the Keyboard executes them. It keeps
-// no state between calls and allocates nothing.
+// as one SendInput batch each. KeyOutput only plans the events; the Keyboard executes them. It
+// keeps no state between calls and allocates nothing.
 #pragma once
 #include <cstdint>
 

@@ -47,7 +47,8 @@ raw_before=$(wc -l <"$PROBE_RAW")
 $FEED "$H_TMP/device" "02 31 0A 1B 01 32 03"
 harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 303 10
 sleep 0.5
-harness_expect_eq "LF, ESC, 0x01 in a frame: only the Escape key between the characters" "1{ESC}2{CR}" \
+harness_expect_eq "LF, ESC, 0x01 in a frame: only the Escape key between the characters" \
+  "1{ESC}2{CR}" \
   "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")"
 harness_expect_eq "LF, ESC, 0x01 in a frame: the keys that arrive, no Ctrl among them" \
   "D12 D60 U60 D64 U64 D69 U69 U12 D1B U1B D12 D60 U60 D65 U65 D60 U60 U12 D0D U0D" \

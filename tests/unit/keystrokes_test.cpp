@@ -265,7 +265,8 @@ TEST_F(ControlByteTest, PressCharacterKeyReportsWhetherItSent) {
 class UsLayoutKeyboard : public RecordingKeyboard {
  public:
   UsLayoutKeyboard() {
-    for (int b = 0x01; b <= 0x1A; ++b) keyScan[b] = static_cast<std::int16_t>(0x0240 + b);  // Ctrl+A..Z
+    // Ctrl+A to Ctrl+Z
+    for (int b = 0x01; b <= 0x1A; ++b) keyScan[b] = static_cast<std::int16_t>(0x0240 + b);
     keyScan[0x00] = 0x0632;  // Ctrl+Shift+2
     keyScan[0x03] = 0x0203;  // Ctrl+Cancel, the Break key
     keyScan[0x08] = 0x0008;  // Backspace
