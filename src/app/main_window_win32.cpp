@@ -3,6 +3,7 @@
 
 #include "app/about_dialog_win32.h"
 #include "app/main_dialog_win32.h"
+#include "app/shell_message_filter_win32.h"
 #include "app/tray_icon_win32.h"
 #include "common/shell_state_win32.h"
 #include "config/settings_location.h"
@@ -19,8 +20,15 @@ void ShowMainDialog() {
 }
 
 // The message the shell broadcasts when it has made a new notification area (Explorer
-// restarted); registered before MainWindow is created.
+// restarted); registered when MainWindow is created.
 UINT TaskbarCreated = 0;
+
+// Explorer broadcasts its restart from a lower integrity than an elevated Tamblix, so the
+// window lets that one message through its filter.
+void ListenForNewShell(HWND window) {
+  TaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  AllowMessageFromShell(window, TaskbarCreated);
+}
 
 void ShowTrayMenu(HWND window) {
   // A click that arrives while the menu is open (inside its own loop) opens no second one.
@@ -88,6 +96,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
   switch (message) {
     case WM_CREATE:
       LoadSettings(nullptr);
+      ListenForNewShell(window);
       LastClick = POINT{};
       TrayMenu = nullptr;
       AboutWindow = nullptr;
@@ -122,7 +131,6 @@ bool CreateMainWindow(HINSTANCE instance) {
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.lpszClassName = "Tamblix";
   if (RegisterClassA(&windowClass) == 0) return false;
-  TaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
   // MainWindow is set from the return value; WM_CREATE does not need it.
   MainWindow = CreateWindowExA(0, "Tamblix", "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 2, 2,
                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/about_dialog_win32.h"
+#include "app/com_apartment_win32.h"
 #include "app/main_dialog_win32.h"
 #include "app/main_window_win32.h"
 #include "common/shell_state_win32.h"
@@ -17,6 +18,10 @@ void InitControls() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   ParseCommandLine(commandLine);
+  // Once for the whole process rather than around each shell call: the shell may keep the
+  // objects of a call (a browser's folders, a handler launched by ShellExecuteA) alive after it
+  // returns, and the modal loops of the dialogs dispatch the apartment's messages.
+  const ComApartment com;
   AppInstance = instance;
   InitControls();
   // MainWindow's creation loads the start-up settings file.

@@ -1,6 +1,7 @@
 #include "keyout/keystrokes.h"
 
 #include "keyout/code_names.h"
+#include "keyout/control_keys.h"
 #include "keyout/keystrokes_bytes.h"
 
 namespace {
@@ -105,13 +106,18 @@ bool KeyOutput::PressCharacterKey(std::uint8_t b) {
   const std::int16_t scan = keyboard_.VkKeyScanChar(b);
   if (scan == kNoKey) return false;  // no key on this layout: typing a guess would be wrong
   const auto answer = static_cast<std::uint16_t>(scan);
-  const std::uint8_t key = LowByte(answer);
-  const unsigned state = answer >> 8;
+  PressKey(LowByte(answer), answer >> 8u);
+  return true;
+}
+
+// The modifiers of the shift state (1 Shift, 2 Ctrl, 4 Alt) go down before the key and come up
+// before it, all in one SendInput call.
+void KeyOutput::PressKey(std::uint8_t key, unsigned shiftState) {
   std::uint8_t modifiers[3];
   int nModifiers = 0;
-  if (state & kShiftStateShift) modifiers[nModifiers++] = kVkShift;
-  if (state & kShiftStateCtrl) modifiers[nModifiers++] = kVkControl;
-  if (state & kShiftStateAlt) modifiers[nModifiers++] = kVkMenu;
+  if (shiftState & kShiftStateShift) modifiers[nModifiers++] = kVkShift;
+  if (shiftState & kShiftStateCtrl) modifiers[nModifiers++] = kVkControl;
+  if (shiftState & kShiftStateAlt) modifiers[nModifiers++] = kVkMenu;
 
   KeyRecord records[8];
   int n = 0;
@@ -120,10 +126,22 @@ bool KeyOutput::PressCharacterKey(std::uint8_t b) {
   for (int i = 0; i < nModifiers; ++i) records[n++] = FillKeyRecord(modifiers[i], kKeyFlagUp);
   records[n++] = FillKeyRecord(key, kKeyFlagUp);
   keyboard_.SendInput(records, n);
+}
+
+// Data never reaches the layout's Ctrl shortcuts: its control bytes 0x00-0x1F and 0x7F type
+// their plain key or nothing. The other control bytes (0xA0, and the katakana under another
+// code page) and those of key lists type what the layout gives.
+bool KeyOutput::PressControlByte(std::uint8_t b, ControlKeys controlKeys) {
+  if (controlKeys == ControlKeys::Layout || !IsAsciiControl(b)) return PressCharacterKey(b);
+  const std::uint8_t key = ControlByteKey(b);
+  if (key == kNoPlainKey) return false;
+  PressKey(key, 0);
   return true;
 }
 
-void KeyOutput::TypeCharacter(const std::uint8_t* ch) {
+void KeyOutput::TypeCharacter(const std::uint8_t* ch) { TypeOneCharacter(ch, ControlKeys::Plain); }
+
+void KeyOutput::TypeOneCharacter(const std::uint8_t* ch, ControlKeys controlKeys) {
   if (keyboard_.MainDialogInFront()) {
     ShowCharacter(ch);
     return;
@@ -136,7 +154,7 @@ void KeyOutput::TypeCharacter(const std::uint8_t* ch) {
     if (IsTrailByte(t)) TypeAltCode(b * 256u + t, 5);  // a lead byte without a trail types nothing
   } else if (IsTwoByteClass(b) || IsPrintableByte(b, keyboard_.AnsiCodePage() == kCodePage932)) {
     TypeAltCode(b, 3);
-  } else if (PressCharacterKey(b)) {
+  } else if (PressControlByte(b, controlKeys)) {
     PauseAfterKey();
   }
 }
@@ -195,7 +213,7 @@ void KeyOutput::TypeKeyItems(const KeyItem* items) {
     std::uint8_t ch[2] = {LowByte(item), 0};
     const bool hasNext = i + 1 < kMaxKeyItems && items[i + 1] != 0;
     if (IsTwoByteClass(ch[0]) && hasNext) ch[1] = LowByte(items[++i]);
-    TypeCharacter(ch);
+    TypeOneCharacter(ch, ControlKeys::Layout);
   }
   // A group whose last key still waits for a partner is dropped unsent.
 }

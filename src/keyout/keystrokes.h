@@ -2,10 +2,11 @@
 // window, or shows them in the main dialog's output display when the main dialog is in front.
 //
 // Printable and two-byte characters go as Alt codes on the numeric keypad (keybd_event), or,
-// in the Unicode send mode, as the character's UTF-16 units in one SendInput batch; control
-// characters as the key the layout gives for them and virtual keys of key lists as one
-// SendInput batch each, in both modes. KeyOutput only plans the events; the Keyboard executes them. It keeps
-// no state between calls and allocates nothing.
+// in the Unicode send mode, as the character's UTF-16 units in one SendInput batch; in both
+// modes control characters of the data go as their plain key (control_keys.h) or not at all,
+// control characters of key lists as the key the layout gives for them, and virtual keys of key
+// lists as one SendInput batch each. KeyOutput only plans the events; the Keyboard executes
+// them. It keeps no state between calls and allocates nothing.
 #pragma once
 #include <cstdint>
 
@@ -32,9 +33,12 @@ class KeyOutput {
   void SetKeyPause(int keyPauseMs);
   int KeyPauseMs() const { return keyPause_; }
 
-  // Types one character: its first byte and, for the two-byte class, the byte after it.
+  // Types one character of the received data: its first byte and, for the two-byte class, the
+  // byte after it. A control byte 0x00-0x1F or 0x7F types its plain key or nothing.
   void TypeCharacter(const std::uint8_t* ch);
-  // Types a key list in order, up to its first zero item (at most kMaxKeyItems items).
+  // Types a key list in order, up to its first zero item (at most kMaxKeyItems items). Its
+  // character items are typed as the user configured them: a control byte as the key and
+  // shift state the layout gives for it.
   void TypeKeyItems(const KeyItem* items);
   // One synthetic Caps Lock press and release.
   void ToggleCapsLock();
@@ -51,6 +55,11 @@ class KeyOutput {
   bool PressCharacterKey(std::uint8_t b);
 
  private:
+  // Where the key of a control byte comes from.
+  enum class ControlKeys { Plain, Layout };
+  void TypeOneCharacter(const std::uint8_t* ch, ControlKeys controlKeys);
+  bool PressControlByte(std::uint8_t b, ControlKeys controlKeys);
+  void PressKey(std::uint8_t key, unsigned shiftState);
   void ShowCharacter(const std::uint8_t* ch);
   void PostText(const char* text);
   void TypeAltCode(unsigned value, int digits);

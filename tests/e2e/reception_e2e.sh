@@ -40,6 +40,21 @@ typed=$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")
 expected=$(for i in $(seq 0 299); do printf '%020d{CR}' "$i"; done)
 harness_check "a backlog of 300 frames is typed whole, in order" test "$typed" = "$expected"
 
+# Control bytes in the data: LF and 0x01 type nothing and ESC is the Escape key alone, where the
+# layout would have given Ctrl+Enter, Ctrl+A and Ctrl+[; no Ctrl goes down.
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+raw_before=$(wc -l <"$PROBE_RAW")
+$FEED "$H_TMP/device" "02 31 0A 1B 01 32 03"
+harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 303 10
+sleep 0.5
+harness_expect_eq "LF, ESC, 0x01 in a frame: only the Escape key between the characters" \
+  "1{ESC}2{CR}" \
+  "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")"
+harness_expect_eq "LF, ESC, 0x01 in a frame: the keys that arrive, no Ctrl among them" \
+  "D12 D60 U60 D64 U64 D69 U69 U12 D1B U1B D12 D60 U60 D65 U65 D60 U60 U12 D0D U0D" \
+  "$(tail -n +$((raw_before + 1)) "$PROBE_RAW" | awk '/^(SYS)?KEY(DOWN|UP) /{ sub("vk=", "", $2);
+    printf "%s%s", sep, (($1 ~ /DOWN/) ? "D" : "U") $2; sep=" " }')"
+
 # A start code split across two writes 100 ms apart; a frame whose end code never comes is
 # closed by the data-interval timeout, after which data waits for the next start code.
 printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 RCVSTA=1B02000000 \

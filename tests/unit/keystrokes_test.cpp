@@ -258,39 +258,41 @@ TEST_F(ControlByteTest, CarriageReturnIsEnterThenKeyPause) {
   EXPECT_EQ(kb.events, (Events{"S[0DD 0DU]", "P20"}));
 }
 
+// A control character of a key list is typed as the layout's key and shift state.
 TEST_F(ControlByteTest, CtrlKeyReleasesModifierBeforeKey) {
   kb.keyScan[0x0B] = 0x024B;  // Ctrl + K
-  Type({0x0B});
+  Keys({0x0B});
   EXPECT_EQ(kb.events, (Events{"S[11D 4BD 11U 4BU]", "P20"}));
 }
 
 TEST_F(ControlByteTest, ModifiersPressedAndReleasedShiftCtrlAlt) {
   kb.keyScan[0x1C] = 0x0741;  // Shift + Ctrl + Alt + A
-  Type({0x1C});
+  Keys({0x1C});
   EXPECT_EQ(kb.events, (Events{"S[10D 11D 12D 41D 10U 11U 12U 41U]", "P20"}));
 }
 
 TEST_F(ControlByteTest, ShiftAndAltWithoutCtrl) {
   kb.keyScan[0x1D] = 0x0532;
-  Type({0x1D});
+  Keys({0x1D});
   EXPECT_EQ(kb.events, (Events{"S[10D 12D 32D 10U 12U 32U]", "P20"}));
 }
 
 TEST_F(ControlByteTest, OtherShiftStateBitsAddNoModifier) {
   kb.keyScan[0x1E] = 0x0843;
-  Type({0x1E});
+  Keys({0x1E});
   EXPECT_EQ(kb.events, (Events{"S[43D 43U]", "P20"}));
 }
 
 TEST_F(ControlByteTest, NoKeyOnLayoutSendsNothing) {
-  Type({0x01});  // the fake layout answers -1
+  Keys({0x01});  // the fake layout answers -1
+  Type({0xA0});
   EXPECT_TRUE(kb.events.empty());
 }
 
 TEST_F(ControlByteTest, DeleteAndA0AreControlBytes) {
   kb.keyScan[0x7F] = 0x022E;
   kb.keyScan[0xA0] = 0x0020;
-  Type({0x7F});
+  Keys({0x7F});
   Type({0xA0});
   EXPECT_EQ(kb.events, (Events{"S[11D 2EDE 11U 2EUE]", "P20", "S[20D 20U]", "P20"}));
 }
@@ -304,7 +306,7 @@ TEST_F(ControlByteTest, KatakanaAreKeysUnderAnotherCodePage) {
 
 TEST_F(ControlByteTest, RecordsCarryActiveLayoutScanCodes) {
   kb.keyScan[0x0B] = 0x024B;
-  Type({0x0B});
+  Keys({0x0B});
   ASSERT_EQ(kb.records.size(), 4u);
   for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x0300u + r.vk);
 }
@@ -322,6 +324,72 @@ TEST_F(ControlByteTest, PressCharacterKeyReportsWhetherItSent) {
   EXPECT_TRUE(out.PressCharacterKey(0x0D));
   EXPECT_FALSE(out.PressCharacterKey(0x02));
   EXPECT_EQ(kb.events, (Events{"S[0DD 0DU]"}));
+}
+
+// The layout's answers for the control bytes are Ctrl shortcuts, as on the US layout: the data
+// types the plain key of each byte or nothing, never a modifier.
+class UsLayoutKeyboard : public RecordingKeyboard {
+ public:
+  UsLayoutKeyboard() {
+    // Ctrl+A to Ctrl+Z
+    for (int b = 0x01; b <= 0x1A; ++b) keyScan[b] = static_cast<std::int16_t>(0x0240 + b);
+    keyScan[0x00] = 0x0632;  // Ctrl+Shift+2
+    keyScan[0x03] = 0x0203;  // Ctrl+Cancel, the Break key
+    keyScan[0x08] = 0x0008;  // Backspace
+    keyScan[0x09] = 0x0009;  // Tab
+    keyScan[0x0A] = 0x020D;  // Ctrl+Enter
+    keyScan[0x0D] = 0x000D;  // Enter
+    keyScan[0x1B] = 0x02DB;  // Ctrl+[
+    keyScan[0x1C] = 0x02DC;  // Ctrl+backslash
+    keyScan[0x1D] = 0x02DD;  // Ctrl+]
+    keyScan[0x1E] = 0x0636;  // Ctrl+Shift+6
+    keyScan[0x1F] = 0x06BD;  // Ctrl+Shift+minus
+    keyScan[0x7F] = 0x0208;  // Ctrl+Backspace
+  }
+};
+
+class DataControlByteTest : public ::testing::Test {
+ protected:
+  DataControlByteTest() : out(kb, sendDelay) {}
+  UsLayoutKeyboard kb;
+  const std::int16_t sendDelay = 10;
+  KeyOutput out;
+};
+
+TEST_F(DataControlByteTest, PlainKeyOrNothing) {
+  const struct {
+    std::uint8_t b;
+    Events expected;
+  } rows[] = {
+      {0x0D, {"S[0DD 0DU]", "P20"}}, {0x09, {"S[09D 09U]", "P20"}}, {0x08, {"S[08D 08U]", "P20"}},
+      {0x1B, {"S[1BD 1BU]", "P20"}}, {0x0A, {}}, {0x7F, {}}, {0x03, {}}, {0x1D, {}}, {0x01, {}},
+  };
+  for (const auto& row : rows) {
+    kb.events.clear();
+    const std::uint8_t ch[2] = {row.b, 0};
+    out.TypeCharacter(ch);
+    EXPECT_EQ(kb.events, row.expected) << std::hex << +row.b;
+  }
+}
+
+TEST_F(DataControlByteTest, NoControlByteHoldsAModifier) {
+  int typed = 0;
+  for (int b = 0x00; b <= 0x7F; b = (b == 0x1F) ? 0x7F : b + 1) {
+    const std::uint8_t ch[2] = {static_cast<std::uint8_t>(b), 0};
+    const auto before = kb.records.size();
+    out.TypeCharacter(ch);
+    if (kb.records.size() > before) ++typed;
+  }
+  for (const auto& r : kb.records) {
+    EXPECT_TRUE(r.vk != kVkShift && r.vk != kVkControl && r.vk != kVkMenu) << std::hex << r.vk;
+  }
+  EXPECT_EQ(typed, 4);  // CR, TAB, BS, ESC
+}
+
+TEST_F(DataControlByteTest, KeyListCharactersKeepTheLayoutsKey) {
+  const KeyItem lf[] = {0x0A, 0};
+  out.TypeKeyItems(lf);
+  EXPECT_EQ(kb.events, (Events{"S[11D 0DD 11U 0DU]", "P20"}));
 }
 
 // ---- key lists -------------------------------------------------------------------------------
@@ -389,8 +457,8 @@ TEST_F(KeyListTest, ExtendedKeysAndOnlyThoseCarryTheExtendedFlag) {
     const auto key = static_cast<KeyItem>(V | row.vk);
     Keys({key});                    // alone
     Keys({V | H | 0x11, key});      // in a group, after Ctrl
-    kb.keyScan[0x1F] = static_cast<std::int16_t>(0x0200 | row.vk);
-    Type({0x1F});                   // a control character on that key, with Ctrl
+    kb.keyScan[0xA0] = static_cast<std::int16_t>(0x0200 | row.vk);
+    Type({0xA0});                   // a control character on that key, with Ctrl
     int flagged = 0;
     for (const auto& r : kb.records) {
       if (r.vk == row.vk) {

@@ -1,13 +1,19 @@
 // The shell's tray resources are released: the icon image of the record and the context menu
 // loaded at a right click. No window is needed: without a tray or a window the platform calls
-// fail, and what was loaded must be released all the same.
+// fail, and what was loaded must be released all the same. The window of the tray lets a new
+// shell announce itself to an elevated program.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/main_window_win32.h"
+#include "app/shell_message_filter_win32.h"
 #include "app/tray_icon_win32.h"
 #include "common/shell_state_win32.h"
+#include "config/settings_location.h"
+#include "settings_test_support.h"
 
 namespace {
 
@@ -25,7 +31,35 @@ class TrayTest : public ::testing::Test {
   void TearDown() override { AppInstance = nullptr; }
 };
 
+struct FilterChange {
+  HWND window;
+  UINT message;
+  DWORD action;
+};
+std::vector<FilterChange> FilterChanges;
+
+BOOL WINAPI RecordFilterChange(HWND window, UINT message, DWORD action, PCHANGEFILTERSTRUCT) {
+  FilterChanges.push_back({window, message, action});
+  return TRUE;
+}
+
 }  // namespace
+
+TEST_F(TrayTest, TheTraysWindowAllowsTaskbarCreatedThroughTheMessageFilter) {
+  TestDocumentsFolder none{""};
+  SetDocumentsFolder(&none);  // the window's creation reads no settings file
+  FilterChanges.clear();
+  const ChangeMessageFilterFunction real = ChangeMessageFilter;
+  ChangeMessageFilter = &RecordFilterChange;
+  const HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x5A5A0));  // never used as one
+  MainWindowProc(window, WM_CREATE, 0, 0);
+  ChangeMessageFilter = real;
+  SetDocumentsFolder(nullptr);
+  ASSERT_EQ(FilterChanges.size(), 1u);
+  EXPECT_EQ(FilterChanges[0].window, window);
+  EXPECT_EQ(FilterChanges[0].message, RegisterWindowMessageA("TaskbarCreated"));
+  EXPECT_EQ(FilterChanges[0].action, static_cast<DWORD>(MSGFLT_ALLOW));
+}
 
 TEST_F(TrayTest, EachAddReleasesTheImageBeforeAndTheRemovalItsOwn) {
   AddTrayIcon();
