@@ -93,11 +93,12 @@ bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
   const int n = keyboard_.Cp932ToUtf16(ch, count, units, kMaxUnits);
   if (n <= 0 || n > kMaxUnits) return false;
   KeyRecord records[2 * kMaxUnits];
+  int filled = 0;
   for (int i = 0; i < n; ++i) {
-    records[2 * i] = KeyRecord{0, units[i], kKeyFlagUnicode};
-    records[2 * i + 1] = KeyRecord{0, units[i], kKeyFlagUnicode | kKeyFlagUp};
+    records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode};
+    records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode | kKeyFlagUp};
   }
-  keyboard_.SendInput(records, 2 * n);
+  keyboard_.SendInput(records, filled);
   keyboard_.PauseBetweenKeys(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
   return true;
 }
