@@ -156,7 +156,9 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
 TEST_F(SettingsFileTest, FileWithoutTheSendModeLoadsWithAltCodes) {
   std::string old = kDefaultFile;
   old.erase(old.find("SENDMODE="));
-  EXPECT_TRUE(SameRecord(Read(old), Defaults()));
+  const SettingsRecord s = Read(old);
+  EXPECT_EQ(s.SENDMODE, 0);
+  EXPECT_TRUE(SameRecord(s, Defaults()));
 }
 
 TEST_F(SettingsFileTest, NumberAboveItsMaximumKeepsTheFormerValue) {
