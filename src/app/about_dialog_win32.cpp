@@ -4,7 +4,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <iterator>
+
 #include "common/shell_state_win32.h"
+#include "common/wide_text_win32.h"
 #include "config/settings_file.h"
 #include "ids_shell.h"
 
@@ -17,7 +20,7 @@ WNDPROC LinkPreviousProc = nullptr;
 INT_PTR SplashProc(HWND dialog, UINT message) {
   switch (message) {
     case WM_INITDIALOG:
-      SetDlgItemTextA(dialog, IDC_VERSION_LABEL, kProductVersion);
+      SetDlgItemText932(dialog, IDC_VERSION_LABEL, kProductVersion);
       SetTimer(dialog, SplashTimerId, 2000, nullptr);
       return TRUE;
     case WM_TIMER:
@@ -44,14 +47,15 @@ void MakeLinkFont(HWND link) {
 
 void InitAbout(HWND dialog) {
   AboutWindow = dialog;
-  SetDlgItemTextA(dialog, IDC_VERSION_LABEL, kProductVersion);
-  char text[1000] = {};
-  LoadStringA(AppInstance, IDS_ABOUT_TEXT, text, sizeof text);
-  SetDlgItemTextA(dialog, IDC_ABOUT_TEXT, text);
+  SetDlgItemText932(dialog, IDC_VERSION_LABEL, kProductVersion);
+  // The string table holds UTF-16 text; the wide call keeps it whatever the ANSI code page.
+  wchar_t text[1000] = {};
+  LoadStringW(AppInstance, IDS_ABOUT_TEXT, text, static_cast<int>(std::size(text)));
+  SetDlgItemTextW(dialog, IDC_ABOUT_TEXT, text);
   HWND link = GetDlgItem(dialog, IDC_LINK_LABEL);
   MakeLinkFont(link);
   LinkPreviousProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(link, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LinkLabelProc)));
+      SetWindowLongPtrW(link, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LinkLabelProc)));
 }
 
 void EndAbout(HWND dialog) {
@@ -97,16 +101,16 @@ INT_PTR CALLBACK SplashAboutProc(HWND dialog, UINT message, WPARAM wparam, LPARA
 }
 
 LRESULT CALLBACK LinkLabelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message != WM_PAINT) return CallWindowProcA(LinkPreviousProc, window, message, wparam, lparam);
-  char text[100] = {};
-  const int length = GetWindowTextA(window, text, sizeof text);
+  if (message != WM_PAINT) return CallWindowProcW(LinkPreviousProc, window, message, wparam, lparam);
+  wchar_t text[100] = {};
+  const int length = GetWindowTextW(window, text, static_cast<int>(std::size(text)));
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
   HGDIOBJ previous = SelectObject(dc, LinkFont);
   SetTextColor(dc, RGB(0, 0, 255));
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   SetBkMode(dc, OPAQUE);
-  TextOutA(dc, 0, 0, text, length);
+  TextOutW(dc, 0, 0, text, length);
   SelectObject(dc, previous);
   EndPaint(window, &paint);
   return 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/shell_state_win32.h"
+#include "common/wide_text_win32.h"
 #include "config/main_dialog_controls.h"
 #include "config/main_dialog_values.h"
 #include "config/settings_record.h"
@@ -30,20 +31,20 @@ void SetNumber(HWND dialog, int id, int value) {
 
 void StoreCode(HWND dialog, int id, std::uint8_t* field) {
   char text[kCodeTextSize] = {};
-  GetDlgItemTextA(dialog, id, text, sizeof text);
+  GetDlgItemText932(dialog, id, text, sizeof text);
   const ByteCodes parsed = ParseByteCodes(text);
   std::memcpy(field, parsed.bytes, kMaxCodeBytes);
   field[kMaxCodeBytes] = 0;
-  SetDlgItemTextA(dialog, id + IDC_CODE_TEXT_OFFSET, parsed.display);
+  SetDlgItemText932(dialog, id + IDC_CODE_TEXT_OFFSET, parsed.display);
 }
 
 void StoreKeys(HWND dialog, int id, KeyItem* field) {
   char text[kCodeTextSize] = {};
-  GetDlgItemTextA(dialog, id, text, sizeof text);
+  GetDlgItemText932(dialog, id, text, sizeof text);
   const CodeNotation parsed = ParseCodeNotation(text, NotationMode::Keys);
   for (int i = 0; i < kMaxKeyItems; ++i) field[i] = parsed.items[i];
   field[kMaxKeyItems] = 0;
-  SetDlgItemTextA(dialog, id + IDC_CODE_TEXT_OFFSET, parsed.display);
+  SetDlgItemText932(dialog, id + IDC_CODE_TEXT_OFFSET, parsed.display);
 }
 
 // A held value replaces the edit's text, which comes back here once more with that value.
@@ -74,8 +75,7 @@ void StoreEdit(HWND dialog, const ControlBinding& row) {
 
 void FillList(HWND dialog, const ControlBinding& row) {
   SendDlgItemMessageA(dialog, row.id, CB_RESETCONTENT, 0, 0);
-  for (const char* entry : row.entries)
-    SendDlgItemMessageA(dialog, row.id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+  for (const char* entry : row.entries) AddComboEntry932(dialog, row.id, entry);
   SendDlgItemMessageA(dialog, row.id, CB_SETCURSEL, static_cast<WPARAM>(Settings.*row.byte), 0);
 }
 
@@ -88,7 +88,7 @@ void SetEditText(HWND dialog, const ControlBinding& row) {
     case ControlKind::Keys: FormatCodeNotation(Settings.*row.keys, text, sizeof text); break;
     default: return;
   }
-  SetDlgItemTextA(dialog, row.id, text);
+  SetDlgItemText932(dialog, row.id, text);
 }
 
 // Sets one control from Settings.
@@ -133,7 +133,7 @@ void FillPortList(HWND dialog) {
     RegCloseKey(key);
   }
   if (added == 0)
-    SendDlgItemMessageA(dialog, IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("( なし )"));
+    AddComboEntry932(dialog, IDC_PORT, "( なし )");
   char text[16];
   FormatPortText(Settings.PORT, text, sizeof text);
   SetDlgItemTextA(dialog, IDC_PORT, text);

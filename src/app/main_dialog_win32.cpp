@@ -11,6 +11,7 @@
 #include "app/tray_icon_win32.h"
 #include "common/messages_win32.h"
 #include "common/shell_state_win32.h"
+#include "common/wide_text_win32.h"
 #include "config/settings_file.h"
 #include "config/settings_location.h"
 #include "config/settings_record.h"
@@ -31,6 +32,12 @@ constexpr DWORD kAttemptPauseMs = 1000;
 
 // Set when the last start opened the port; cleared by every stop.
 bool PortOpened = false;
+// Set for a reception that types Alt codes on a system whose ANSI code page is not 932: the
+// receiving application reads the keypad digits in its own code page, so kanji and kana come
+// out as other characters. Said in the caption and the tray tip until reception stops.
+bool AltCodesMistype = false;
+
+void ShowPortState(HWND dialog);
 
 void Start(HWND dialog) {
   char text[255] = {};
@@ -51,6 +58,8 @@ void Start(HWND dialog) {
         ShowWindow(dialog, SW_HIDE);
       }
       PortOpened = true;
+      AltCodesMistype = Settings.SENDMODE == 0 && GetACP() != 932;
+      if (AltCodesMistype) ShowPortState(dialog);
       return;
     }
     AutoStartState = 1;
@@ -69,6 +78,10 @@ void Stop(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDC_STOP), FALSE);
   ClosePort();
   PortOpened = false;
+  if (AltCodesMistype) {
+    AltCodesMistype = false;
+    ShowPortState(dialog);
+  }
   FillDialog(dialog);
 }
 
@@ -83,13 +96,16 @@ void Close(HWND dialog) {
 // The caption and the tray tip say when the port's device has gone (a USB adapter pulled) and
 // reception waits for it to come back.
 void ShowPortState(HWND dialog) {
-  char text[64];
+  char text[128];
   if (ReceivePort.DeviceMissing()) {
     std::snprintf(text, sizeof text, "%s - COM%d が見つかりません", kProductVersion, Settings.PORT + 1);
+  } else if (AltCodesMistype) {
+    std::snprintf(text, sizeof text, "%s - Altコードでは文字が化けます。送信方式を「Unicode」に",
+                  kProductVersion);
   } else {
     std::snprintf(text, sizeof text, "%s", kProductVersion);
   }
-  SetWindowTextA(dialog, text);
+  SetWindowText932(dialog, text);
   SetTrayTip(text);
 }
 
@@ -127,7 +143,7 @@ void OnShowOrHide(HWND dialog) {
 void Initialise(HWND dialog) {
   HICON icon = LoadIconA(AppInstance, "TORVEX");
   if (icon) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SetWindowTextA(dialog, kProductVersion);
+  SetWindowText932(dialog, kProductVersion);
   InitialPort = Settings.PORT;
   FillDialog(dialog);
   AddTrayIcon();
@@ -139,9 +155,9 @@ void OpenKeyCodeList(HWND dialog, int id) {
   const int fieldIndex = id - IDC_FIRST_CODE_LIST;
   const int edit = IDC_FIRST_CODE_EDIT + fieldIndex;
   CodeFieldText text;
-  GetDlgItemTextA(dialog, edit, text.text, sizeof text.text);
+  GetDlgItemText932(dialog, edit, text.text, sizeof text.text);
   if (const auto edited = EditCodeFieldText(MainDialogWindow, fieldIndex, text))
-    SetDlgItemTextA(dialog, edit, edited->text);
+    SetDlgItemText932(dialog, edit, edited->text);
 }
 
 // The log settings dialog edits a copy; its OK is stored and saved. Reception is stopped

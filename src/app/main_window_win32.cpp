@@ -6,6 +6,7 @@
 #include "app/shell_message_filter_win32.h"
 #include "app/tray_icon_win32.h"
 #include "common/shell_state_win32.h"
+#include "common/wide_text_win32.h"
 #include "config/settings_location.h"
 #include "ids_shell.h"
 #include "reception/serial_port_win32.h"
@@ -89,7 +90,7 @@ void OnCloseRequest(HWND window) {
 
 void OpenAboutDialog(HWND owner) {
   if (ReceptionRunning() || AboutWindow != nullptr) return;
-  DialogBoxParamA(AppInstance, "AboutDlg", owner, &SplashAboutProc, 0);
+  DialogBoxParamW(AppInstance, L"AboutDlg", owner, &SplashAboutProc, 0);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -5,13 +5,15 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "common/shell_state_win32.h"
+#include "common/wide_text_win32.h"
 #include "config/settings_file.h"
 
 namespace {
 // Kept from the add for the later delete and for adding the icon again.
-NOTIFYICONDATAA TrayRecord;
+NOTIFYICONDATAW TrayRecord;
 bool TrayAdded = false;
 
 // The icon handle of the record belongs to the tray code: it is released when the record no
@@ -25,31 +27,32 @@ void ReleaseTrayIconImage() {
 void AddTrayIcon() {
   ReleaseTrayIconImage();
   std::memset(&TrayRecord, 0, sizeof TrayRecord);
-  // The original record layout (88 bytes on 32-bit) is all the icon needs.
-  TrayRecord.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  // The original record layout (152 bytes on 32-bit) is all the icon needs; the wide record
+  // carries the tip whatever the system's ANSI code page.
+  TrayRecord.cbSize = NOTIFYICONDATAW_V1_SIZE;
   TrayRecord.hWnd = MainWindow;
   TrayRecord.uID = 0;
   TrayRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   TrayRecord.uCallbackMessage = TRAY_MESSAGE;
   TrayRecord.hIcon = static_cast<HICON>(LoadImageA(AppInstance, "TORVEX", IMAGE_ICON, 32, 32, 0));
-  std::strncpy(TrayRecord.szTip, kProductVersion, sizeof TrayRecord.szTip - 1);
-  Shell_NotifyIconA(NIM_ADD, &TrayRecord);
+  Cp932ToWide(kProductVersion, TrayRecord.szTip, static_cast<int>(std::size(TrayRecord.szTip)));
+  Shell_NotifyIconW(NIM_ADD, &TrayRecord);
   TrayAdded = true;
 }
 
 void ReAddTrayIcon() {
-  if (TrayAdded) Shell_NotifyIconA(NIM_ADD, &TrayRecord);
+  if (TrayAdded) Shell_NotifyIconW(NIM_ADD, &TrayRecord);
 }
 
 void RemoveTrayIcon() {
-  Shell_NotifyIconA(NIM_DELETE, &TrayRecord);
+  Shell_NotifyIconW(NIM_DELETE, &TrayRecord);
   TrayAdded = false;
   ReleaseTrayIconImage();
 }
 
 void SetTrayTip(const char* text) {
-  std::strncpy(TrayRecord.szTip, text, sizeof TrayRecord.szTip - 1);
-  if (TrayAdded) Shell_NotifyIconA(NIM_MODIFY, &TrayRecord);
+  Cp932ToWide(text, TrayRecord.szTip, static_cast<int>(std::size(TrayRecord.szTip)));
+  if (TrayAdded) Shell_NotifyIconW(NIM_MODIFY, &TrayRecord);
 }
 
 HICON TrayIconImage() { return TrayRecord.hIcon; }

@@ -26,11 +26,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   InitControls();
   // MainWindow's creation loads the start-up settings file.
   if (!CreateMainWindow(instance)) return 0;
-  DialogBoxParamA(instance, "CopyrightDlg", MainWindow, &SplashAboutProc, 0);
+  DialogBoxParamW(instance, L"CopyrightDlg", MainWindow, &SplashAboutProc, 0);
   // The dialog ends only with 2; -1 (it could not be made) would otherwise loop for ever.
   INT_PTR result = 0;
   while (result != 2 && result != -1) {
-    result = DialogBoxParamA(instance, "MainFormDlg", nullptr, &MainFormDlgProc, 0);
+    result = DialogBoxParamW(instance, L"MainFormDlg", nullptr, &MainFormDlgProc, 0);
   }
   // A close request from outside has already destroyed the window.
   if (MainWindow != nullptr) DestroyWindow(MainWindow);

@@ -2,14 +2,15 @@
 #include "common/messages_win32.h"
 
 #include "common/shell_state_win32.h"
+#include "common/wide_text_win32.h"
 
 void ShowNotice(const char* text) {
   // The reader thread calls this and waits here until the user dismisses the box.
-  MessageBoxA(MainDialogWindow, text, "Tamblix( TM )", MB_OK);
+  MessageBox932(MainDialogWindow, text, "Tamblix( TM )", MB_OK);
 }
 
 void ShowWarning(HWND owner, const char* text) {
-  MessageBoxA(owner, text, "Tamblix", MB_OK | MB_ICONWARNING | MB_TOPMOST);
+  MessageBox932(owner, text, "Tamblix", MB_OK | MB_ICONWARNING | MB_TOPMOST);
 }
 
 const char* PortErrorText(int code) {

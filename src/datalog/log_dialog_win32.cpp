@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "common/shell_state_win32.h"
+#include "common/wide_text_win32.h"
 #include "datalog/log_dialog_input.h"
 #include "datalog/log_dialog_text.h"
 #include "datalog/log_file_chooser_win32.h"
@@ -111,7 +112,7 @@ void OnOk(HWND dialog) {
     EndDialog(dialog, IDOK);
     return;
   }
-  MessageBoxA(dialog, "入力項目に誤りがあります。", "Error", MB_OK);
+  MessageBox932(dialog, "入力項目に誤りがあります。", "Error", MB_OK);
   if (Checked(dialog, IDC_LOG_OFF)) {
     EnableLogControls(dialog, LogControlsMode::RecordingOff);
   } else if (Checked(dialog, IDC_LOG_ON)) {

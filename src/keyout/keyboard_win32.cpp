@@ -5,15 +5,31 @@
 #include "common/shell_state_win32.h"
 #include "ids_main_dialog.h"
 #include "keyout/keystrokes.h"
+#include "keyout/keystrokes_bytes.h"
 
 // Only the main dialog itself counts; its key code list dialog or a message box is typed into.
 bool Win32Keyboard::MainDialogInFront() {
   return MainDialogWindow != nullptr && GetForegroundWindow() == MainDialogWindow;
 }
 
-// Looked up each time: the display belongs to the dialog's thread and is only posted to.
+// Looked up each time: the display belongs to the dialog's thread and is only posted to. A
+// two-byte character's bytes come one after the other; the lead byte waits for its second, and
+// the pair goes as its UTF-16 units, so the display shows it whatever the ANSI code page.
 void Win32Keyboard::PostChar(std::uint8_t ch) {
-  PostMessageA(GetDlgItem(MainDialogWindow, IDC_OUTPUT_DISPLAY), WM_CHAR, ch, 0);
+  std::uint8_t bytes[2];
+  int count = 0;
+  if (pendingLead_ != 0) {
+    bytes[count++] = pendingLead_;
+    pendingLead_ = 0;
+  } else if (IsLeadByte(ch)) {
+    pendingLead_ = ch;
+    return;
+  }
+  bytes[count++] = ch;
+  std::uint16_t units[2];
+  const int n = Cp932ToUtf16(bytes, count, units, 2);
+  HWND display = GetDlgItem(MainDialogWindow, IDC_OUTPUT_DISPLAY);
+  for (int i = 0; i < n; ++i) PostMessageW(display, WM_CHAR, units[i], 0);
 }
 
 void Win32Keyboard::KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {

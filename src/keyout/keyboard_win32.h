@@ -17,4 +17,7 @@ class Win32Keyboard : public Keyboard {
   int Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint16_t* units, int capacity) override;
   bool CapsLockOn() override;
   void Pause(unsigned ms) override;
+
+ private:
+  std::uint8_t pendingLead_ = 0;  // a two-byte character's first byte, posted with its second
 };

@@ -4,6 +4,7 @@
 
 #include "common/messages_win32.h"
 #include "common/shell_state_win32.h"
+#include "common/wide_text_win32.h"
 #include "ids_keypad_dialog.h"
 #include "keyout/code_list_grid.h"
 
@@ -17,10 +18,10 @@ bool KeyMode(const KeyPadState& state) { return CodeFieldMode(state.fieldIndex) 
 
 void RefreshDisplay(HWND dialog) {
   CodeFieldText text;
-  GetDlgItemTextA(dialog, IDC_CODE_TEXT, text.text, sizeof text.text);
+  GetDlgItemText932(dialog, IDC_CODE_TEXT, text.text, sizeof text.text);
   char display[kNotationDisplaySize] = {};
   DescribeCodeText(text.text, CodeFieldMode(State(dialog).fieldIndex), display, sizeof display);
-  SetDlgItemTextA(dialog, IDC_CODE_DISPLAY, display);
+  SetDlgItemText932(dialog, IDC_CODE_DISPLAY, display);
 }
 
 void Initialise(HWND dialog, KeyPadState& state) {
@@ -28,17 +29,17 @@ void Initialise(HWND dialog, KeyPadState& state) {
   SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
   CenterOnDesktop(dialog);
   SendDlgItemMessageA(dialog, IDC_CODE_TEXT, EM_LIMITTEXT, kCodeTextLimit, 0);
-  SetDlgItemTextA(dialog, IDC_CODE_TEXT, state.text.text);
+  SetDlgItemText932(dialog, IDC_CODE_TEXT, state.text.text);
   RefreshDisplay(dialog);
   SendDlgItemMessageA(dialog, IDC_CODE_TEXT, EM_SETSEL, kCodeTextLimit, kCodeTextLimit);
-  SetDlgItemTextA(dialog, IDC_FIELD_LABEL, CodeFieldLabel(state.fieldIndex));
+  SetDlgItemText932(dialog, IDC_FIELD_LABEL, CodeFieldLabel(state.fieldIndex));
   SetUpCodeGrids(state, KeyMode(state));
 }
 
 void Confirm(HWND dialog) {
   KeyPadState& state = State(dialog);
   state.text = CodeFieldText{};
-  GetDlgItemTextA(dialog, IDC_CODE_TEXT, state.text.text, sizeof state.text.text);
+  GetDlgItemText932(dialog, IDC_CODE_TEXT, state.text.text, sizeof state.text.text);
   EndDialog(dialog, IDOK);
 }
 
@@ -91,7 +92,7 @@ std::optional<CodeFieldText> EditCodeFieldText(HWND owner, int fieldIndex, const
   KeyPadState state;
   state.fieldIndex = fieldIndex;
   state.text = start;
-  const INT_PTR result = DialogBoxParamA(AppInstance, "KeyPadDlg", owner, &KeyPadDlgProc,
+  const INT_PTR result = DialogBoxParamW(AppInstance, L"KeyPadDlg", owner, &KeyPadDlgProc,
                                          reinterpret_cast<LPARAM>(&state));
   if (result != IDOK) return std::nullopt;
   return state.text;

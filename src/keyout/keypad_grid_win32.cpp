@@ -4,6 +4,9 @@
 #include <windowsx.h>
 #include <commctrl.h>
 
+#include <cstring>
+
+#include "common/wide_text_win32.h"
 #include "ids_keypad_dialog.h"
 #include "keyout/code_insertion.h"
 #include "keyout/code_list_grid.h"
@@ -18,30 +21,35 @@ void AddColumns(HWND list) {
   for (int column = 0; column < kCodeGridColumns; ++column) {
     char header[4] = {};
     FormatGridColumnHeader(column, header, sizeof header);
-    LVCOLUMNA description{};
+    wchar_t wide[4] = {};
+    Cp932ToWide(header, wide, 4);
+    LVCOLUMNW description{};
     description.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     description.fmt = column == 0 ? LVCFMT_LEFT : LVCFMT_CENTER;
     description.cx = column == 0 ? kLabelColumnWidth : kCodeColumnWidth;
-    description.pszText = header;
+    description.pszText = wide;
     description.iSubItem = column;
-    SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&description));
+    SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&description));
   }
 }
 
 void AddRows(HWND list, CodeGrid grid) {
   for (int row = 0; row < kCodeGridRows; ++row) {
     char text[8] = {};
+    wchar_t wide[8] = {};
     FormatGridCell(grid, row, 0, text, sizeof text);
-    LVITEMA item{};
+    Cp932ToWide(text, wide, 8);
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = row;
-    item.pszText = text;
-    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = wide;
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     for (int column = 1; column < kCodeGridColumns; ++column) {
       FormatGridCell(grid, row, column, text, sizeof text);
+      Cp932ToWide(text, wide, 8);
       item.iSubItem = column;
-      item.pszText = text;
-      SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+      item.pszText = wide;
+      SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     }
   }
 }
@@ -69,9 +77,9 @@ LRESULT DrawCell(NMLVCUSTOMDRAW* draw, bool greyCodes) {
 
 // Types each character of the insertion into the code text, as the keyboard would.
 void TypeIntoCodeText(HWND edit, const char* insertion) {
-  for (const char* c = insertion; *c != 0; ++c) {
-    SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(*c), 0);
-  }
+  wchar_t wide[16] = {};
+  Cp932ToWide(insertion, wide, 16);
+  for (const wchar_t* c = wide; *c != 0; ++c) SendMessageW(edit, WM_CHAR, *c, 0);
 }
 
 void InsertCellToken(HWND list, LPARAM position, const KeyPadState& state) {
@@ -91,11 +99,16 @@ void InsertCellToken(HWND list, LPARAM position, const KeyPadState& state) {
   SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   // The whole text is read, so that the neighbours of the selection are always inside the
   // buffer (a text set from the main dialog may be longer than the typing limit).
-  char text[100] = {};
-  const int length = GetWindowTextA(edit, text, sizeof text);
+  // The edit counts its selection in UTF-16 units; the insertion rule works on the text's
+  // code page 932 bytes.
+  wchar_t wide[100] = {};
+  GetWindowTextW(edit, wide, 100);
+  char text[200] = {};
+  WideToCp932(wide, text, sizeof text);
+  const int length = static_cast<int>(std::strlen(text));
   char insertion[16] = {};
-  BuildCodeInsertion(text, length, static_cast<int>(start), static_cast<int>(end), token,
-                     insertion, sizeof insertion);
+  BuildCodeInsertion(text, length, Cp932Length(wide, static_cast<int>(start)),
+                     Cp932Length(wide, static_cast<int>(end)), token, insertion, sizeof insertion);
   TypeIntoCodeText(edit, insertion);
 }
 

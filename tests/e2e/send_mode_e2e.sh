@@ -4,8 +4,9 @@
 # reaches a Unicode probe window as VK_PACKET key events whose WM_CHAR messages carry exactly
 # the characters' UTF-16 units, in order, and Enter after it is still a key press; with SENDMODE
 # 0 the same frame is typed as Alt codes. The log is byte for byte the same in both modes. Under
-# a locale whose ANSI code page is not 932 (en_US.UTF-8) mode 1 still types the characters and
-# the UTF-8 conversion still gives Shift_JIS.
+# a locale whose ANSI code page is not 932 (en_US.UTF-8) mode 1 still types the characters, the
+# UTF-8 conversion still gives Shift_JIS and the program's texts (list entries, caption) are the
+# right characters; in mode 0 the caption says that Alt codes type other characters there.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
@@ -21,11 +22,12 @@ FRAME="02 41 31 0E 31 32 0F 1B 24 42 46 7C 4B 5C 1B 28 42 E3 81 82 03"
 TEXT=A1ｱｲ日本あ
 UNITS="41 31 FF71 FF72 65E5 672C 3042 0D"
 
-# run_mode NAME SENDMODE [unicode [LOCALE]]: the program started with /FNAME in the given mode
-# (under LOCALE, else the harness's ja_JP), the frame sent once, the probe's records kept as
-# H_TMP/NAME.raw and NAME.txt, the log as LOGS/NAME.log; 終了 ends the program.
+# run_mode NAME SENDMODE [unicode [LOCALE [CHECK]]]: the program started with /FNAME in the given
+# mode (under LOCALE, else the harness's ja_JP), the frame sent once, the probe's records kept as
+# H_TMP/NAME.raw and NAME.txt, the log as LOGS/NAME.log; CHECK runs while the program still
+# receives; 終了 ends the program.
 run_mode() {
-  local name=$1 mode=$2 kind=${3:-} locale=${4:-$LANG} app
+  local name=$1 mode=$2 kind=${3:-} locale=${4:-$LANG} check=${5:-true} app
   harness_stx_etx_settings "$H_DOCS/Tamblix$name.ini" AUTOSTA=1 CONVCODE=1 SENDMODE="$mode" \
     KANJIIN=1B24420000 KANJIOUT=1B28420000 KANAIN=0E00000000 KANAOUT=0F00000000 \
     "$HARNESS_ENTER_AFTER" LOGEXEC=1 "LOGFOLDER=$(harness_winpath "$LOGS")" "LOGFILE=$name.log"
@@ -36,6 +38,7 @@ run_mode() {
   harness_wait_count "$PROBE_RAW" '^KEYUP vk=0D ' 1 20
   sleep 0.5
   harness_probe_stop
+  $check
   harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
   harness_wait_pid "$app" 20
   harness_stop_pid "$app"
@@ -43,6 +46,22 @@ run_mode() {
 # chars RAWFILE: the WM_CHAR codes of a probe's records, in order.
 chars() { sed -n 's/^CHAR code=\([0-9A-F]*\) .*/\1/p' "$1" | paste -sd ' '; }
 typed() { iconv -f CP932 -t UTF-8 "$H_TMP/$1.txt" 2>/dev/null; }
+# The main dialog's caption, read as UTF-16 by the driver.
+caption() { harness_tray caption >/dev/null; tr -d '\r' <"$H_TMP/tray.out" | sed -n 's/^caption //p'; }
+CAPTION="Tamblix( TM ) Ver.2.5.2"
+NOTICE="$CAPTION - Altコードでは文字が化けます。送信方式を「Unicode」に"
+IDC_SENDMODE=$(harness__res_id IDC_SENDMODE)
+english_texts() {
+  harness_expect_eq "ANSI code page not 932: the send mode entries read right" \
+    "item $IDC_SENDMODE Altコード|item $IDC_SENDMODE Unicode" \
+    "$(harness_drive items "$IDC_SENDMODE" | paste -sd '|')"
+  harness_expect_eq "ANSI code page not 932, mode 1: no notice" "$CAPTION" "$(caption)"
+}
+english_notice() {
+  harness_expect_eq "ANSI code page not 932, mode 0: the caption says so while receiving" \
+    "$NOTICE" "$(caption)"
+}
+japanese_caption() { harness_expect_eq "code page 932, mode 0: no notice" "$CAPTION" "$(caption)"; }
 
 run_mode unicode 1 unicode
 harness_expect_eq "mode 1: the WM_CHAR units of the frame and Enter, in order" "$UNITS" \
@@ -52,16 +71,17 @@ harness_expect_eq "mode 1: every character came as VK_PACKET, Enter as its key" 
   "$(sed -n 's/^KEYDOWN vk=\([0-9A-F]*\) .*/\1/p' "$H_TMP/unicode.raw" | paste -sd ' ')"
 harness_expect_eq "mode 1: the probe decodes the frame" "$TEXT{CR}" "$(typed unicode)"
 
-run_mode altcode 0
+run_mode altcode 0 "" "$LANG" japanese_caption
 harness_expect_eq "mode 0: the same frame as Alt codes" "$TEXT{CR}" "$(typed altcode)"
 harness_check "the log is byte for byte the same in both modes" \
   cmp "$LOGS/unicode.log" "$LOGS/altcode.log"
 harness_expect_eq "the log holds the frame in Shift_JIS" "$TEXT" \
   "$(iconv -f CP932 -t UTF-8 "$LOGS/altcode.log" 2>/dev/null | tr -d '\r\n')"
 
-run_mode english 1 unicode en_US.UTF-8
+run_mode english 1 unicode en_US.UTF-8 english_texts
 harness_expect_eq "ANSI code page not 932, mode 1: the same units" "$UNITS" \
   "$(chars "$H_TMP/english.raw")"
 harness_check "ANSI code page not 932: the UTF-8 conversion still gives Shift_JIS (the log)" \
   cmp "$LOGS/english.log" "$LOGS/altcode.log"
+run_mode englishalt 0 "" en_US.UTF-8 english_notice
 harness_finish

@@ -2,10 +2,11 @@
 # Typing speed, as ratios from one run on one probe and Wine: TYPING_CHARS (default 1000)
 # two-byte characters (亜) in one STX/ETX frame typed by the real Tamblix.exe at SENDDELAY 0 in
 # mode 0 (Alt codes: Alt, five keypad digits pressed and released, Alt; twelve key events a
-# character) and in mode 1 (Unicode packets, two records a character), and the same Alt codes sent by bareinject.exe with
-# no pause. Each rate runs from the probe's first key event to its Enter. Prints each rate and
-# the ratios mode 1 / mode 0 and mode 0 / bare injector as FIGUREs; fails only when a run types
-# the wrong text.
+# character) and in mode 1 (Unicode packets, two records a character), and the same Alt codes
+# and the same Unicode packets sent by bareinject.exe with no pause. Each rate runs from the
+# probe's first key event to its Enter. Prints each rate and the ratios mode 1 / mode 0,
+# mode 0 / bare injector, mode 1 / bare Unicode injector and bare Unicode / bare Alt codes as
+# FIGUREs; fails only when a run types the wrong text.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/../lib/harness.sh"
@@ -44,18 +45,26 @@ program_rate() {
 
 MODE0=$(program_rate altcode 0 | tail -n 1)
 MODE1=$(program_rate unicode 1 | tail -n 1)
-harness_probe_start bare 200 unicode || harness_abort "bare: the probe is not in front"
-harness_wine_fg 200 "$H_TMP/bare.out" bareinject.exe "$CHARS"
-harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 1 30
-sleep 0.5
-harness_probe_stop
-harness_check "bare injector: $CHARS characters typed exactly" typed_ok bare
-BARE=$(rate "$H_TMP/bare.raw")
+# bare_rate NAME [unicode]: the bare injector's rate, Alt codes or Unicode packets.
+bare_rate() {
+  harness_probe_start "$1" 200 unicode || harness_abort "$1: the probe is not in front"
+  harness_wine_fg 200 "$H_TMP/$1.out" bareinject.exe "$CHARS" ${2:-}
+  harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 1 30
+  sleep 0.5
+  harness_probe_stop
+  harness_check "bare injector ($1): $CHARS characters typed exactly" typed_ok "$1"
+  rate "$H_TMP/$1.raw"
+}
+BARE=$(bare_rate bare | tail -n 1)
+BARE1=$(bare_rate bareunicode unicode | tail -n 1)
 
 echo "FIGURE typing-mode0-chars-per-second $MODE0"
 echo "FIGURE typing-mode1-chars-per-second $MODE1"
 echo "FIGURE typing-bare-injector-chars-per-second $BARE"
-awk -v a="$MODE0" -v b="$MODE1" -v c="$BARE" 'BEGIN {
+echo "FIGURE typing-bare-unicode-chars-per-second $BARE1"
+awk -v a="$MODE0" -v b="$MODE1" -v c="$BARE" -v d="$BARE1" 'BEGIN {
   printf "FIGURE typing-mode1-over-mode0 %.2f\n", (a > 0 ? b / a : 0)
-  printf "FIGURE typing-mode0-over-bare %.2f\n", (c > 0 ? a / c : 0) }'
+  printf "FIGURE typing-mode0-over-bare %.2f\n", (c > 0 ? a / c : 0)
+  printf "FIGURE typing-mode1-over-bare-unicode %.2f\n", (d > 0 ? b / d : 0)
+  printf "FIGURE typing-bare-unicode-over-bare %.2f\n", (c > 0 ? d / c : 0) }'
 harness_finish

@@ -1,20 +1,37 @@
 // The typing benchmark's reference: the Alt code of one two-byte character (亜, Alt held, the
 // keypad digits 3 4 9 7 5, Alt released) COUNT times through keybd_event, with no pause and no
 // other call between the events, then Enter. What the program types at SENDDELAY 0 is compared
-// with this on the same probe.
+// with this on the same probe. With "unicode" it sends the character as one Unicode packet
+// instead (one SendInput call of its key-down and key-up records), the ceiling of send mode 1.
 //
-//   bareinject.exe COUNT
+//   bareinject.exe COUNT [unicode]
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void SendUnicodePackets(int count) {
+  INPUT records[2] = {};
+  records[0].type = records[1].type = INPUT_KEYBOARD;
+  records[0].ki.wScan = records[1].ki.wScan = 0x4E9C;  // 亜
+  records[0].ki.dwFlags = KEYEVENTF_UNICODE;
+  records[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+  for (int n = 0; n < count; ++n) SendInput(2, records, sizeof(INPUT));
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
+  const bool unicode = argc > 2 && std::strcmp(argv[2], "unicode") == 0;
   const BYTE alt = static_cast<BYTE>(MapVirtualKeyA(VK_MENU, MAPVK_VK_TO_VSC));
   const BYTE digits[] = {VK_NUMPAD3, VK_NUMPAD4, VK_NUMPAD9, VK_NUMPAD7, VK_NUMPAD5};
   BYTE scans[5];
   for (int i = 0; i < 5; ++i) scans[i] = static_cast<BYTE>(MapVirtualKeyA(digits[i], MAPVK_VK_TO_VSC));
-  for (int n = 0; n < count; ++n) {
+  if (unicode) SendUnicodePackets(count);
+  for (int n = 0; n < count && !unicode; ++n) {
     keybd_event(VK_MENU, alt, 0, 0);
     for (int i = 0; i < 5; ++i) {
       keybd_event(digits[i], scans[i], 0, 0);

@@ -16,6 +16,8 @@
 //                                loses it; exit 0 when the tray had it
 //   traydriver taskbar-created   broadcasts "TaskbarCreated", as a new shell does
 //   traydriver caps              presses and releases Caps Lock, as the user does
+//   traydriver caption           prints "caption <text>" of the main dialog in UTF-8, read as
+//                                UTF-16, whatever either program's ANSI code page
 // Exit status 0 on success, 1 when MainWindow is not found, 2 on a usage error.
 #include <windows.h>
 #include <shellapi.h>
@@ -138,6 +140,14 @@ int main(int argc, char** argv) {
   Found found = FindDialogs(mainWindow);
   if (std::strcmp(command, "minimize") == 0 && found.mainDialog != nullptr) {
     return PostMessageA(found.mainDialog, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 1;
+  }
+  if (std::strcmp(command, "caption") == 0 && found.mainDialog != nullptr) {
+    wchar_t wide[128] = {};
+    char text[512] = {};
+    GetWindowTextW(found.mainDialog, wide, 128);
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    std::printf("caption %s\n", text);
+    return 0;
   }
   if (std::strcmp(command, "about-ok") == 0 && found.about != nullptr) {
     return PostMessageA(found.about, WM_COMMAND, IDOK, 0) ? 0 : 1;
