@@ -65,28 +65,95 @@ void KeyOutput::ShowCharacter(const std::uint8_t* ch) {
   }
 }
 
+// The keys of an Alt code carry the low byte of MapVirtualKeyA's scan code, as keybd_event
+// took it when the Alt codes went that way.
+KeyRecord KeyOutput::AltCodeRecord(std::uint8_t vk, std::uint32_t flags) {
+  return KeyRecord{vk, LowByte(keyboard_.MapVkToScan(vk)), flags};
+}
+
 // Alt held, the decimal digits on the keypad (leading zeros included), Alt released. Only the
-// pause after Alt goes down gives the target time to enter its Alt-code state.
+// pause after Alt goes down gives the target time to enter its Alt-code state, so Alt goes
+// down alone and the digits follow with the release in one batch: no other input can come
+// between them, and a refused Alt sends no digits.
 void KeyOutput::TypeAltCode(unsigned value, int digits) {
-  std::uint8_t keys[5];
+  constexpr int kMaxDigits = 5;
+  KeyRecord keys[2 * kMaxDigits + 1];
   for (int i = digits - 1; i >= 0; --i) {
-    keys[i] = static_cast<std::uint8_t>(kVkNumpad0 + value % 10);
+    const auto digit = static_cast<std::uint8_t>(kVkNumpad0 + value % 10);
     value /= 10;
+    keys[2 * i] = AltCodeRecord(digit, 0);
+    keys[2 * i + 1] = AltCodeRecord(digit, kKeyFlagUp);
   }
-  keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVkToScan(kVkMenu)), 0);
+  keys[2 * digits] = AltCodeRecord(kVkMenu, kKeyFlagUp);
+  const KeyRecord altDown = AltCodeRecord(kVkMenu, 0);
+  if (!Send(&altDown, 1)) return;
   keyboard_.Pause(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
-  for (int i = 0; i < digits; ++i) {
-    const std::uint8_t scan = LowByte(keyboard_.MapVkToScan(keys[i]));
-    keyboard_.KeybdEvent(keys[i], scan, 0);
-    keyboard_.KeybdEvent(keys[i], scan, kKeyFlagUp);
+  Send(keys, 2 * digits + 1);
+}
+
+// Every key of a frame goes through here. Before the frame's first batch the window in front is
+// asked whether it takes our input at all; once it has refused, nothing more is sent.
+bool KeyOutput::Send(const KeyRecord* records, int count) {
+  if (frame_ == FrameKeys::Refused) return false;
+  if (frame_ == FrameKeys::None) {
+    if (keyboard_.ForegroundRefusesInput()) {
+      Refuse();
+      return false;
+    }
+    frame_ = FrameKeys::Typed;
   }
-  keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVkToScan(kVkMenu)), kKeyFlagUp);
+  int inserted = keyboard_.SendInput(records, count);
+  if (inserted >= count) return true;
+  if (inserted < 0) inserted = 0;
+  ReleaseHeldKeys(records, count, inserted);
+  Refuse();
+  return false;
+}
+
+namespace {
+
+bool SameKey(const KeyRecord& a, const KeyRecord& b) { return a.vk == b.vk && a.scan == b.scan; }
+
+// The release at `up` is owed when its key went down before the cut at `inserted`: pressed in
+// the batch before the cut, or not pressed in the batch at all (held from before it, as the Alt
+// of an Alt code is).
+bool ReleaseOwed(const KeyRecord* records, int up, int inserted) {
+  for (int i = 0; i < up; ++i) {
+    if (!(records[i].flags & kKeyFlagUp) && SameKey(records[i], records[up])) return i < inserted;
+  }
+  return true;
+}
+
+}  // namespace
+
+// A batch cut short can leave keys down. Their releases are sent once more, unchecked, so that
+// no key stays held once the system takes input again.
+void KeyOutput::ReleaseHeldKeys(const KeyRecord* records, int count, int inserted) {
+  KeyRecord releases[kMaxGroupRecords];
+  int n = 0;
+  for (int i = inserted; i < count && n < kMaxGroupRecords; ++i) {
+    if ((records[i].flags & kKeyFlagUp) && ReleaseOwed(records, i, inserted)) {
+      releases[n++] = records[i];
+    }
+  }
+  if (n > 0) keyboard_.SendInput(releases, n);
+}
+
+void KeyOutput::Refuse() {
+  frame_ = FrameKeys::Refused;
+  keyboard_.InputRefused();
+}
+
+FrameKeys KeyOutput::EndFrame() {
+  const FrameKeys keys = frame_;
+  frame_ = FrameKeys::None;
+  return keys;
 }
 
 // The character's UTF-16 units, each pressed and released, in one SendInput call, so that no
 // other input (the user's own typing, another program's) can come between its records. The
 // pause between characters (SENDDELAY) follows it. False when the bytes are no character of
-// code page 932.
+// code page 932 (a refused character is handled: it must not go again as an Alt code).
 bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
   constexpr int kMaxUnits = 2;  // a surrogate pair at most
   std::uint16_t units[kMaxUnits];
@@ -98,7 +165,7 @@ bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
     records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode};
     records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode | kKeyFlagUp};
   }
-  keyboard_.SendInput(records, filled);
+  if (!Send(records, filled)) return true;
   keyboard_.PauseBetweenKeys(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
   return true;
 }
@@ -126,7 +193,7 @@ void KeyOutput::PressKey(std::uint8_t key, unsigned shiftState) {
   records[n++] = FillKeyRecord(key, 0);
   for (int i = 0; i < nModifiers; ++i) records[n++] = FillKeyRecord(modifiers[i], kKeyFlagUp);
   records[n++] = FillKeyRecord(key, kKeyFlagUp);
-  keyboard_.SendInput(records, n);
+  Send(records, n);
 }
 
 // Data never reaches the layout's Ctrl shortcuts: its control bytes 0x00-0x1F and 0x7F type
@@ -143,6 +210,7 @@ bool KeyOutput::PressControlByte(std::uint8_t b, ControlKeys controlKeys) {
 void KeyOutput::TypeCharacter(const std::uint8_t* ch) { TypeOneCharacter(ch, ControlKeys::Plain); }
 
 void KeyOutput::TypeOneCharacter(const std::uint8_t* ch, ControlKeys controlKeys) {
+  if (Refused()) return;
   if (keyboard_.MainDialogInFront()) {
     ShowCharacter(ch);
     return;
@@ -155,7 +223,7 @@ void KeyOutput::TypeOneCharacter(const std::uint8_t* ch, ControlKeys controlKeys
     if (IsTrailByte(t)) TypeAltCode(b * 256u + t, 5);  // a lead byte without a trail types nothing
   } else if (IsTwoByteClass(b) || IsPrintableByte(b, keyboard_.AnsiCodePage() == kCodePage932)) {
     TypeAltCode(b, 3);
-  } else if (PressControlByte(b, controlKeys)) {
+  } else if (PressControlByte(b, controlKeys) && !Refused()) {
     PauseAfterKey();
   }
 }
@@ -187,8 +255,7 @@ void KeyOutput::SendKeyGroup(const KeyItem* first, int count) {
     records[i] = FillKeyRecord(LowByte(first[i]), 0);
     records[count + i] = FillKeyRecord(LowByte(first[i]), kKeyFlagUp);
   }
-  keyboard_.SendInput(records, 2 * count);
-  PauseAfterKey();
+  if (Send(records, 2 * count)) PauseAfterKey();
 }
 
 void KeyOutput::TypeKeyItems(const KeyItem* items) {
@@ -196,8 +263,9 @@ void KeyOutput::TypeKeyItems(const KeyItem* items) {
   int groupStart = kNoGroup;
   // A list ends at its first zero item or after its tenth, which bounds a group to 20 records.
   // An interrupted list ends between items: every key sent so far has come up again, and a
-  // group still being gathered has sent nothing.
-  for (int i = 0; i < kMaxKeyItems && items[i] != 0 && !keyboard_.Interrupted(); ++i) {
+  // group still being gathered has sent nothing. A refusal ends it the same way.
+  for (int i = 0; i < kMaxKeyItems && items[i] != 0 && !Refused() && !keyboard_.Interrupted();
+       ++i) {
     const KeyItem item = items[i];
     if (item & KEYITEM_VKEY) {
       if (keyboard_.MainDialogInFront()) {
@@ -219,6 +287,7 @@ void KeyOutput::TypeKeyItems(const KeyItem* items) {
   // A group whose last key still waits for a partner is dropped unsent.
 }
 
+// Not a frame's key: the toggle and its restore around each block go whatever the frame's fate.
 void KeyOutput::ToggleCapsLock() {
   const KeyRecord records[2] = {FillKeyRecord(kVkCapital, kKeyFlagExtended),
                                 FillKeyRecord(kVkCapital, kKeyFlagExtended | kKeyFlagUp)};
