@@ -4,10 +4,10 @@ namespace {
 
 // GetTokenInformation(TokenIntegrityLevel) gives a TOKEN_MANDATORY_LABEL whose SID is the
 // level's label; the level is its last sub-authority.
-std::optional<IntegrityLevel> TokenIntegrityLevel(HANDLE token) {
+std::optional<IntegrityLevel> LevelOfToken(HANDLE token) {
   alignas(TOKEN_MANDATORY_LABEL) BYTE buffer[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE];
   DWORD length = 0;
-  if (!GetTokenInformation(token, ::TokenIntegrityLevel, buffer, sizeof buffer, &length)) {
+  if (!GetTokenInformation(token, TokenIntegrityLevel, buffer, sizeof buffer, &length)) {
     return std::nullopt;
   }
   const PSID label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer)->Label.Sid;
@@ -25,7 +25,7 @@ std::optional<IntegrityLevel> TokenIntegrityLevel(HANDLE token) {
 std::optional<IntegrityLevel> ProcessIntegrityLevel(HANDLE process) {
   HANDLE token = nullptr;
   if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return std::nullopt;
-  const std::optional<IntegrityLevel> level = TokenIntegrityLevel(token);
+  const std::optional<IntegrityLevel> level = LevelOfToken(token);
   CloseHandle(token);
   return level;
 }
