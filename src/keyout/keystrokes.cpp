@@ -153,7 +153,7 @@ FrameKeys KeyOutput::EndFrame() {
 // The character's UTF-16 units, each pressed and released, in one SendInput call, so that no
 // other input (the user's own typing, another program's) can come between its records. The
 // pause between characters (SENDDELAY) follows it. False when the bytes are no character of
-// code page 932 (a refused character is handled: it must not go again as an Alt code).
+// code page 932.
 bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
   constexpr int kMaxUnits = 2;  // a surrogate pair at most
   std::uint16_t units[kMaxUnits];
@@ -165,8 +165,9 @@ bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
     records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode};
     records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode | kKeyFlagUp};
   }
-  if (!Send(records, filled)) return true;
-  keyboard_.PauseBetweenKeys(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
+  if (Send(records, filled)) {
+    keyboard_.PauseBetweenKeys(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
+  }
   return true;
 }
 
@@ -210,7 +211,6 @@ bool KeyOutput::PressControlByte(std::uint8_t b, ControlKeys controlKeys) {
 void KeyOutput::TypeCharacter(const std::uint8_t* ch) { TypeOneCharacter(ch, ControlKeys::Plain); }
 
 void KeyOutput::TypeOneCharacter(const std::uint8_t* ch, ControlKeys controlKeys) {
-  if (Refused()) return;
   if (keyboard_.MainDialogInFront()) {
     ShowCharacter(ch);
     return;
@@ -263,9 +263,8 @@ void KeyOutput::TypeKeyItems(const KeyItem* items) {
   int groupStart = kNoGroup;
   // A list ends at its first zero item or after its tenth, which bounds a group to 20 records.
   // An interrupted list ends between items: every key sent so far has come up again, and a
-  // group still being gathered has sent nothing. A refusal ends it the same way.
-  for (int i = 0; i < kMaxKeyItems && items[i] != 0 && !Refused() && !keyboard_.Interrupted();
-       ++i) {
+  // group still being gathered has sent nothing.
+  for (int i = 0; i < kMaxKeyItems && items[i] != 0 && !keyboard_.Interrupted(); ++i) {
     const KeyItem item = items[i];
     if (item & KEYITEM_VKEY) {
       if (keyboard_.MainDialogInFront()) {

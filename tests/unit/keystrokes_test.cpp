@@ -622,7 +622,7 @@ TEST_F(RefusedInputTest, NothingMoreOfTheFrameOnceRefusedAndHeldKeysReleased) {
        Concat({enter, {"S[12D]", "REFUSED"}})},
       {"digits refused after Alt went down", false, {2, 1, 0}, kSendModeAltCodes,
        Concat({enter, AltCode({0, 9, 7}), {"S[12U]", "REFUSED"}})},
-      {"a refused Unicode character goes no other way", false, {2, 0}, kSendModeUnicode,
+      {"a refused Unicode character: no pause after it", false, {2, 0}, kSendModeUnicode,
        Concat({enter, {"S[u0061D u0061U]", "REFUSED"}})},
   };
   for (const auto& row : rows) {
