@@ -592,12 +592,13 @@ TEST_F(KeyListTest, EmptyListTypesNothing) {
 
 using RefusedInputTest = KeystrokesTest;
 
-// PRECODE "v0D", the characters "a" and あ, POSTCODE "v09"; what became of the frame.
+// PRECODE "v0D", the data "a", CR and あ, POSTCODE "v09"; what became of the frame.
 FrameKeys TypeFrame(KeyOutput& keys) {
   const KeyItem precode[] = {V | 0x0D, 0}, postcode[] = {V | 0x09, 0};
-  const std::uint8_t a[] = {'a', 0}, kana[] = {0x82, 0xA0, 0};
+  const std::uint8_t a[] = {'a', 0}, cr[] = {0x0D, 0}, kana[] = {0x82, 0xA0, 0};
   keys.TypeKeyItems(precode);
   keys.TypeCharacter(a);
+  keys.TypeCharacter(cr);
   keys.TypeCharacter(kana);
   keys.TypeKeyItems(postcode);
   return keys.EndFrame();
@@ -613,7 +614,7 @@ TEST_F(RefusedInputTest, NothingMoreOfTheFrameOnceRefusedAndHeldKeysReleased) {
     Events expected;
   } rows[] = {
       {"accepted", false, {}, kSendModeAltCodes,
-       Concat({enter, AltCode({0, 9, 7}), AltCode({3, 3, 4, 4, 0}), {"S[09D 09U]", "P20"}})},
+       Concat({enter, AltCode({0, 9, 7}), enter, AltCode({3, 3, 4, 4, 0}), {"S[09D 09U]", "P20"}})},
       {"the window in front is of higher integrity", true, {}, kSendModeAltCodes, {"REFUSED"}},
       {"the first batch inserts nothing", false, {0}, kSendModeAltCodes, {"S[0DD 0DU]", "REFUSED"}},
       {"a batch cut after a press", false, {1}, kSendModeAltCodes,
@@ -622,6 +623,8 @@ TEST_F(RefusedInputTest, NothingMoreOfTheFrameOnceRefusedAndHeldKeysReleased) {
        Concat({enter, {"S[12D]", "REFUSED"}})},
       {"digits refused after Alt went down", false, {2, 1, 0}, kSendModeAltCodes,
        Concat({enter, AltCode({0, 9, 7}), {"S[12U]", "REFUSED"}})},
+      {"a control byte refused: no pause after it", false, {2, 1, 7, 0}, kSendModeAltCodes,
+       Concat({enter, AltCode({0, 9, 7}), {"S[0DD 0DU]", "REFUSED"}})},
       {"a refused Unicode character: no pause after it", false, {2, 0}, kSendModeUnicode,
        Concat({enter, {"S[u0061D u0061U]", "REFUSED"}})},
   };
