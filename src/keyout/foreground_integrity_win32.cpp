@@ -35,7 +35,7 @@ std::optional<IntegrityLevel> WindowIntegrityLevel(HWND window) {
   if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 || processId == 0) {
     return std::nullopt;
   }
-  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
   if (process == nullptr) return std::nullopt;
   const std::optional<IntegrityLevel> level = ProcessIntegrityLevel(process);
   CloseHandle(process);

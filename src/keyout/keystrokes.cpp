@@ -77,18 +77,22 @@ KeyRecord KeyOutput::AltCodeRecord(std::uint8_t vk, std::uint32_t flags) {
 // between them, and a refused Alt sends no digits.
 void KeyOutput::TypeAltCode(unsigned value, int digits) {
   constexpr int kMaxDigits = 5;
-  KeyRecord keys[2 * kMaxDigits + 1];
+  std::uint8_t digitKeys[kMaxDigits];
   for (int i = digits - 1; i >= 0; --i) {
-    const auto digit = static_cast<std::uint8_t>(kVkNumpad0 + value % 10);
+    digitKeys[i] = static_cast<std::uint8_t>(kVkNumpad0 + value % 10);
     value /= 10;
-    keys[2 * i] = AltCodeRecord(digit, 0);
-    keys[2 * i + 1] = AltCodeRecord(digit, kKeyFlagUp);
   }
-  keys[2 * digits] = AltCodeRecord(kVkMenu, kKeyFlagUp);
+  KeyRecord keys[2 * kMaxDigits + 1];
+  int n = 0;
+  for (int i = 0; i < digits; ++i) {
+    keys[n++] = AltCodeRecord(digitKeys[i], 0);
+    keys[n++] = AltCodeRecord(digitKeys[i], kKeyFlagUp);
+  }
+  keys[n++] = AltCodeRecord(kVkMenu, kKeyFlagUp);
   const KeyRecord altDown = AltCodeRecord(kVkMenu, 0);
   if (!Send(&altDown, 1)) return;
   keyboard_.Pause(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
-  Send(keys, 2 * digits + 1);
+  Send(keys, n);
 }
 
 // Every key of a frame goes through here. Before the frame's first batch the window in front is
