@@ -18,6 +18,7 @@
 #include "datalog/log_dialog_win32.h"
 #include "ids_main_dialog.h"
 #include "keyout/keypad_dialog_win32.h"
+#include "reception/input_refusal_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 
@@ -94,18 +95,25 @@ void Close(HWND dialog) {
 }
 
 // The caption and the tray tip say when the port's device has gone (a USB adapter pulled) and
-// reception waits for it to come back.
+// reception waits for it to come back, or when the window in front refused a frame's input.
+// The tip holds 63 characters, so the remedy for a refusal goes into the caption alone.
 void ShowPortState(HWND dialog) {
   char text[128];
+  const char* remedy = "";
   if (ReceivePort.DeviceMissing()) {
     std::snprintf(text, sizeof text, "%s - COM%d が見つかりません", kProductVersion, Settings.PORT + 1);
+  } else if (InputRefusedShown()) {
+    std::snprintf(text, sizeof text, "%s - 前面のウィンドウに入力できません", kProductVersion);
+    remedy = "（Tamblix も管理者として実行すると入力できます）";
   } else if (AltCodesMistype) {
     std::snprintf(text, sizeof text, "%s - Altコードでは文字が化けます。送信方式を「Unicode」に",
                   kProductVersion);
   } else {
     std::snprintf(text, sizeof text, "%s", kProductVersion);
   }
-  SetWindowText932(dialog, text);
+  char caption[192];
+  std::snprintf(caption, sizeof caption, "%s%s", text, remedy);
+  SetWindowText932(dialog, caption);
   SetTrayTip(text);
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/shell_state_win32.h"
 #include "ids_main_dialog.h"
+#include "keyout/foreground_integrity_win32.h"
 #include "keyout/keystrokes.h"
 #include "keyout/keystrokes_bytes.h"
 
@@ -32,21 +33,22 @@ void Win32Keyboard::PostChar(std::uint8_t ch) {
   for (int i = 0; i < n; ++i) PostMessageW(display, WM_CHAR, units[i], 0);
 }
 
-void Win32Keyboard::KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
-  keybd_event(vk, scan, flags, 0);
-}
-
-void Win32Keyboard::SendInput(const KeyRecord* records, int count) {
+// SendInput answers with the number of events it inserted into the input stream, 0 when input
+// was blocked by another thread; UIPI refuses input to a window of higher integrity without
+// always saying so (Microsoft Learn, SendInput), which ForegroundRefusesInput catches first.
+int Win32Keyboard::SendInput(const KeyRecord* records, int count) {
   INPUT inputs[kMaxGroupRecords] = {};
-  if (count <= 0 || count > kMaxGroupRecords) return;
+  if (count <= 0 || count > kMaxGroupRecords) return 0;
   for (int i = 0; i < count; ++i) {
     inputs[i].type = INPUT_KEYBOARD;
     inputs[i].ki.wVk = records[i].vk;
     inputs[i].ki.wScan = records[i].scan;
     inputs[i].ki.dwFlags = records[i].flags;
   }
-  ::SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT));
+  return static_cast<int>(::SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT)));
 }
+
+bool Win32Keyboard::ForegroundRefusesInput() { return ForegroundOfHigherIntegrity(); }
 
 std::int16_t Win32Keyboard::VkKeyScanChar(std::uint8_t ch) {
   return static_cast<std::int16_t>(VkKeyScanA(static_cast<CHAR>(ch)));

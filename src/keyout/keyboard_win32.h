@@ -1,5 +1,5 @@
-// The keyboard of key output executed with user32: the foreground window, keybd_event,
-// SendInput, the layout's key mapping and the main dialog's output display
+// The keyboard of key output executed with user32: the foreground window and whether it takes
+// our input, SendInput, the layout's key mapping and the main dialog's output display
 // IDC_OUTPUT_DISPLAY.
 #pragma once
 #include "keyout/keystrokes_keyboard.h"
@@ -8,8 +8,8 @@ class Win32Keyboard : public Keyboard {
  public:
   bool MainDialogInFront() override;
   void PostChar(std::uint8_t ch) override;
-  void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
-  void SendInput(const KeyRecord* records, int count) override;
+  int SendInput(const KeyRecord* records, int count) override;
+  bool ForegroundRefusesInput() override;
   std::int16_t VkKeyScanChar(std::uint8_t ch) override;
   unsigned MapVkToScan(std::uint8_t vk) override;
   unsigned MapVkToScanEx(std::uint8_t vk) override;

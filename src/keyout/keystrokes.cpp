@@ -65,22 +65,93 @@ void KeyOutput::ShowCharacter(const std::uint8_t* ch) {
   }
 }
 
+// The keys of an Alt code carry the low byte of MapVirtualKeyA's scan code, as keybd_event
+// took it when the Alt codes went that way.
+KeyRecord KeyOutput::AltCodeRecord(std::uint8_t vk, std::uint32_t flags) {
+  return KeyRecord{vk, LowByte(keyboard_.MapVkToScan(vk)), flags};
+}
+
 // Alt held, the decimal digits on the keypad (leading zeros included), Alt released. Only the
-// pause after Alt goes down gives the target time to enter its Alt-code state.
+// pause after Alt goes down gives the target time to enter its Alt-code state, so Alt goes
+// down alone and the digits follow with the release in one batch: no other input can come
+// between them, and a refused Alt sends no digits.
 void KeyOutput::TypeAltCode(unsigned value, int digits) {
-  std::uint8_t keys[5];
+  constexpr int kMaxDigits = 5;
+  std::uint8_t digitKeys[kMaxDigits];
   for (int i = digits - 1; i >= 0; --i) {
-    keys[i] = static_cast<std::uint8_t>(kVkNumpad0 + value % 10);
+    digitKeys[i] = static_cast<std::uint8_t>(kVkNumpad0 + value % 10);
     value /= 10;
   }
-  keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVkToScan(kVkMenu)), 0);
-  keyboard_.Pause(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
+  KeyRecord keys[2 * kMaxDigits + 1];
+  int n = 0;
   for (int i = 0; i < digits; ++i) {
-    const std::uint8_t scan = LowByte(keyboard_.MapVkToScan(keys[i]));
-    keyboard_.KeybdEvent(keys[i], scan, 0);
-    keyboard_.KeybdEvent(keys[i], scan, kKeyFlagUp);
+    keys[n++] = AltCodeRecord(digitKeys[i], 0);
+    keys[n++] = AltCodeRecord(digitKeys[i], kKeyFlagUp);
   }
-  keyboard_.KeybdEvent(kVkMenu, LowByte(keyboard_.MapVkToScan(kVkMenu)), kKeyFlagUp);
+  keys[n++] = AltCodeRecord(kVkMenu, kKeyFlagUp);
+  const KeyRecord altDown = AltCodeRecord(kVkMenu, 0);
+  if (!Send(&altDown, 1)) return;
+  keyboard_.Pause(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
+  Send(keys, n);
+}
+
+// Every key of a frame goes through here. Before the frame's first batch the window in front is
+// asked whether it takes our input at all; once it has refused, nothing more is sent.
+bool KeyOutput::Send(const KeyRecord* records, int count) {
+  if (frame_ == FrameKeys::Refused) return false;
+  if (frame_ == FrameKeys::None) {
+    if (keyboard_.ForegroundRefusesInput()) {
+      Refuse();
+      return false;
+    }
+    frame_ = FrameKeys::Typed;
+  }
+  int inserted = keyboard_.SendInput(records, count);
+  if (inserted >= count) return true;
+  if (inserted < 0) inserted = 0;
+  ReleaseHeldKeys(records, count, inserted);
+  Refuse();
+  return false;
+}
+
+namespace {
+
+bool SameKey(const KeyRecord& a, const KeyRecord& b) { return a.vk == b.vk && a.scan == b.scan; }
+
+// The release at `up` is owed when its key went down before the cut at `inserted`: pressed in
+// the batch before the cut, or not pressed in the batch at all (held from before it, as the Alt
+// of an Alt code is).
+bool ReleaseOwed(const KeyRecord* records, int up, int inserted) {
+  for (int i = 0; i < up; ++i) {
+    if (!(records[i].flags & kKeyFlagUp) && SameKey(records[i], records[up])) return i < inserted;
+  }
+  return true;
+}
+
+}  // namespace
+
+// A batch cut short can leave keys down. Their releases are sent once more, unchecked, so that
+// no key stays held once the system takes input again.
+void KeyOutput::ReleaseHeldKeys(const KeyRecord* records, int count, int inserted) {
+  KeyRecord releases[kMaxGroupRecords];
+  int n = 0;
+  for (int i = inserted; i < count && n < kMaxGroupRecords; ++i) {
+    if ((records[i].flags & kKeyFlagUp) && ReleaseOwed(records, i, inserted)) {
+      releases[n++] = records[i];
+    }
+  }
+  if (n > 0) keyboard_.SendInput(releases, n);
+}
+
+void KeyOutput::Refuse() {
+  frame_ = FrameKeys::Refused;
+  keyboard_.InputRefused();
+}
+
+FrameKeys KeyOutput::EndFrame() {
+  const FrameKeys keys = frame_;
+  frame_ = FrameKeys::None;
+  return keys;
 }
 
 // The character's UTF-16 units, each pressed and released, in one SendInput call, so that no
@@ -98,8 +169,9 @@ bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
     records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode};
     records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode | kKeyFlagUp};
   }
-  keyboard_.SendInput(records, filled);
-  keyboard_.PauseBetweenKeys(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
+  if (Send(records, filled)) {
+    keyboard_.PauseBetweenKeys(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
+  }
   return true;
 }
 
@@ -126,7 +198,7 @@ void KeyOutput::PressKey(std::uint8_t key, unsigned shiftState) {
   records[n++] = FillKeyRecord(key, 0);
   for (int i = 0; i < nModifiers; ++i) records[n++] = FillKeyRecord(modifiers[i], kKeyFlagUp);
   records[n++] = FillKeyRecord(key, kKeyFlagUp);
-  keyboard_.SendInput(records, n);
+  Send(records, n);
 }
 
 // Data never reaches the layout's Ctrl shortcuts: its control bytes 0x00-0x1F and 0x7F type
@@ -155,7 +227,7 @@ void KeyOutput::TypeOneCharacter(const std::uint8_t* ch, ControlKeys controlKeys
     if (IsTrailByte(t)) TypeAltCode(b * 256u + t, 5);  // a lead byte without a trail types nothing
   } else if (IsTwoByteClass(b) || IsPrintableByte(b, keyboard_.AnsiCodePage() == kCodePage932)) {
     TypeAltCode(b, 3);
-  } else if (PressControlByte(b, controlKeys)) {
+  } else if (PressControlByte(b, controlKeys) && !Refused()) {
     PauseAfterKey();
   }
 }
@@ -187,8 +259,7 @@ void KeyOutput::SendKeyGroup(const KeyItem* first, int count) {
     records[i] = FillKeyRecord(LowByte(first[i]), 0);
     records[count + i] = FillKeyRecord(LowByte(first[i]), kKeyFlagUp);
   }
-  keyboard_.SendInput(records, 2 * count);
-  PauseAfterKey();
+  if (Send(records, 2 * count)) PauseAfterKey();
 }
 
 void KeyOutput::TypeKeyItems(const KeyItem* items) {
@@ -219,6 +290,7 @@ void KeyOutput::TypeKeyItems(const KeyItem* items) {
   // A group whose last key still waits for a partner is dropped unsent.
 }
 
+// Not a frame's key: the toggle and its restore around each block go whatever the frame's fate.
 void KeyOutput::ToggleCapsLock() {
   const KeyRecord records[2] = {FillKeyRecord(kVkCapital, kKeyFlagExtended),
                                 FillKeyRecord(kVkCapital, kKeyFlagExtended | kKeyFlagUp)};

@@ -1,12 +1,14 @@
 // Keystroke injection: types received characters and configured key lists into the foreground
 // window, or shows them in the main dialog's output display when the main dialog is in front.
 //
-// Printable and two-byte characters go as Alt codes on the numeric keypad (keybd_event), or,
-// in the Unicode send mode, as the character's UTF-16 units in one SendInput batch; in both
-// modes control characters of the data go as their plain key (control_keys.h) or not at all,
-// control characters of key lists as the key the layout gives for them, and virtual keys of key
-// lists as one SendInput batch each. KeyOutput only plans the events; the Keyboard executes
-// them. It keeps no state between calls and allocates nothing.
+// Printable and two-byte characters go as Alt codes on the numeric keypad (Alt down, then the
+// digits and the Alt release), or, in the Unicode send mode, as the character's UTF-16 units in
+// one SendInput batch; in both modes control characters of the data go as their plain key
+// (control_keys.h) or not at all, control characters of key lists as the key the layout gives
+// for them, and virtual keys of key lists as one SendInput batch each. KeyOutput only plans the
+// events; the Keyboard executes them. It allocates nothing, and keeps one state between calls:
+// what became of the current frame's keys, since a window that refuses our input (UIPI) is
+// given nothing more of that frame.
 #pragma once
 #include <cstdint>
 
@@ -19,6 +21,9 @@ inline constexpr std::uint8_t kSendModeAltCodes = 0;
 inline constexpr std::uint8_t kSendModeUnicode = 1;
 // Press and release of each item of a "+" group of a full key list.
 inline constexpr int kMaxGroupRecords = 2 * kMaxKeyItems;
+
+// What became of a frame's keys: none were sent, all were, or the window in front refused them.
+enum class FrameKeys : std::uint8_t { None, Typed, Refused };
 
 class KeyOutput {
  public:
@@ -45,6 +50,12 @@ class KeyOutput {
   // Caps Lock is toggled on.
   bool IsCapsLockOn();
 
+  // Ends the frame whose keys were sent since the last call, so that the next key asks the
+  // window in front again, and says what became of them.
+  FrameKeys EndFrame();
+  // The window in front refused the current frame's input: nothing more of it is typed.
+  bool Refused() const { return frame_ == FrameKeys::Refused; }
+
   // One keyboard record; the scan code comes from the active layout, and an extended key
   // (IsExtendedKey) carries the extended flag whatever `flags` says.
   KeyRecord FillKeyRecord(std::uint8_t vk, std::uint32_t flags);
@@ -62,15 +73,20 @@ class KeyOutput {
   void PressKey(std::uint8_t key, unsigned shiftState);
   void ShowCharacter(const std::uint8_t* ch);
   void PostText(const char* text);
+  KeyRecord AltCodeRecord(std::uint8_t vk, std::uint32_t flags);
   void TypeAltCode(unsigned value, int digits);
   bool TypeUnicode(const std::uint8_t* ch, int count);
   bool TypeUnicodeCharacter(const std::uint8_t* ch);
   void ShowVirtualKey(KeyItem item);
   void SendKeyGroup(const KeyItem* first, int count);
   void PauseAfterKey();
+  bool Send(const KeyRecord* records, int count);
+  void ReleaseHeldKeys(const KeyRecord* records, int count, int inserted);
+  void Refuse();
 
   Keyboard& keyboard_;
   const std::int16_t& sendDelay_;
   const std::uint8_t& sendMode_;
   int keyPause_;
+  FrameKeys frame_ = FrameKeys::None;
 };

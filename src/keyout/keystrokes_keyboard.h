@@ -44,10 +44,14 @@ class Keyboard {
   virtual bool MainDialogInFront() = 0;
   // Posts one character (0-255) to the main dialog's output display.
   virtual void PostChar(std::uint8_t ch) = 0;
-  // One keybd_event call.
-  virtual void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;
-  // One SendInput call with `count` keyboard records.
-  virtual void SendInput(const KeyRecord* records, int count) = 0;
+  // One SendInput call with `count` keyboard records: the number of records the system inserted
+  // into the input stream. Fewer than `count` (0 when another thread blocks input) means the
+  // rest reached no window.
+  virtual int SendInput(const KeyRecord* records, int count) = 0;
+  // The window in front belongs to a process of higher integrity level than ours (an elevated
+  // program, the system's own windows): the system drops our input to it, and SendInput does
+  // not always say so. False when that cannot be found out.
+  virtual bool ForegroundRefusesInput() = 0;
   // VkKeyScanA: low byte the key code, high byte the shift state; -1 when the layout has no key.
   virtual std::int16_t VkKeyScanChar(std::uint8_t ch) = 0;
   // MapVirtualKeyA(vk, MAPVK_VK_TO_VSC).
@@ -71,4 +75,6 @@ class Keyboard {
   // typing is interrupted. The pause with Alt held (SENDDELAY) is always whole, or the target
   // could take the Alt code's digits as plain keys.
   virtual void PauseBetweenKeys(unsigned ms) { Pause(ms); }
+  // Told once per frame, at once, when the window in front has refused the frame's input.
+  virtual void InputRefused() {}
 };

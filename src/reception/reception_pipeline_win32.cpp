@@ -16,6 +16,7 @@
 #include "reception/frame_output.h"
 #include "reception/framer_state.h"
 #include "reception/framing_reset_request.h"
+#include "reception/input_refusal_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/utf8_conversion.h"
@@ -35,11 +36,13 @@ FramingResetRequest ResetRequest;
 bool Stopped() { return RunningFlag == 0; }
 
 // The system keyboard as the reader uses it: a stop interrupts a key list and the pause after
-// a finished key (up to 9999 ms each with "/D"), so a long list cannot go on typing after it.
+// a finished key (up to 9999 ms each with "/D"), so a long list cannot go on typing after it;
+// a window that refuses a frame's input is told to the user at once.
 class ReaderKeyboard final : public Win32Keyboard {
  public:
   bool Interrupted() override { return Stopped(); }
   void PauseBetweenKeys(unsigned ms) override { ReceivePort.WaitForStop(ms); }
+  void InputRefused() override { ReportInputRefused(); }
 };
 
 ReaderKeyboard SystemKeyboard;
@@ -62,6 +65,12 @@ TypingLock FrameTyping(kTypingLockName);
 // False once stopped, also when the stop came while waiting for the lock.
 bool MayType() { return !Stopped() && FrameTyping.Acquire(ReceivePort.StopEvent); }
 
+// Where the lock is given up the frame's keys are done too: the next frame asks the window in
+// front again, and one typed whole takes a refusal notice away.
+void EndFrameKeys() {
+  if (Keys.EndFrame() == FrameKeys::Typed) ShowInputRefused(false);
+}
+
 class Output final : public FrameOutput {
  public:
   void TypeCharacter(const std::uint8_t* text) override {
@@ -75,6 +84,7 @@ class Output final : public FrameOutput {
   }
   int LogFlush() override {
     FrameTyping.Release();
+    EndFrameKeys();
     return Stopped() ? 0 : ProcessLogWriter().LogFlush();
   }
 };
@@ -109,6 +119,8 @@ Host TheHost;
 
 void ReceptionStart() {
   Keys.SetKeyPause(KeyPause);
+  Keys.EndFrame();
+  ShowInputRefused(false);
   ProcessLogWriter().LogReset();
 }
 
@@ -122,12 +134,19 @@ void EndFrameAtTimeout() {
   FrameEndBookkeeping(Framing, Settings);
 }
 
-void ReceptionEnd() { FrameTyping.Release(); }
+void ReceptionEnd() {
+  FrameTyping.Release();
+  Keys.EndFrame();
+  ShowInputRefused(false);
+}
 
 void ProcessReceivedBlock(const unsigned char* block, int n) {
   ResetRequest.ApplyPendingReset(Framing);
   ProcessBlock(Framing, Settings, TheOutput, TheHost, block, n);
-  if (Settings.DATADELAY <= 0) FrameTyping.Release();
+  if (Settings.DATADELAY <= 0) {
+    FrameTyping.Release();
+    EndFrameKeys();
+  }
 }
 
 void InitReceiveFrameFlags() { InitFrameFlags(Framing, Settings); }

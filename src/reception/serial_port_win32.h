@@ -19,7 +19,8 @@ extern std::atomic<BYTE> RunningFlag;  // nonzero while reception runs (the star
 // OpenPort: the port is open but refused its line settings (GetCommState or SetCommState).
 inline constexpr int kPortSettingsRefused = -104;
 // Posted to MainDialogWindow when the device goes missing or is back, and when a stop ends a
-// missing state; SerialPort::DeviceMissing says which.
+// missing state; SerialPort::DeviceMissing says which. Also when the notice of a refused input
+// comes or goes (input_refusal_win32.h).
 inline constexpr UINT kPortStateMessage = WM_APP + 13;
 
 class SerialPort {

@@ -59,7 +59,7 @@ alt_code() {
 harness_expect_eq "raw: nothing else arrived" "${#EVENTS[@]}" "$POS"
 
 # Scan codes: every key arrives with the scan code the executor looked up in the layout
-# (MapVirtualKeyA for the Alt codes' keybd_event, MapVirtualKeyExA for SendInput records).
+# (MapVirtualKeyA for the keys of Alt codes, MapVirtualKeyExA for the other records).
 declare -A SCAN
 while read -r _ _ vk map mapex; do
   case $vk in 12|6[0-9]) SCAN[$vk]=$map ;; *) SCAN[$vk]=$mapex ;; esac

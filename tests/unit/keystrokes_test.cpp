@@ -3,19 +3,23 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/settings_record.h"
+#include "keyout/integrity_level.h"
 #include "keyout/keystrokes.h"
 
 namespace {
 
 using Events = std::vector<std::string>;
 
-// Records every call as a short text: "K12D" keybd_event down, "K12U" up, "S[11D 43D 11U 43U]"
-// one SendInput batch (E marks the extended flag), "P20" a pause. Posted characters are
-// collected apart. Scan codes are answered so that a test can tell which mapping produced them.
+// Records every call as a short text: "S[11D 43D 11U 43U]" one SendInput batch (E marks the
+// extended flag), "P20" a pause, "REFUSED" the refusal told. Posted characters are collected
+// apart. Scan codes are answered so that a test can tell which mapping produced them. Input is
+// refused as Microsoft documents it: the foreground check says so, or SendInput inserts fewer
+// records than given.
 class RecordingKeyboard : public Keyboard {
  public:
   bool inFront = false;
@@ -24,7 +28,9 @@ class RecordingKeyboard : public Keyboard {
   Events events;
   std::string posted;
   std::vector<KeyRecord> records;          // every record of every batch
-  std::vector<unsigned> keybdScans;        // the scan argument of every keybd_event
+  bool foregroundRefuses = false;
+  int foregroundQueries = 0;
+  std::vector<int> inserted;               // what each SendInput call answers; later ones insert all
 
   RecordingKeyboard() {
     for (auto& k : keyScan) k = -1;
@@ -33,11 +39,7 @@ class RecordingKeyboard : public Keyboard {
 
   bool MainDialogInFront() override { return inFront; }
   void PostChar(std::uint8_t ch) override { posted.push_back(static_cast<char>(ch)); }
-  void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override {
-    events.push_back(Key(vk, flags, "K"));
-    keybdScans.push_back(scan);
-  }
-  void SendInput(const KeyRecord* r, int count) override {
+  int SendInput(const KeyRecord* r, int count) override {
     std::string s = "S[";
     for (int i = 0; i < count; ++i) {
       if (i > 0) s += " ";
@@ -45,7 +47,13 @@ class RecordingKeyboard : public Keyboard {
       records.push_back(r[i]);
     }
     events.push_back(s + "]");
+    return calls_ < inserted.size() ? inserted[calls_++] : count;
   }
+  bool ForegroundRefusesInput() override {
+    ++foregroundQueries;
+    return foregroundRefuses;
+  }
+  void InputRefused() override { events.push_back("REFUSED"); }
   std::int16_t VkKeyScanChar(std::uint8_t ch) override { return keyScan[ch]; }
   // Distinct answers for the two mappings, with bits above the low byte.
   unsigned MapVkToScan(std::uint8_t vk) override { return 0x7700u + (vk ^ 0x5Au); }
@@ -64,6 +72,7 @@ class RecordingKeyboard : public Keyboard {
   void Pause(unsigned ms) override { events.push_back("P" + std::to_string(ms)); }
 
  private:
+  std::size_t calls_ = 0;
   // A Unicode record shows its UTF-16 unit: "u4E9CD".
   static std::string Key(const KeyRecord& r, const char* prefix) {
     if (!(r.flags & kKeyFlagUnicode)) return Key(r.vk, r.flags, prefix);
@@ -79,18 +88,16 @@ class RecordingKeyboard : public Keyboard {
   }
 };
 
-// The Alt code sequence of the worked examples: Alt down, SENDDELAY, each keypad digit down and
-// up, Alt up.
+// The Alt code sequence of the worked examples: Alt down alone, SENDDELAY, then one batch of
+// each keypad digit down and up and Alt up.
 Events AltCode(std::initializer_list<int> digits, int sendDelay = 10) {
-  Events e = {"K12D", "P" + std::to_string(sendDelay)};
+  std::string batch = "S[";
   for (int d : digits) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "K%02X", 0x60 + d);
-    e.push_back(std::string(buf) + "D");
-    e.push_back(std::string(buf) + "U");
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02XD %02XU ", 0x60 + d, 0x60 + d);
+    batch += buf;
   }
-  e.push_back("K12U");
-  return e;
+  return {"S[12D]", "P" + std::to_string(sendDelay), batch + "12U]"};
 }
 
 Events Concat(std::initializer_list<Events> parts) {
@@ -194,9 +201,12 @@ TEST_F(AltCodeTest, PauseAfterAltDownIsSendDelay) {
 
 TEST_F(AltCodeTest, ScanCodesAreLowByteOfMapVirtualKey) {
   Type({'a'});
-  ASSERT_EQ(kb.keybdScans.size(), 8u);
+  ASSERT_EQ(kb.records.size(), 8u);
   const unsigned vks[] = {0x12, 0x60, 0x60, 0x69, 0x69, 0x67, 0x67, 0x12};
-  for (size_t i = 0; i < 8; ++i) EXPECT_EQ(kb.keybdScans[i], (vks[i] ^ 0x5Au) & 0xFF) << i;
+  for (size_t i = 0; i < 8; ++i) {
+    EXPECT_EQ(kb.records[i].vk, vks[i]) << i;
+    EXPECT_EQ(kb.records[i].scan, (vks[i] ^ 0x5Au) & 0xFF) << i;
+  }
 }
 
 // ---- characters as Unicode packets -----------------------------------------------------------
@@ -576,6 +586,96 @@ TEST_F(KeyListTest, FullGroupOfTenKeysIsOneBatchOfTwenty) {
 TEST_F(KeyListTest, EmptyListTypesNothing) {
   Keys({});
   EXPECT_TRUE(kb.events.empty());
+}
+
+// ---- input the window in front refuses ------------------------------------------------------
+
+using RefusedInputTest = KeystrokesTest;
+
+// PRECODE "v0D", the data "a", CR and あ, POSTCODE "v09"; what became of the frame.
+FrameKeys TypeFrame(KeyOutput& keys) {
+  const KeyItem precode[] = {V | 0x0D, 0}, postcode[] = {V | 0x09, 0};
+  const std::uint8_t a[] = {'a', 0}, cr[] = {0x0D, 0}, kana[] = {0x82, 0xA0, 0};
+  keys.TypeKeyItems(precode);
+  keys.TypeCharacter(a);
+  keys.TypeCharacter(cr);
+  keys.TypeCharacter(kana);
+  keys.TypeKeyItems(postcode);
+  return keys.EndFrame();
+}
+
+TEST_F(RefusedInputTest, NothingMoreOfTheFrameOnceRefusedAndHeldKeysReleased) {
+  const Events enter = {"S[0DD 0DU]", "P20"};
+  const struct {
+    const char* name;
+    bool foregroundRefuses;
+    std::vector<int> inserted;
+    std::uint8_t sendMode;
+    Events expected;
+  } rows[] = {
+      {"accepted", false, {}, kSendModeAltCodes,
+       Concat({enter, AltCode({0, 9, 7}), enter, AltCode({3, 3, 4, 4, 0}), {"S[09D 09U]", "P20"}})},
+      {"the window in front is of higher integrity", true, {}, kSendModeAltCodes, {"REFUSED"}},
+      {"the first batch inserts nothing", false, {0}, kSendModeAltCodes, {"S[0DD 0DU]", "REFUSED"}},
+      {"a batch cut after a press", false, {1}, kSendModeAltCodes,
+       {"S[0DD 0DU]", "S[0DU]", "REFUSED"}},
+      {"Alt refused: no pause, no digits", false, {2, 0}, kSendModeAltCodes,
+       Concat({enter, {"S[12D]", "REFUSED"}})},
+      {"digits refused after Alt went down", false, {2, 1, 0}, kSendModeAltCodes,
+       Concat({enter, AltCode({0, 9, 7}), {"S[12U]", "REFUSED"}})},
+      {"a control byte refused: no pause after it", false, {2, 1, 7, 0}, kSendModeAltCodes,
+       Concat({enter, AltCode({0, 9, 7}), {"S[0DD 0DU]", "REFUSED"}})},
+      {"a refused Unicode character: no pause after it", false, {2, 0}, kSendModeUnicode,
+       Concat({enter, {"S[u0061D u0061U]", "REFUSED"}})},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    RecordingKeyboard fresh;
+    fresh.foregroundRefuses = row.foregroundRefuses;
+    fresh.inserted = row.inserted;
+    settings.SENDMODE = row.sendMode;
+    KeyOutput keys(fresh, settings.SENDDELAY, settings.SENDMODE);
+    const FrameKeys outcome = TypeFrame(keys);
+    EXPECT_EQ(fresh.events, row.expected);
+    EXPECT_EQ(fresh.foregroundQueries, 1) << "asked once, before the frame's first key";
+    const bool refused = row.foregroundRefuses || !row.inserted.empty();
+    EXPECT_EQ(outcome, refused ? FrameKeys::Refused : FrameKeys::Typed);
+  }
+}
+
+TEST_F(RefusedInputTest, EachFrameAsksAgainAndAFrameWithoutKeysSaysNothing) {
+  kb.foregroundRefuses = true;
+  EXPECT_EQ(TypeFrame(out), FrameKeys::Refused);
+  kb.foregroundRefuses = false;
+  EXPECT_EQ(TypeFrame(out), FrameKeys::Typed);
+  EXPECT_EQ(kb.foregroundQueries, 2);
+  kb.inFront = true;  // shown in the output display: no key, nothing asked
+  EXPECT_EQ(TypeFrame(out), FrameKeys::None);
+  EXPECT_EQ(out.EndFrame(), FrameKeys::None);
+  EXPECT_EQ(kb.foregroundQueries, 2);
+}
+
+TEST_F(RefusedInputTest, TheCapsLockToggleIsNoFramesKey) {
+  kb.foregroundRefuses = true;
+  out.ToggleCapsLock();
+  EXPECT_EQ(kb.events, (Events{"S[14DE 14UE]"}));
+  EXPECT_EQ(out.EndFrame(), FrameKeys::None);
+}
+
+TEST(IntegrityLevels, InputReachesOnlyEqualOrLowerLevels) {
+  constexpr IntegrityLevel low = 0x1000, medium = 0x2000, high = 0x3000, system = 0x4000;
+  const struct {
+    std::optional<IntegrityLevel> target, own;
+    bool refused;
+  } rows[] = {
+      {high, medium, true},    {system, high, true},   {medium, low, true},
+      {medium, medium, false}, {high, high, false},    {medium, high, false},
+      {std::nullopt, medium, false}, {high, std::nullopt, false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(IntegrityRefusesInput(row.target, row.own), row.refused)
+        << std::hex << row.target.value_or(0) << " " << row.own.value_or(0);
+  }
 }
 
 // ---- Caps Lock -------------------------------------------------------------------------------

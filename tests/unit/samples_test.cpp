@@ -82,39 +82,24 @@ std::vector<std::uint8_t> HexBytes(const char* text) {
 
 // Turns planned key events back into what the user sees typed: an Alt code (Alt held, keypad
 // digits, Alt released) becomes its character, one byte up to 255, else a two-byte code page
-// 932 character; a SendInput batch becomes the names of its keys, "[CTRL]+[C]" for a group.
+// 932 character; any other batch becomes the names of its keys, "[CTRL]+[C]" for a group.
 class TypingKeyboard final : public Keyboard {
  public:
   std::string typed;
 
   bool MainDialogInFront() override { return false; }
   void PostChar(std::uint8_t) override { typed += "<posted>"; }
-  void KeybdEvent(std::uint8_t vk, std::uint8_t, std::uint32_t flags) override {
-    const bool up = (flags & kKeyFlagUp) != 0;
-    if (vk == kVkMenu) {
-      if (!up) {
-        altHeld_ = true;
-        altValue_ = 0;
-      } else if (altHeld_) {
-        altHeld_ = false;
-        if (altValue_ > 255) typed += static_cast<char>(altValue_ >> 8);
-        typed += static_cast<char>(altValue_ & 0xFF);
-      }
-    } else if (altHeld_ && vk >= kVkNumpad0 && vk <= kVkNumpad0 + 9) {
-      if (!up) altValue_ = altValue_ * 10 + (vk - kVkNumpad0);
-    } else {
-      typed += "<stray key>";
-    }
-  }
-  void SendInput(const KeyRecord* records, int count) override {
+  int SendInput(const KeyRecord* records, int count) override {
     bool first = true;
     for (int i = 0; i < count; ++i) {
-      if (records[i].flags & kKeyFlagUp) continue;
+      if (AltCodeKey(records[i]) || (records[i].flags & kKeyFlagUp)) continue;
       if (!first) typed += "+";
       typed += std::string("[") + VirtualKeyNames[records[i].vk & 0xFF] + "]";
       first = false;
     }
+    return count;
   }
+  bool ForegroundRefusesInput() override { return false; }
   // A Japanese layout gives the control characters their own keys.
   std::int16_t VkKeyScanChar(std::uint8_t ch) override {
     return (ch == 0x08 || ch == 0x09 || ch == 0x0D || ch == 0x1B) ? ch : -1;
@@ -127,6 +112,25 @@ class TypingKeyboard final : public Keyboard {
   void Pause(unsigned) override {}
 
  private:
+  // Alt, or a keypad digit while Alt is held: a key of an Alt code, decoded here.
+  bool AltCodeKey(const KeyRecord& r) {
+    const bool up = (r.flags & kKeyFlagUp) != 0;
+    if (r.vk == kVkMenu) {
+      if (!up) {
+        altHeld_ = true;
+        altValue_ = 0;
+      } else if (altHeld_) {
+        altHeld_ = false;
+        if (altValue_ > 255) typed += static_cast<char>(altValue_ >> 8);
+        typed += static_cast<char>(altValue_ & 0xFF);
+      }
+      return true;
+    }
+    if (!altHeld_ || r.vk < kVkNumpad0 || r.vk > kVkNumpad0 + 9) return false;
+    if (!up) altValue_ = altValue_ * 10 + (r.vk - kVkNumpad0);
+    return true;
+  }
+
   bool altHeld_ = false;
   unsigned altValue_ = 0;
 };
