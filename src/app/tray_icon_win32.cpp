@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "common/dpi_win32.h"
 #include "common/shell_state_win32.h"
 #include "config/settings_file.h"
 
@@ -31,7 +32,9 @@ void AddTrayIcon() {
   TrayRecord.uID = 0;
   TrayRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   TrayRecord.uCallbackMessage = TRAY_MESSAGE;
-  TrayRecord.hIcon = static_cast<HICON>(LoadImageA(AppInstance, "TORVEX", IMAGE_ICON, 32, 32, 0));
+  // 32 x 32 at 96 DPI, grown with the system DPI: the shell makes its small icon from it.
+  const int size = ScaleToDpi(32, SystemDpi());
+  TrayRecord.hIcon = static_cast<HICON>(LoadImageA(AppInstance, "TORVEX", IMAGE_ICON, size, size, 0));
   std::strncpy(TrayRecord.szTip, kProductVersion, sizeof TrayRecord.szTip - 1);
   Shell_NotifyIconA(NIM_ADD, &TrayRecord);
   TrayAdded = true;

@@ -22,6 +22,9 @@
 #                                a killed harness cannot leave it running for long.
 #   harness_wine_prefix          Creates a private Wine prefix and HOME in H_TMP/wine
 #                                (wine_prefix_new); its wineserver is ended by the cleanup.
+#   harness_set_dpi DPI          Wine's display DPI (LogPixels) for the prefix; the wineserver is
+#                                restarted, so that every program started afterwards, the virtual
+#                                desktop included, runs at DPI.
 #   harness_winpath PATH         Prints the Windows form (Z:\...) of an absolute Linux path.
 #   harness_wine_bg VAR SECS OUT EXE [ARGS...]
 #                                Starts BUILD_WIN/EXE (or EXE when it is a path) in the
@@ -403,6 +406,12 @@ harness_virtual_desktop() {
   wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
   timeout 30 "$WINESERVER" -w
+}
+
+harness_set_dpi() {
+  wine_masked timeout 30 "$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+    /d "$1" /f >/dev/null 2>&1
+  timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
 }
 
 # harness_screenshot NAME: the whole display as build/screenshots/NAME.png; true when written.
