@@ -6,14 +6,13 @@
 # pixels follows the DPI: at 144 DPI the key code list's columns and the logo are 1.5 times
 # their 96 DPI sizes, and after a DPI change to 96 they are back at those. The manifest, read
 # by the system's activation-context reader, names Windows 7 to 11 and asks for Per Monitor v2.
-# Screenshots: build/screenshots/<dialog>_<dpi>dpi.png.
+# Screenshots, each of its dialog alone: build/screenshots/<dialog>_<dpi>dpi.png.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
 harness_scenario dpi desktop Tamblix.exe dlgdriver.exe keypaddriver.exe layoutdriver.exe
 EXE=$(harness_winpath "$BUILD_WIN/Tamblix.exe")
-IDC_LOGO=$(harness__res_id IDC_LOGO)
 
 # lay ARGS...: one layoutdriver run; its output (CR removed, code page 932 turned to UTF-8).
 lay() {
@@ -25,7 +24,14 @@ lay() {
 pad() { harness_wine_fg 30 "$H_TMP/pad.out" keypaddriver.exe "$@"; tr -d '\r' <"$H_TMP/pad.out"; }
 # columns: the widths of the key code list's label column and first code column.
 columns() { pad header 1050 0 header 1050 1 | awk '{printf "%s%s", sep, $4; sep=" "}'; }
-size_of() { sed -n "s/^size $IDC_LOGO //p" "$1"; }
+logo_size() { sed -n "s/^size $IDC_LOGO //p"; }  # the logo's size from a layoutdriver output
+# shot NAME FILE: the screenshot of the dialog whose "rect" line FILE holds.
+shot() {
+  local rect
+  rect=$(sed -n 's/^rect //p' "$2")
+  # shellcheck disable=SC2086
+  harness_screenshot "$1" $rect || harness_note "no screenshot $1"
+}
 # check_layout NAME DPI FILE: the layout lines of FILE report no fault.
 check_layout() {
   grep -E '^(clipped|overlap|outside|error) ' "$3" | head -n 5
@@ -47,9 +53,9 @@ declare -A COLUMNS SPLASH_LOGO ABOUT_LOGO
 # measure_dialog DPI NAME CAPTION TEMPLATE: the dialog's layout and what it sizes in pixels.
 measure_dialog() {
   local dpi=$1 name=$2 out=$H_TMP/$2_$1.txt
-  lay /caption "$3" wait-window 20 sleep 500 layout "$EXE" "$4" >"$out"
+  lay /caption "$3" wait-window 20 sleep 500 rect layout "$EXE" "$4" >"$out"
   check_layout "$name" "$dpi" "$out"
-  harness_screenshot "${name}_${dpi}dpi" || harness_note "no screenshot of $name at $dpi DPI"
+  shot "${name}_${dpi}dpi" "$out"
   case $name in
     keypad_dialog)
       COLUMNS[$dpi]=$(columns)
@@ -59,10 +65,10 @@ measure_dialog() {
           "${COLUMNS[96]}" "$(columns)"
       fi ;;
     about)
-      ABOUT_LOGO[$dpi]=$(lay /caption "$3" size "$IDC_LOGO" | sed -n "s/^size $IDC_LOGO //p")
+      ABOUT_LOGO[$dpi]=$(lay /caption "$3" size "$IDC_LOGO" | logo_size)
       if [ "$dpi" != 96 ]; then
         harness_expect_eq "a change to 96 DPI gives the About logo its 96 DPI size" "${ABOUT_LOGO[96]}" \
-          "$(lay /caption "$3" dpichanged 96 sleep 500 size "$IDC_LOGO" | sed -n "s/^size $IDC_LOGO //p")"
+          "$(lay /caption "$3" dpichanged 96 sleep 500 size "$IDC_LOGO" | logo_size)"
       fi ;;
   esac
 }
@@ -73,21 +79,21 @@ run_at() {
   harness_set_dpi "$dpi"
   # The splash shows for two seconds: its driver waits for it before the program starts.
   harness_wine_bg SPLASH 60 "$H_TMP/splash_$dpi.raw" layoutdriver.exe /splash wait-window 60 \
-    layout "$EXE" CopyrightDlg size "$IDC_LOGO"
+    rect layout "$EXE" CopyrightDlg size "$IDC_LOGO"
   sleep 1
   harness_wine_bg APP 300 "$H_TMP/app_$dpi.out" Tamblix.exe
-  harness_wait_line "$H_TMP/splash_$dpi.raw" '^window FOUND' 40 && harness_screenshot "splash_${dpi}dpi"
+  harness_wait_line "$H_TMP/splash_$dpi.raw" '^rect ' 40 && shot "splash_${dpi}dpi" "$H_TMP/splash_$dpi.raw"
   harness_wait_pid "$SPLASH" 30
   harness_stop_pid "$SPLASH"
   tr -d '\r' <"$H_TMP/splash_$dpi.raw" >"$H_TMP/splash_$dpi.txt"
   check_layout splash "$dpi" "$H_TMP/splash_$dpi.txt"
-  SPLASH_LOGO[$dpi]=$(size_of "$H_TMP/splash_$dpi.txt")
+  SPLASH_LOGO[$dpi]=$(logo_size <"$H_TMP/splash_$dpi.txt")
 
   harness_drive wait-window 60 >/dev/null || harness_abort "the main dialog did not appear at $dpi DPI"
-  lay dpi layout "$EXE" MainFormDlg >"$H_TMP/main_$dpi.txt"
+  lay dpi rect layout "$EXE" MainFormDlg >"$H_TMP/main_$dpi.txt"
   harness_expect_eq "the main dialog is drawn at $dpi DPI" "dpi $dpi" "$(grep '^dpi ' "$H_TMP/main_$dpi.txt")"
   check_layout main_dialog "$dpi" "$H_TMP/main_$dpi.txt"
-  harness_screenshot "main_dialog_${dpi}dpi" || harness_note "no screenshot of the main dialog at $dpi DPI"
+  shot "main_dialog_${dpi}dpi" "$H_TMP/main_$dpi.txt"
 
   for row in "${DIALOGS[@]}"; do
     read -r name caption template button close <<<"$row"

@@ -414,11 +414,13 @@ harness_set_dpi() {
   timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
 }
 
-# harness_screenshot NAME: the whole display as build/screenshots/NAME.png; true when written.
+# harness_screenshot NAME [LEFT TOP WIDTH HEIGHT]: the whole display, or that part of it, as
+# build/screenshots/NAME.png; true when written.
 harness_screenshot() {
-  local dir=$HARNESS_ROOT/build/screenshots
+  local dir=$HARNESS_ROOT/build/screenshots crop=()
   mkdir -p "$dir"
-  timeout 20 import -window root -display "$DISPLAY" "$dir/$1.png" && test -s "$dir/$1.png"
+  [ $# -ge 5 ] && crop=(-crop "$4x$5+$2+$3" +repage)
+  timeout 20 import -window root -display "$DISPLAY" "${crop[@]}" "$dir/$1.png" && test -s "$dir/$1.png"
 }
 
 # ---- GUI drivers -------------------------------------------------------------------------------
@@ -434,6 +436,7 @@ IDM_EXIT=$(harness__res_id IDM_EXIT)
 IDM_ABOUT=$(harness__res_id IDM_ABOUT)
 IDC_START=$(harness__res_id IDC_START)
 IDC_STOP=$(harness__res_id IDC_STOP)
+IDC_LOGO=$(harness__res_id IDC_LOGO)
 
 # harness_drive ARGS...: one dlgdriver run; prints its output (CR removed, code page 932 turned
 # to UTF-8) and returns its status.

@@ -14,6 +14,7 @@
 //                            font the dialog manager makes for the program's TEMPLATE here.
 //     size ID                prints "size ID WIDTH HEIGHT", the size of control ID
 //     dpi                    prints "dpi N", the dialog's DPI
+//     rect                   prints "rect LEFT TOP WIDTH HEIGHT", the dialog on the screen
 //     dpichanged DPI         sends WM_DPICHANGED for DPI, with the dialog's own rectangle as the
 //                            suggested one (in the program's memory)
 //     sleep MS
@@ -383,6 +384,12 @@ int Run(int argc, char** argv, int i) {
   if (!std::strcmp(c, "layout")) return NeedArgs(argc, i, 2) && Layout(argv[i + 1], argv[i + 2]) ? 2 : -1;
   if (!std::strcmp(c, "dpi")) {
     std::printf("dpi %u\n", DialogDpi());
+    return 0;
+  }
+  if (!std::strcmp(c, "rect")) {
+    RECT r{};
+    GetWindowRect(Dialog, &r);
+    std::printf("rect %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     return 0;
   }
   if (!std::strcmp(c, "dpichanged")) {
