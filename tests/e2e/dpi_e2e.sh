@@ -114,6 +114,11 @@ harness_expect_eq "the manifest names Windows 10 and 11, 8.1, 8 and 7" \
 harness_expect_eq "the manifest asks for Per Monitor v2, else the system DPI" \
   "dpiAware true dpiAwareness PerMonitorV2, System" "$(grep '^dpiAware' "$H_TMP/manifest.txt" | tr '\n' ' ' | sed 's/ $//')"
 
+# Windows 7 has the DPI functions of Vista (SetProcessDPIAware); the later ones are spelt "Dpi"
+# (GetDpiForWindow, SetProcessDpiAwarenessContext) and may only be looked up at run time.
+harness_expect_eq "Tamblix.exe imports no DPI function that Windows 7 lacks" "" \
+  "$(x86_64-w64-mingw32-objdump -p "$BUILD_WIN/Tamblix.exe" | grep -oE '[A-Za-z]*Dpi[A-Za-z]*' | sort -u | tr '\n' ' ')"
+
 run_at 96
 run_at 144
 
