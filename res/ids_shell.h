@@ -6,6 +6,7 @@
 #define IDM_ABOUT 152
 
 #define IDB_LOGO 107
+#define IDC_LOGO 1057
 #define IDC_VERSION_LABEL 1058
 #define IDC_LINK_LABEL 1056
 #define IDC_ABOUT_TEXT 400

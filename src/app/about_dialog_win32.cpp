@@ -6,6 +6,8 @@
 
 #include <iterator>
 
+#include "app/logo_image_win32.h"
+#include "common/dpi_win32.h"
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings_file.h"
@@ -87,11 +89,13 @@ INT_PTR AboutProc(HWND dialog, UINT message, WPARAM wparam) {
 }
 }  // namespace
 
-// The mode is fixed at initialisation and kept in the dialog: the About dialog is the one with
-// an OK button. This gives every opening of AboutDlg the About behaviour, also when it is opened
+// Both dialogs keep their logo at their DPI. The mode is fixed at initialisation and kept in the
+// dialog: the About dialog is the one with an OK button. This gives every opening of AboutDlg the About behaviour, also when it is opened
 // before the tray menu was ever loaded, and the caption-less splash always the splash's.
 INT_PTR CALLBACK SplashAboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
   constexpr LONG_PTR kAboutMode = 1;
+  if (message == WM_DPICHANGED) return PostAfterDpiChange(dialog, wparam);
+  if (KeepLogoAtDpi(dialog, message, wparam)) return TRUE;
   if (message == WM_INITDIALOG) {
     const bool about = GetDlgItem(dialog, IDOK) != nullptr;
     SetWindowLongPtrA(dialog, DWLP_USER, about ? kAboutMode : 0);

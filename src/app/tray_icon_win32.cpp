@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "common/dpi_win32.h"
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings_file.h"
@@ -34,7 +35,9 @@ void AddTrayIcon() {
   TrayRecord.uID = 0;
   TrayRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   TrayRecord.uCallbackMessage = TRAY_MESSAGE;
-  TrayRecord.hIcon = static_cast<HICON>(LoadImageA(AppInstance, "TORVEX", IMAGE_ICON, 32, 32, 0));
+  // 32 x 32 at 96 DPI, grown with the system DPI: the shell makes its small icon from it.
+  const int size = ScaleToDpi(32, SystemDpi());
+  TrayRecord.hIcon = static_cast<HICON>(LoadImageA(AppInstance, "TORVEX", IMAGE_ICON, size, size, 0));
   Cp932ToWide(kProductVersion, TrayRecord.szTip, static_cast<int>(std::size(TrayRecord.szTip)));
   Shell_NotifyIconW(NIM_ADD, &TrayRecord);
   TrayAdded = true;

@@ -2,6 +2,7 @@
 // follows the code text, and OK (the text goes back to the opener) or Cancel (nothing).
 #include "keyout/keypad_dialog_win32.h"
 
+#include "common/dpi_win32.h"
 #include "common/messages_win32.h"
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
@@ -79,6 +80,11 @@ INT_PTR CALLBACK KeyPadDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
       return OnNotify(dialog, reinterpret_cast<const NMHDR*>(lparam));
     case WM_CLOSE:
       EndDialog(dialog, IDCANCEL);
+      return TRUE;
+    case WM_DPICHANGED:
+      return PostAfterDpiChange(dialog, wparam);
+    case kAfterDpiChangeMessage:
+      ScaleCodeGrids(dialog, static_cast<UINT>(wparam));
       return TRUE;
     default:
       return FALSE;

@@ -24,9 +24,11 @@ struct KeyPadState {
   HWND vkeyList = nullptr;    // IDC_VKEY_LIST
 };
 
-// Grids (keypad_grid_win32.cpp): fills both lists with their columns, rows and names, and
-// puts CodeListProc on the lists that insert codes.
+// Grids (keypad_grid_win32.cpp): fills both lists with their columns (sized for the lists' DPI),
+// rows and names, and puts CodeListProc on the lists that insert codes.
 void SetUpCodeGrids(KeyPadState& state, bool keyMode);
+// Sizes the grids' columns for dpi (the columns are sized in pixels, the lists in dialog units).
+void ScaleCodeGrids(HWND dialog, UINT dpi);
 // Answers a custom-draw notification of one of the two lists (the result for DWLP_MSGRESULT).
 LRESULT DrawCodeGrid(const NMHDR* header, bool keyMode);
 // Subclass procedure of the lists (reference data: the KeyPadState): a double-click on a cell

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "common/dpi_win32.h"
 #include "common/wide_text_win32.h"
 #include "ids_keypad_dialog.h"
 #include "keyout/code_insertion.h"
@@ -14,10 +15,15 @@
 
 namespace {
 
+// Pixels at 96 DPI; the lists themselves are sized in dialog units and follow the DPI.
 constexpr int kLabelColumnWidth = 34;
 constexpr int kCodeColumnWidth = 37;
 
-void AddColumns(HWND list) {
+int ColumnWidth(int column, UINT dpi) {
+  return ScaleToDpi(column == 0 ? kLabelColumnWidth : kCodeColumnWidth, dpi);
+}
+
+void AddColumns(HWND list, UINT dpi) {
   for (int column = 0; column < kCodeGridColumns; ++column) {
     char header[4] = {};
     FormatGridColumnHeader(column, header, sizeof header);
@@ -26,7 +32,7 @@ void AddColumns(HWND list) {
     LVCOLUMNW description{};
     description.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     description.fmt = column == 0 ? LVCFMT_LEFT : LVCFMT_CENTER;
-    description.cx = column == 0 ? kLabelColumnWidth : kCodeColumnWidth;
+    description.cx = ColumnWidth(column, dpi);
     description.pszText = wide;
     description.iSubItem = column;
     SendMessageW(list, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&description));
@@ -56,7 +62,7 @@ void AddRows(HWND list, CodeGrid grid) {
 
 void FillGrid(HWND list, CodeGrid grid) {
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
-  AddColumns(list);
+  AddColumns(list, WindowDpi(list));
   AddRows(list, grid);
 }
 
@@ -124,6 +130,15 @@ void SetUpCodeGrids(KeyPadState& state, bool keyMode) {
     HandOverToCodeListProc(state.vkeyList, state);
   } else {
     EnableWindow(state.vkeyList, FALSE);
+  }
+}
+
+void ScaleCodeGrids(HWND dialog, UINT dpi) {
+  for (const int id : {IDC_CHAR_LIST, IDC_VKEY_LIST}) {
+    HWND list = GetDlgItem(dialog, id);
+    for (int column = 0; column < kCodeGridColumns; ++column) {
+      SendMessageA(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(ColumnWidth(column, dpi), 0));
+    }
   }
 }
 

@@ -22,6 +22,9 @@
 #                                a killed harness cannot leave it running for long.
 #   harness_wine_prefix          Creates a private Wine prefix and HOME in H_TMP/wine
 #                                (wine_prefix_new); its wineserver is ended by the cleanup.
+#   harness_set_dpi DPI          Wine's display DPI (LogPixels) for the prefix; the wineserver is
+#                                restarted, so that every program started afterwards, the virtual
+#                                desktop included, runs at DPI.
 #   harness_winpath PATH         Prints the Windows form (Z:\...) of an absolute Linux path.
 #   harness_wine_bg VAR SECS OUT EXE [ARGS...]
 #                                Starts BUILD_WIN/EXE (or EXE when it is a path) in the
@@ -405,11 +408,19 @@ harness_virtual_desktop() {
   timeout 30 "$WINESERVER" -w
 }
 
-# harness_screenshot NAME: the whole display as build/screenshots/NAME.png; true when written.
+harness_set_dpi() {
+  wine_masked timeout 30 "$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+    /d "$1" /f >/dev/null 2>&1
+  timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
+}
+
+# harness_screenshot NAME [LEFT TOP WIDTH HEIGHT]: the whole display, or that part of it, as
+# build/screenshots/NAME.png; true when written.
 harness_screenshot() {
-  local dir=$HARNESS_ROOT/build/screenshots
+  local dir=$HARNESS_ROOT/build/screenshots crop=()
   mkdir -p "$dir"
-  timeout 20 import -window root -display "$DISPLAY" "$dir/$1.png" && test -s "$dir/$1.png"
+  [ $# -ge 5 ] && crop=(-crop "$4x$5+$2+$3" +repage)
+  timeout 20 import -window root -display "$DISPLAY" "${crop[@]}" "$dir/$1.png" && test -s "$dir/$1.png"
 }
 
 # ---- GUI drivers -------------------------------------------------------------------------------
@@ -425,6 +436,7 @@ IDM_EXIT=$(harness__res_id IDM_EXIT)
 IDM_ABOUT=$(harness__res_id IDM_ABOUT)
 IDC_START=$(harness__res_id IDC_START)
 IDC_STOP=$(harness__res_id IDC_STOP)
+IDC_LOGO=$(harness__res_id IDC_LOGO)
 
 # harness_drive ARGS...: one dlgdriver run; prints its output (CR removed, code page 932 turned
 # to UTF-8) and returns its status.

@@ -48,40 +48,6 @@ HWND Control(const char* id) { return GetDlgItem(Dialog, std::atoi(id)); }
 
 bool WaitWindow(int secs, bool present) { return WaitForDialog(Caption, secs, present, Dialog); }
 
-// A block of memory in the process that owns a window, for messages that carry pointers.
-class RemoteBlock {
- public:
-  static constexpr SIZE_T kSize = 4096;
-  explicit RemoteBlock(HWND w) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (process_) {
-      base_ = static_cast<char*>(
-          VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    }
-  }
-  ~RemoteBlock() {
-    if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
-    if (process_) CloseHandle(process_);
-  }
-  RemoteBlock(const RemoteBlock&) = delete;
-  RemoteBlock& operator=(const RemoteBlock&) = delete;
-
-  bool Ok() const { return base_ != nullptr; }
-  char* At(SIZE_T offset) const { return base_ + offset; }
-  bool Write(SIZE_T offset, const void* data, SIZE_T size) const {
-    return WriteProcessMemory(process_, base_ + offset, data, size, nullptr) != 0;
-  }
-  bool Read(SIZE_T offset, void* data, SIZE_T size) const {
-    return ReadProcessMemory(process_, base_ + offset, data, size, nullptr) != 0;
-  }
-
- private:
-  HANDLE process_ = nullptr;
-  char* base_ = nullptr;
-};
-
 LRESULT Send(HWND w, UINT message, WPARAM wparam, LPARAM lparam) {
   DWORD_PTR result = 0;
   SendMessageTimeoutA(w, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &result);
