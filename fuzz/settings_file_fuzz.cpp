@@ -7,10 +7,18 @@
 #include <cstring>
 
 #include "config/settings_file.h"
+#include "config/settings_keys.h"
 
 namespace {
 
 constexpr std::size_t kMaxInput = 64 * 1024;
+
+// The line ends of a text; a whole settings text has one after the header and one a row.
+int LineEnds(const char* text, std::size_t size) {
+  int n = 0;
+  for (std::size_t i = 0; i + 1 < size; ++i) n += text[i] == '\r' && text[i + 1] == '\n' ? 1 : 0;
+  return n;
+}
 
 // Reads the record from size bytes of data (glibc opens a stream of 0 bytes as an empty file).
 void ReadFromMemory(SettingsRecord& s, void* data, std::size_t size) {
@@ -29,23 +37,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   SettingsRecord first;
   ReadFromMemory(first, input, size);
-  char firstText[kSettingsTextSize];
-  const int firstLength = FormatSettingsText(first, firstText, sizeof firstText);
-  if (firstLength <= 0 || firstLength >= kSettingsTextSize) std::abort();
-  // The whole record fits: the text ends with the last row's line end.
-  if (std::strcmp(firstText + firstLength - 2, "\r\n") != 0) std::abort();
-
+  // What is saved is the record's whole text: every row, the last one ending the text.
   static char saved[kSettingsTextSize];
   std::FILE* out = fmemopen(saved, sizeof saved, "wb");
   if (out == nullptr || !WriteSettingsStream(first, out)) std::abort();
   const long savedLength = std::ftell(out);
   std::fclose(out);
-  if (savedLength != firstLength) std::abort();
+  if (savedLength <= 2 || savedLength >= kSettingsTextSize) std::abort();
+  if (std::memcmp(saved + savedLength - 2, "\r\n", 2) != 0) std::abort();
+  if (LineEnds(saved, static_cast<std::size_t>(savedLength)) != kSettingRowCount + 1) std::abort();
 
+  // Read back, the record gives the same text again.
   SettingsRecord again;
   ReadFromMemory(again, saved, static_cast<std::size_t>(savedLength));
   char againText[kSettingsTextSize];
   const int againLength = FormatSettingsText(again, againText, sizeof againText);
-  if (againLength != firstLength || std::memcmp(firstText, againText, firstLength) != 0) std::abort();
+  if (againLength != savedLength || std::memcmp(saved, againText, againLength) != 0) std::abort();
   return 0;
 }

@@ -83,6 +83,7 @@ void ApplyNumbers(SettingsRecord& s, const SettingDescriptor& row, const char* v
 
 void ApplySettingsLine(SettingsRecord& s, const char* line) {
   for (const SettingDescriptor* row = SettingDescriptors; row->key[0] != 0; ++row) {
+    if (row->key[0] != line[0]) continue;  // spares most rows the full comparison
     const std::size_t keyLength = std::strlen(row->key);
     if (std::strncmp(line, row->key, keyLength) != 0) continue;
     const char* value = line + keyLength;

@@ -7,12 +7,14 @@
 # probe's first key event to its Enter. Prints each rate and the ratios mode 1 / mode 0,
 # mode 0 / bare injector, mode 1 / bare Unicode injector and bare Unicode / bare Alt codes as
 # FIGUREs; fails only when a run types the wrong text.
+# Then the frame-typing lock alone (lockbench.exe, no other copy running): its microseconds per
+# frame, and their share of the time mode 0 takes to type a frame of 20 such characters.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/../lib/harness.sh"
 
 CHARS=${TYPING_CHARS:-1000}
-harness_scenario typing port Tamblix.exe traydriver.exe keyprobe.exe bareinject.exe
+harness_scenario typing port Tamblix.exe traydriver.exe keyprobe.exe bareinject.exe lockbench.exe
 mkdir -p "$H_DOCS/Tamblix"
 FRAME="02 $(for ((i = 0; i < CHARS; i++)); do printf '88 9F '; done)03"
 EXPECTED="$(for ((i = 0; i < CHARS; i++)); do printf '亜'; done){CR}"
@@ -67,4 +69,11 @@ awk -v a="$MODE0" -v b="$MODE1" -v c="$BARE" -v d="$BARE1" 'BEGIN {
   printf "FIGURE typing-mode0-over-bare %.2f\n", (c > 0 ? a / c : 0)
   printf "FIGURE typing-mode1-over-bare-unicode %.2f\n", (d > 0 ? b / d : 0)
   printf "FIGURE typing-bare-unicode-over-bare %.2f\n", (c > 0 ? d / c : 0) }'
+
+harness_wine_fg 120 "$H_TMP/lock.out" lockbench.exe
+LOCK_US=$(tr -d '\r' <"$H_TMP/lock.out" | sed -n 's/^lock-us-per-frame //p')
+harness_check "the lock alone measured (${LOCK_US:-no} us a frame)" test -n "$LOCK_US"
+echo "FIGURE typing-lock-us-per-frame ${LOCK_US:-none}"
+awk -v us="${LOCK_US:-0}" -v a="$MODE0" 'BEGIN {
+  printf "FIGURE typing-lock-percent-of-20-char-frame %.3f\n", (a > 0 ? us * a / 20e6 * 100 : 0) }'
 harness_finish

@@ -50,6 +50,11 @@
 #                                (decoded text). Fails when the probe does not get the foreground.
 #   harness_probe_stop           Asks the probe to close (its stop file), waits up to 10 s, then
 #                                ends it by pid.
+#   harness_unix_pid EXE         Prints the pid of the Linux process in which Wine runs EXE (a
+#                                program of this prefix named EXE, e.g. Tamblix.exe).
+#   harness_unix_status PID FIELD
+#                                Prints the number of FIELD (RssAnon, Threads, ...) of
+#                                /proc/PID/status; -1 when the process or the field is missing.
 #   harness_check DESC CMD...    Runs CMD; prints "PASS DESC" or "FAIL DESC" and counts failures;
 #                                returns 1 after a failure.
 #   harness_expect_eq DESC EXPECTED ACTUAL
@@ -388,6 +393,20 @@ harness_prefix_pids() {
   for p in /proc/[0-9]*; do
     grep -qzxF "WINEPREFIX=$WINEPREFIX" "$p/environ" 2>/dev/null && echo "${p#/proc/}"
   done
+}
+
+harness_unix_pid() {
+  local p
+  for p in $(harness_prefix_pids); do
+    { tr '\0' '\n' <"/proc/$p/cmdline"; } 2>/dev/null | head -n 1 | grep -qF "\\$1" && { echo "$p"; return 0; }
+  done
+  return 1
+}
+
+harness_unix_status() {
+  local v
+  v=$(sed -n "s/^$2:[[:space:]]*\([0-9]*\).*/\1/p" "/proc/$1/status" 2>/dev/null)
+  echo "${v:--1}"
 }
 
 # harness_cpu_ticks PID...: the processes' user + system clock ticks so far (0 for a gone one).
