@@ -17,6 +17,7 @@
 #include "reception/framer_state.h"
 #include "reception/framing_reset_request.h"
 #include "reception/input_refusal_win32.h"
+#include "reception/pause_timer_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/utf8_conversion.h"
@@ -35,13 +36,20 @@ FramingResetRequest ResetRequest;
 // buffer is not flushed at a stop.
 bool Stopped() { return RunningFlag == 0; }
 
+// Every pause of the reader's typing, kept to its milliseconds on any Windows.
+PauseTimer KeyPauses;
+
 // The system keyboard as the reader uses it: a stop interrupts a key list and the pause after
 // a finished key (up to 9999 ms each with "/D"), so a long list cannot go on typing after it;
-// a window that refuses a frame's input is told to the user at once.
+// the pause with Alt held is always whole; a window that refuses a frame's input is told to
+// the user at once.
 class ReaderKeyboard final : public Win32Keyboard {
  public:
   bool Interrupted() override { return Stopped(); }
-  void PauseBetweenKeys(unsigned ms) override { ReceivePort.WaitForStop(ms); }
+  void Pause(unsigned ms) override { KeyPauses.Wait(ms, nullptr); }
+  void PauseBetweenKeys(unsigned ms) override {
+    if (!Stopped()) KeyPauses.Wait(ms, ReceivePort.StopEvent);
+  }
   void InputRefused() override { ReportInputRefused(); }
 };
 
@@ -93,7 +101,7 @@ class Host final : public ReceptionHost {
  public:
   bool CapsLockOn() override { return Keys.IsCapsLockOn(); }
   void ToggleCapsLock() override { Keys.ToggleCapsLock(); }
-  void Pause(std::uint32_t ms) override { Sleep(ms); }
+  void Pause(std::uint32_t ms) override { KeyPauses.Wait(ms, nullptr); }
   bool MainDialogInFront() override {
     return MainDialogWindow != nullptr && GetForegroundWindow() == MainDialogWindow;
   }
@@ -118,6 +126,7 @@ Host TheHost;
 }  // namespace
 
 void ReceptionStart() {
+  KeyPauses.Begin();
   Keys.SetKeyPause(KeyPause);
   Keys.EndFrame();
   ShowInputRefused(false);
@@ -135,6 +144,7 @@ void EndFrameAtTimeout() {
 }
 
 void ReceptionEnd() {
+  KeyPauses.End();
   FrameTyping.Release();
   Keys.EndFrame();
   ShowInputRefused(false);
