@@ -1,16 +1,27 @@
 // The typing benchmark's reference: the Alt code of one two-byte character (亜, Alt held, the
 // keypad digits 3 4 9 7 5, Alt released) COUNT times through keybd_event, with no pause and no
-// other call between the events, then Enter. What the program types at SENDDELAY 0 is compared
-// with this on the same probe. With "unicode" it sends the character as one Unicode packet
+// other call between the events, then Enter. What the program types is compared with this on
+// the same probe. With "unicode" it sends the character as one Unicode packet
 // instead (one SendInput call of its key-down and key-up records), the ceiling of send mode 1.
+// With PAUSE-MS it pauses as the program does at SENDDELAY PAUSE-MS, on the program's own pause
+// timer: after Alt goes down, or after each packet.
 //
-//   bareinject.exe COUNT [unicode]
+//   bareinject.exe COUNT [alt|unicode] [PAUSE-MS]
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
 
+#include "reception/pause_timer_win32.h"
+
 namespace {
+
+PauseTimer Pauses;
+unsigned PauseMs = 0;
+
+void Pause() {
+  if (PauseMs > 0) Pauses.Wait(PauseMs, nullptr);
+}
 
 void SendUnicodePackets(int count) {
   INPUT records[2] = {};
@@ -18,7 +29,10 @@ void SendUnicodePackets(int count) {
   records[0].ki.wScan = records[1].ki.wScan = 0x4E9C;  // 亜
   records[0].ki.dwFlags = KEYEVENTF_UNICODE;
   records[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-  for (int n = 0; n < count; ++n) SendInput(2, records, sizeof(INPUT));
+  for (int n = 0; n < count; ++n) {
+    SendInput(2, records, sizeof(INPUT));
+    Pause();
+  }
 }
 
 }  // namespace
@@ -26,6 +40,8 @@ void SendUnicodePackets(int count) {
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
   const bool unicode = argc > 2 && std::strcmp(argv[2], "unicode") == 0;
+  PauseMs = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 0;
+  Pauses.Begin();
   const BYTE alt = static_cast<BYTE>(MapVirtualKeyA(VK_MENU, MAPVK_VK_TO_VSC));
   const BYTE digits[] = {VK_NUMPAD3, VK_NUMPAD4, VK_NUMPAD9, VK_NUMPAD7, VK_NUMPAD5};
   BYTE scans[5];
@@ -33,6 +49,7 @@ int main(int argc, char** argv) {
   if (unicode) SendUnicodePackets(count);
   for (int n = 0; n < count && !unicode; ++n) {
     keybd_event(VK_MENU, alt, 0, 0);
+    Pause();
     for (int i = 0; i < 5; ++i) {
       keybd_event(digits[i], scans[i], 0, 0);
       keybd_event(digits[i], scans[i], KEYEVENTF_KEYUP, 0);
