@@ -17,6 +17,8 @@ import random
 import sys
 import time
 
+from feed_writes import pieces, write_all
+
 
 def letters_frame(i, length):
     digits = []
@@ -28,18 +30,6 @@ def letters_frame(i, length):
 
 def digits_frame(i, length):
     return str(i).zfill(length)
-
-
-def pieces(frame, rng, count):
-    """frame (bytes) cut at count - 1 random places."""
-    cuts = sorted(rng.sample(range(1, len(frame)), count - 1))
-    return [frame[a:b] for a, b in zip([0] + cuts, cuts + [len(frame)])]
-
-
-def write_all(fd, data):
-    view = memoryview(data)
-    while view:
-        view = view[os.write(fd, view):]
 
 
 def main():

@@ -15,6 +15,8 @@ import random
 import sys
 import time
 
+from feed_writes import write_all
+
 
 def parse_hex(text):
     text = text.replace(" ", "")
@@ -24,13 +26,6 @@ def parse_hex(text):
 def frame_bytes(index, digits):
     body = str(index % (10 ** digits)).zfill(digits).encode()
     return b"\x02" + body + b"\x03"
-
-
-def write_all(fd, data):
-    view = memoryview(data)
-    while view:
-        n = os.write(fd, view)
-        view = view[n:]
 
 
 def wait_for_line(bytes_per_second, start, sent_before):

@@ -18,6 +18,8 @@ import random
 import sys
 import time
 
+from feed_writes import pieces, write_all
+
 STX, ETX = b"\x02", b"\x03"
 KANJI_IN, KANJI_OUT = b"\x1b$B", b"\x1b(B"
 KANA_IN, KANA_OUT = b"\x0e", b"\x0f"
@@ -55,18 +57,6 @@ def frame(rng, index):
     return STX + sent + ETX, text
 
 
-def pieces(data, rng):
-    count = min(rng.randrange(1, 5), len(data))
-    cuts = sorted(rng.sample(range(1, len(data)), count - 1))
-    return [data[a:b] for a, b in zip([0] + cuts, cuts + [len(data)])]
-
-
-def write_all(fd, data):
-    view = memoryview(data)
-    while view:
-        view = view[os.write(fd, view):]
-
-
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("device")
@@ -83,7 +73,7 @@ def main():
     with open(args.expected, "ab") as expected:
         while time.monotonic() < end:
             data, text = frame(rng, index)
-            for piece in pieces(data, rng):
+            for piece in pieces(data, rng, rng.randrange(1, 5)):
                 write_all(fd, piece)
                 time.sleep(rng.uniform(0, 0.01))
             expected.write(text + b"\n")

@@ -348,19 +348,6 @@ int Run(int argc, char** argv, int i) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  setvbuf(stdout, nullptr, _IONBF, 0);
-  int i = 1;
-  if (argc > 2 && !std::strcmp(argv[1], "/caption")) {
-    Caption = argv[2];
-    i = 3;
-  }
-  for (; i < argc; ++i) {
-    const int used = Run(argc, argv, i);
-    if (used < 0) {
-      std::printf("FAILED %s\n", argv[i]);
-      return 1;
-    }
-    i += used;
-  }
-  return 0;
+  const int first = TakeCaption(argc, argv, Caption);
+  return RunCommands(argc, argv, first, Run);
 }

@@ -1,16 +1,42 @@
-// What the GUI drivers of the scenarios share: argument checks, finding a dialog by its
+// What the GUI drivers of the scenarios share: the command loop and argument checks, finding a dialog by its
 // caption, reading a window's text without hanging on a busy program, the wall clock, and memory
 // in the program's process for the messages that carry pointers.
 #pragma once
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 // True when argv holds n arguments after position i; otherwise says so.
 inline bool NeedArgs(int argc, int i, int n) {
   if (i + n < argc) return true;
   std::printf("error missing arguments\n");
   return false;
+}
+
+// Runs the commands from argv[first] on: run(argc, argv, i) answers how many arguments the
+// command at i took after its name, or -1 when it failed. 0 when every command ran; otherwise
+// prints "FAILED <command>" and answers 1, the driver's exit status.
+template <typename Command>
+int RunCommands(int argc, char** argv, int first, Command run) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  for (int i = first; i < argc; ++i) {
+    const int used = run(argc, argv, i);
+    if (used < 0) {
+      std::printf("FAILED %s\n", argv[i]);
+      return 1;
+    }
+    i += used;
+  }
+  return 0;
+}
+
+// "/caption TEXT" before the commands names the dialog to drive instead of the main dialog.
+// Answers where the commands begin.
+inline int TakeCaption(int argc, char** argv, const char*& caption) {
+  if (argc <= 2 || std::strcmp(argv[1], "/caption") != 0) return 1;
+  caption = argv[2];
+  return 3;
 }
 
 // Waits up to secs seconds until a dialog with this caption exists (present) or no longer

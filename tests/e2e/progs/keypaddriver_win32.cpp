@@ -412,15 +412,4 @@ int Run(int argc, char** argv, int i) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  setvbuf(stdout, nullptr, _IONBF, 0);
-  for (int i = 1; i < argc; ++i) {
-    const int used = Run(argc, argv, i);
-    if (used < 0) {
-      std::printf("FAILED %s\n", argv[i]);
-      return 1;
-    }
-    i += used;
-  }
-  return 0;
-}
+int main(int argc, char** argv) { return RunCommands(argc, argv, 1, Run); }

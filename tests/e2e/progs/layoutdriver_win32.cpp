@@ -409,26 +409,14 @@ int Run(int argc, char** argv, int i) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  setvbuf(stdout, nullptr, _IONBF, 0);
   // As DPI-aware as the program, so that the template's copy gets the font at the display's DPI.
   SetProcessDPIAware();
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&classes);
-  int i = 1;
-  if (argc > 2 && !std::strcmp(argv[1], "/caption")) {
-    Caption = argv[2];
-    i = 3;
-  } else if (argc > 1 && !std::strcmp(argv[1], "/splash")) {
+  int first = TakeCaption(argc, argv, Caption);
+  if (first == 1 && argc > 1 && !std::strcmp(argv[1], "/splash")) {
     Splash = true;
-    i = 2;
+    first = 2;
   }
-  for (; i < argc; ++i) {
-    const int used = Run(argc, argv, i);
-    if (used < 0) {
-      std::printf("FAILED %s\n", argv[i]);
-      return 1;
-    }
-    i += used;
-  }
-  return 0;
+  return RunCommands(argc, argv, first, Run);
 }
