@@ -39,10 +39,9 @@ void PauseTimer::End() {
 }
 
 bool PauseTimer::Wait(unsigned ms, HANDLE stop) {
-  if (ms == 0) return stop != nullptr && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0;
   LARGE_INTEGER due;
   due.QuadPart = -static_cast<LONGLONG>(ms) * kTicksPerMs;
-  if (timer_ != nullptr && SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
+  if (ms > 0 && timer_ != nullptr && SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
     // The stop comes first: WaitForMultipleObjects reports the lowest signalled index.
     const HANDLE both[2] = {stop, timer_};
     const DWORD r = stop != nullptr ? WaitForMultipleObjects(2, both, FALSE, INFINITE)

@@ -20,7 +20,8 @@ class PauseTimer {
   void Begin();
   void End();
   // Waits `ms` milliseconds, or less when `stop` (if not null) is signalled first; true when
-  // it was. Without Begin, or when the timer cannot be set, a plain wait of `ms`.
+  // it was. A pause of 0 only looks at `stop`; without Begin, or when the timer cannot be set, a
+  // plain wait of `ms`.
   bool Wait(unsigned ms, HANDLE stop);
 
   bool HighResolution() const { return highResolution_; }
