@@ -34,12 +34,18 @@ void FrameShaper::Forget() {
   frame_.length = 0;
   before_ = 0;
   after_ = 0;
+  full_ = false;
 }
 
 void FrameShaper::TypeCharacter(const std::uint8_t* text) {
   const int length = text[0] == 0 ? 0 : text[1] == 0 ? 1 : 2;
-  // A text longer than the log buffer loses its end, never half a character.
-  if (length == 0 || frame_.length + length > kShapedTextSize) return;
+  // A text longer than the log buffer loses its end, from the first character that does not
+  // fit (never half a character, never one after a gap).
+  if (full_ || length == 0) return;
+  if (frame_.length + length > kShapedTextSize) {
+    full_ = true;
+    return;
+  }
   std::memcpy(frame_.text + frame_.length, text, static_cast<std::size_t>(length));
   frame_.length += length;
   frame_.text[frame_.length] = 0;
@@ -82,7 +88,7 @@ int FrameShaper::LogFlush() {
     lastTime_ = now;
   }
   delivery_.DeliverFrame(frame_);
-  inner_.LogAppend(frame_.text);
+  if (frame_.length > 0) inner_.LogAppend(frame_.text);
   Forget();
   return inner_.LogFlush();
 }

@@ -51,6 +51,7 @@ class FrameShaper final : public FrameOutput {
   ShapedFrame frame_;
   int before_ = 0;  // key lists collected before the text, and after it
   int after_ = 0;
+  bool full_ = false;  // a character did not fit: the rest of the frame's text is dropped
   std::uint8_t last_[kShapedTextSize + 1];  // the shaped text last delivered
   int lastLength_ = -1;                     // -1: none since the start
   std::uint32_t lastTime_ = 0;
