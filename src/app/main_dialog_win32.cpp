@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/ext_dialog_win32.h"
 #include "app/main_dialog_files_win32.h"
 #include "app/main_dialog_fill_win32.h"
 #include "app/main_window_win32.h"
@@ -178,6 +179,14 @@ void OpenLogSettings(HWND dialog) {
   if (confirmed) SaveSettings(nullptr);
 }
 
+// The extended settings dialog edits a copy in the same way; its OK is stored and saved.
+void OpenExtendedSettings(HWND dialog) {
+  SettingsRecord edited = Settings;
+  if (!EditExtendedSettings(dialog, edited)) return;
+  Settings = edited;
+  SaveSettings(nullptr);
+}
+
 void OnCommand(HWND dialog, int id, int code) {
   // While a stop waits for the reader (dispatching messages), nothing starts another stop or
   // a start: 中止, Esc and the close box are inert until it has finished.
@@ -191,6 +200,7 @@ void OnCommand(HWND dialog, int id, int code) {
     case IDC_SAVE: Save(); return;
     case IDC_ABOUT: OpenAboutDialog(MainDialogWindow); return;
     case IDC_LOG_SETTINGS: OpenLogSettings(dialog); return;
+    case IDC_EXT_SETTINGS: OpenExtendedSettings(dialog); return;
     default: break;
   }
   if (id >= IDC_KANJIIN_LIST && id <= IDC_POSTCODE_LIST) {

@@ -2,8 +2,11 @@
 
 #include <cstddef>
 #include <cstring>
+#include <regex>
 #include <set>
+#include <string>
 
+#include "config/ext_dialog_controls.h"
 #include "config/main_dialog_controls.h"
 #include "config/settings_keys.h"
 
@@ -16,7 +19,10 @@ long FieldOffset(const ControlBinding& row) {
   if (row.byte != nullptr) field = &(record.*row.byte);
   if (row.number != nullptr) field = &(record.*row.number);
   if (row.code != nullptr) field = &(record.*row.code);
+  if (row.request != nullptr) field = &(record.*row.request);
   if (row.keys != nullptr) field = &(record.*row.keys);
+  if (row.text != nullptr) field = &(record.*row.text);
+  if (row.word != nullptr) field = &(record.*row.word);
   if (field == nullptr) return -1;
   return static_cast<const char*>(field) - reinterpret_cast<const char*>(&record);
 }
@@ -28,40 +34,117 @@ const SettingDescriptor* KeyAt(long offset) {
   return nullptr;
 }
 
+struct Table {
+  const char* name;
+  std::span<const ControlBinding> rows;
+};
+
+const Table kTables[] = {{"main dialog", MainDialogControls()}, {"extended dialog", ExtDialogControls()}};
+
 // Every key of the settings file but the log settings (which their own dialog edits) is shown
-// by exactly one control, each control appears once, and every control that holds a setting
-// is disabled while reception runs.
-TEST(MainDialogControls, EachSettingOnceDisabledWhileReceiving) {
+// by exactly one control of the two dialogs, each control appears once in its dialog, and every
+// control that holds a setting is disabled while reception runs.
+TEST(SettingsDialogControls, EachSettingOnceDisabledWhileReceiving) {
   std::multiset<long> bound;
-  std::set<int> ids;
-  for (const ControlBinding& row : MainDialogControls()) {
-    EXPECT_TRUE(ids.insert(row.id).second) << "control " << row.id << " appears twice";
-    const long offset = FieldOffset(row);
-    EXPECT_EQ(offset < 0, row.kind == ControlKind::Button) << "control " << row.id;
-    if (offset < 0) continue;
-    bound.insert(offset);
-    EXPECT_FALSE(row.enabledWhileReceiving) << "control " << row.id;
-    const SettingDescriptor* key = KeyAt(offset);
-    ASSERT_NE(key, nullptr) << "control " << row.id << " binds no key";
-    EXPECT_NE(std::strncmp(key->key, "LOG", 3), 0) << "control " << row.id << " binds " << key->key;
+  for (const Table& table : kTables) {
+    std::set<int> ids;
+    for (const ControlBinding& row : table.rows) {
+      const std::string where = std::string(table.name) + ", control " + std::to_string(row.id);
+      EXPECT_TRUE(ids.insert(row.id).second) << where << " appears twice";
+      const long offset = FieldOffset(row);
+      EXPECT_EQ(offset < 0, row.kind == ControlKind::Button) << where;
+      if (offset < 0) continue;
+      bound.insert(offset);
+      EXPECT_FALSE(row.enabledWhileReceiving) << where;
+      const SettingDescriptor* key = KeyAt(offset);
+      ASSERT_NE(key, nullptr) << where << " binds no key";
+      EXPECT_NE(std::strncmp(key->key, "LOG", 3), 0) << where << " binds " << key->key;
+    }
   }
   for (const SettingDescriptor* d = SettingDescriptors; d->key[0] != 0; ++d) {
     if (std::strncmp(d->key, "LOG", 3) == 0) continue;
-    // The keys after SENDMODE belong to the extended settings dialog, which is not built yet.
-    if (d->offset >= offsetof(SettingsRecord, REQCODE)) continue;
     EXPECT_EQ(bound.count(static_cast<long>(d->offset)), 1u) << d->key;
   }
 }
 
-// A list offers one entry for each value its key accepts, from 0, so the stored index always
-// names an entry.
-TEST(MainDialogControls, ListsHaveAnEntryPerAcceptedValue) {
-  for (const ControlBinding& row : MainDialogControls()) {
-    if (row.kind != ControlKind::List) continue;
-    const SettingDescriptor* key = KeyAt(FieldOffset(row));
-    ASSERT_NE(key, nullptr) << "control " << row.id;
-    EXPECT_EQ(key->min, 0) << key->key;
-    EXPECT_EQ(static_cast<long>(row.entries.size()), key->max + 1) << key->key;
+// What a control can hold is what its key accepts: a list offers one entry per value from 0,
+// a number edit stays inside the key's range (so the file never refuses what the dialog
+// stored), an edit takes no more than its field holds, a code edit fills all of its field.
+TEST(SettingsDialogControls, ControlsHoldWhatTheirKeysAccept) {
+  for (const Table& table : kTables) {
+    for (const ControlBinding& row : table.rows) {
+      const SettingDescriptor* key = KeyAt(FieldOffset(row));
+      if (key == nullptr) continue;
+      const std::string where = std::string(table.name) + ", " + key->key;
+      switch (row.kind) {
+        case ControlKind::List:
+          EXPECT_EQ(key->min, 0) << where;
+          EXPECT_EQ(static_cast<long>(row.entries.size()), key->max + 1) << where;
+          break;
+        case ControlKind::Number:
+          EXPECT_GE(row.min, key->min) << where;
+          EXPECT_LE(row.max, key->max) << where;
+          EXPECT_LE(row.raiseTo, row.max) << where;
+          break;
+        case ControlKind::Text:
+          EXPECT_EQ(row.textLimit, key->max - 1) << where;
+          break;
+        case ControlKind::ByteCodes: {
+          const SettingsRecord s{};
+          EXPECT_EQ(static_cast<int>(CodeField(row, s).size()), key->count) << where;
+          EXPECT_NE(row.display, 0) << where;
+          break;
+        }
+        case ControlKind::HotKey:
+          EXPECT_EQ(key->width, 2) << where;
+          EXPECT_EQ(key->max, 0xFFFF) << where;
+          break;
+        default:
+          break;
+      }
+    }
+  }
+}
+
+// The extended dialog's number edits are named in the message that refuses a value.
+TEST(SettingsDialogControls, ExtendedDialogNumbersHaveNames) {
+  for (const ControlBinding& row : ExtDialogControls()) {
+    if (row.kind != ControlKind::Number) continue;
+    ASSERT_NE(row.label, nullptr) << row.id;
+    EXPECT_NE(row.label[0], 0) << row.id;
+  }
+}
+
+// What the offered patterns make of typical lines, the way the frame shaper applies a pattern:
+// the first match in the line, its capture groups joined; no match, nothing.
+TEST(FilterPresets, DoWhatTheirNamesSayAndFitThePatternField) {
+  const auto shape = [](const char* pattern, const char* line) {
+    std::cmatch m;
+    if (!std::regex_search(line, m, std::regex(pattern, std::regex::ECMAScript))) return std::string("(none)");
+    std::string joined;
+    for (std::size_t i = 1; i < m.size(); ++i) joined += m[i].str();
+    return joined;
+  };
+  const std::span<const FilterPreset> presets = FilterPresets();
+  ASSERT_EQ(presets.size(), 3u);
+  const struct {
+    int preset;
+    const char* line;
+    const char* typed;
+  } rows[] = {
+      {0, "ST,GS,+0012.50kg", "+12.50"}, {0, "-007", "-7"}, {0, "W 0000", "0"}, {0, "0.5", "0.5"},
+      {0, "no number", "(none)"},
+      {1, "ST,GS,+0012.50kg", "+12.50"}, {1, "US,GS,+0012.48kg", "(none)"}, {1, "ST,NT,-0001.0", "-1.0"},
+      {2, "4912-3456 78", "4912345678"}, {2, "ABC", ""}, {2, "1a2b3c4d5e6f7g8h9", "12345678"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(shape(presets[row.preset].pattern, row.line), row.typed)
+        << presets[row.preset].pattern << " on " << row.line;
+  }
+  std::set<std::string> names;
+  for (const FilterPreset& p : presets) {
+    EXPECT_LT(std::strlen(p.pattern), static_cast<std::size_t>(kFilterSize)) << p.name;
+    EXPECT_TRUE(names.insert(p.name).second) << p.name;
   }
 }
 

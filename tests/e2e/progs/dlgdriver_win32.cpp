@@ -32,6 +32,8 @@
 //     box-gettext ID             prints "box-text ID <text>" of control ID of the box
 //     box-command ID             posts WM_COMMAND ID to the box (1 OK, 2 cancel)
 //     setcheck ID 0|1            BM_SETCHECK on control ID (no notification)
+//     sethotkey ID HEX           HKM_SETHOTKEY on hot key control ID: virtual key in the low
+//                                byte, HOTKEYF_* flags in the high byte (no notification)
 //     focus                      prints "focus ID" of the control that has the keyboard focus
 //                                in the dialog's thread ("focus none" when it is elsewhere)
 //     wait-gone SECS             until the dialog no longer exists
@@ -40,6 +42,7 @@
 //                                after a click, to time what follows it
 // Exit status 0 when every command succeeded, 1 at the first failure.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -311,6 +314,12 @@ int Run(int argc, char** argv, int i) {
       !std::strcmp(c, "box-settext") || !std::strcmp(c, "box-gettext") ||
       !std::strcmp(c, "box-command")) {
     return RunBoxCommand(argc, argv, i);
+  }
+  if (!std::strcmp(c, "sethotkey")) {
+    if (!NeedArgs(argc, i, 2)) return -1;
+    SendMessageTimeoutA(Control(argv[i + 1]), HKM_SETHOTKEY, std::strtoul(argv[i + 2], nullptr, 16), 0,
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    return 2;
   }
   if (!std::strcmp(c, "setcheck")) {
     if (!NeedArgs(argc, i, 2)) return -1;

@@ -1,0 +1,30 @@
+// The extended settings dialog ExtSettingDlg, "拡張設定" (ext_dialog_win32.cpp): edits the
+// request, frame pattern and target window fields of a settings record that the caller hands
+// in; the caller stores the result and saves it.
+#pragma once
+#include <windows.h>
+
+#include "config/settings_record.h"
+
+// Runs ExtSettingDlg modally, owned by owner, on `settings`. True when the user confirmed with
+// OK: `settings` then holds every field of the dialog as entered. False for cancel: `settings`
+// is unchanged. A refused OK (a number out of range, a pattern that cannot be used) keeps the
+// dialog open with the focus on the refused control.
+bool EditExtendedSettings(HWND owner, SettingsRecord& settings);
+
+// What other parts of the program lend the dialog. Each is null until its part is built and
+// assigns it (before the main dialog runs); the dialog disables the control it serves while it
+// is null.
+struct ExtDialogServices {
+  // "選択...": lets the user choose among the open windows. `target` holds the TARGET edit's
+  // text (size bytes, code page 932) and receives the text to put there; false when nothing
+  // was chosen (target unchanged).
+  bool (*chooseTargetWindow)(HWND owner, char* target, int size) = nullptr;
+  // "Windows の起動時に Tamblix を開始", which is no setting of the file: whether Tamblix starts
+  // with Windows for the settings name it runs with, and making it so or not. The dialog asks
+  // the state when it opens and sets it on OK when the check was changed; false when it could
+  // not, which the dialog reports and keeps itself open.
+  bool (*startsWithWindows)() = nullptr;
+  bool (*setStartWithWindows)(bool on) = nullptr;
+};
+extern ExtDialogServices ExtendedSettingsServices;
