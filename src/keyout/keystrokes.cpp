@@ -220,7 +220,7 @@ void KeyOutput::TypeOneCharacter(const std::uint8_t* ch, ControlKeys controlKeys
     return;
   }
   const std::uint8_t b = ch[0];
-  if (b == 0) return;
+  if (b == 0 || logOnly_) return;
   if (sendMode_ == kSendModeUnicode && TypeUnicodeCharacter(ch)) return;
   if (IsLeadByte(b)) {
     const std::uint8_t t = ch[1];
@@ -275,6 +275,7 @@ void KeyOutput::TypeKeyItems(const KeyItem* items) {
         ShowVirtualKey(item);
         continue;
       }
+      if (logOnly_) continue;
       if (groupStart == kNoGroup) groupStart = i;
       if (item & KEYITEM_HOLD) continue;
       SendKeyGroup(items + groupStart, i - groupStart + 1);

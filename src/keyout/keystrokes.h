@@ -37,6 +37,9 @@ class KeyOutput {
 
   void SetKeyPause(int keyPauseMs);
   int KeyPauseMs() const { return keyPause_; }
+  // Log only (a data logger): nothing reaches the keyboard, neither characters nor key lists
+  // nor their pauses; with the main dialog in front the output display still shows them.
+  void SetLogOnly(bool logOnly) { logOnly_ = logOnly; }
 
   // Types one character of the received data: its first byte and, for the two-byte class, the
   // byte after it. A control byte 0x00-0x1F or 0x7F types its plain key or nothing.
@@ -88,5 +91,6 @@ class KeyOutput {
   const std::int16_t& sendDelay_;
   const std::uint8_t& sendMode_;
   int keyPause_;
+  bool logOnly_ = false;
   FrameKeys frame_ = FrameKeys::None;
 };

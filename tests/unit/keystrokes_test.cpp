@@ -662,6 +662,35 @@ TEST_F(RefusedInputTest, TheCapsLockToggleIsNoFramesKey) {
   EXPECT_EQ(out.EndFrame(), FrameKeys::None);
 }
 
+// ---- log only ---------------------------------------------------------------------------------
+
+// A frame and a key list with characters, a control character and a "+" group, typed in both
+// send modes: log only sends nothing, pauses nowhere and asks the window in front nothing; with
+// the main dialog in front the display shows what it shows when typing.
+TEST(LogOnly, NothingReachesTheKeyboardAndTheDisplayStaysAsItWas) {
+  const KeyItem list[] = {0x41, 0x0B, V | H | 0x11, V | 0x43, 0};
+  for (const std::uint8_t mode : {kSendModeAltCodes, kSendModeUnicode}) {
+    SCOPED_TRACE(+mode);
+    const std::int16_t sendDelay = 10;
+    RecordingKeyboard typed, logged;
+    typed.keyScan[0x0B] = logged.keyScan[0x0B] = 0x024B;
+    KeyOutput typing(typed, sendDelay, mode), logging(logged, sendDelay, mode);
+    logging.SetLogOnly(true);
+    for (const bool inFront : {false, true}) {
+      typed.inFront = logged.inFront = inFront;
+      typing.TypeKeyItems(list);
+      logging.TypeKeyItems(list);
+      EXPECT_EQ(TypeFrame(typing), inFront ? FrameKeys::None : FrameKeys::Typed);
+      EXPECT_EQ(TypeFrame(logging), FrameKeys::None);
+    }
+    EXPECT_FALSE(typed.events.empty());
+    EXPECT_TRUE(logged.events.empty());
+    EXPECT_EQ(logged.foregroundQueries, 0);
+    EXPECT_EQ(logged.posted, typed.posted);
+    EXPECT_FALSE(logged.posted.empty());
+  }
+}
+
 TEST(IntegrityLevels, InputReachesOnlyEqualOrLowerLevels) {
   constexpr IntegrityLevel low = 0x1000, medium = 0x2000, high = 0x3000, system = 0x4000;
   const struct {
