@@ -155,9 +155,9 @@ FrameKeys KeyOutput::EndFrame() {
 }
 
 // The character's UTF-16 units, each pressed and released, in one SendInput call, so that no
-// other input (the user's own typing, another program's) can come between its records. The
-// pause between characters (SENDDELAY) follows it. False when the bytes are no character of
-// code page 932.
+// other input (the user's own typing, another program's) can come between its records. No
+// pause follows: SENDDELAY gives the target time to enter its Alt-code state after Alt goes
+// down, and a Unicode packet has no Alt. False when the bytes are no character of code page 932.
 bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
   constexpr int kMaxUnits = 2;  // a surrogate pair at most
   std::uint16_t units[kMaxUnits];
@@ -169,9 +169,7 @@ bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
     records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode};
     records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode | kKeyFlagUp};
   }
-  if (Send(records, filled)) {
-    keyboard_.PauseBetweenKeys(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
-  }
+  Send(records, filled);
   return true;
 }
 

@@ -28,8 +28,9 @@ enum class FrameKeys : std::uint8_t { None, Typed, Refused };
 class KeyOutput {
  public:
   // sendDelayMs is the pause after Alt goes down (SENDDELAY), read through the reference at
-  // each Alt code, so the owner of the value may change it between calls; keyPauseMs is the
-  // pause after each control-character key and each virtual-key group (negative counts as 0).
+  // each Alt code (a Unicode character has none), so the owner of the value may change it
+  // between calls; keyPauseMs is the pause after each control-character key and each
+  // virtual-key group, in both send modes (negative counts as 0).
   KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs, int keyPauseMs = kDefaultKeyPauseMs);
   // The same, with the send mode (SENDMODE) read through the reference at each character too.
   KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs, const std::uint8_t& sendMode,

@@ -219,15 +219,17 @@ class UnicodeModeTest : public KeystrokesTest {
   }
 };
 
-TEST_F(UnicodeModeTest, EachCharacterIsOneBatchOfItsUnitsThenSendDelay) {
+// No SENDDELAY follows a Unicode character (there is no Alt to settle); the control keys keep
+// their KeyPause.
+TEST_F(UnicodeModeTest, EachCharacterIsOneBatchOfItsUnitsWithoutPause) {
   struct Case {
     const char* name;
     std::vector<std::uint8_t> bytes;
     Events events;
   };
   const Case cases[] = {
-      {"ASCII", {'a'}, {"S[u0061D u0061U]", "P10"}},
-      {"two-byte kanji 0x889F", {0x88, 0x9F}, {"S[u4E9CD u4E9CU]", "P10"}},
+      {"ASCII", {'a'}, {"S[u0061D u0061U]"}},
+      {"two-byte kanji 0x889F", {0x88, 0x9F}, {"S[u4E9CD u4E9CU]"}},
       {"CR stays the Enter key", {0x0D}, {"S[0DD 0DU]", "P20"}},
       {"a lead byte without a trail types nothing", {0x88, 0x20}, {}},
       {"a byte code page 932 does not map falls back to its Alt code", {0xFD}, AltCode({2, 5, 3})},
@@ -245,7 +247,7 @@ TEST_F(UnicodeModeTest, EachCharacterIsOneBatchOfItsUnitsThenSendDelay) {
 TEST_F(UnicodeModeTest, KatakanaAreCharactersWhateverTheSystemCodePage) {
   kb.codePage = 1252;
   Type({0xB1});
-  EXPECT_EQ(kb.events, (Events{"S[uFF71D uFF71U]", "P10"}));
+  EXPECT_EQ(kb.events, (Events{"S[uFF71D uFF71U]"}));
 }
 
 TEST_F(UnicodeModeTest, TheOutputDisplayShowsWhatModeZeroShows) {
@@ -625,6 +627,9 @@ TEST_F(RefusedInputTest, NothingMoreOfTheFrameOnceRefusedAndHeldKeysReleased) {
        Concat({enter, AltCode({0, 9, 7}), {"S[12U]", "REFUSED"}})},
       {"a control byte refused: no pause after it", false, {2, 1, 7, 0}, kSendModeAltCodes,
        Concat({enter, AltCode({0, 9, 7}), {"S[0DD 0DU]", "REFUSED"}})},
+      {"accepted in Unicode mode: a pause after each key, none after a character", false, {},
+       kSendModeUnicode,
+       Concat({enter, {"S[u0061D u0061U]"}, enter, AltCode({3, 3, 4, 4, 0}), {"S[09D 09U]", "P20"}})},
       {"a refused Unicode character: no pause after it", false, {2, 0}, kSendModeUnicode,
        Concat({enter, {"S[u0061D u0061U]", "REFUSED"}})},
   };
