@@ -55,18 +55,19 @@ class KeyOutput {
   bool IsCapsLockOn();
 
   // Ends the frame whose keys were sent since the last call, so that the next key asks the
-  // window in front again, and says what became of them.
+  // window in front again (whether it takes our input, and its keyboard layout), and says what
+  // became of them.
   FrameKeys EndFrame();
   // The window in front refused the current frame's input: nothing more of it is typed.
   bool Refused() const { return frame_ == FrameKeys::Refused; }
 
-  // One keyboard record; the scan code comes from the active layout, and an extended key
+  // One keyboard record; the scan code comes from the frame's layout, and an extended key
   // (IsExtendedKey) carries the extended flag whatever `flags` says.
   KeyRecord FillKeyRecord(std::uint8_t vk, std::uint32_t flags);
   // Posts 1 or 2 bytes to the output display, first byte first; other counts post nothing.
   void PostCharacters(const std::uint8_t* bytes, int count);
-  // Types the byte as the key and shift state VkKeyScanA gives for it, in one SendInput call.
-  // False (and nothing sent) when the layout has no key for it.
+  // Types the byte as the key and shift state the frame's layout gives for it (VkKeyScanExA),
+  // in one SendInput call. False (and nothing sent) when the layout has no key for it.
   bool PressCharacterKey(std::uint8_t b);
 
  private:
@@ -77,6 +78,8 @@ class KeyOutput {
   void PressKey(std::uint8_t key, unsigned shiftState);
   void ShowCharacter(const std::uint8_t* ch);
   void PostText(const char* text);
+  KeyboardLayout FrameLayout();
+  KeyRecord LayoutRecord(std::uint8_t vk, std::uint32_t flags, KeyboardLayout layout);
   KeyRecord AltCodeRecord(std::uint8_t vk, std::uint32_t flags);
   void TypeAltCode(unsigned value, int digits);
   bool TypeUnicode(const std::uint8_t* ch, int count);
@@ -94,4 +97,7 @@ class KeyOutput {
   int keyPause_;
   bool logOnly_ = false;
   FrameKeys frame_ = FrameKeys::None;
+  // The layout of the window in front, taken at the frame's first key look-up.
+  KeyboardLayout layout_ = 0;
+  bool layoutTaken_ = false;
 };

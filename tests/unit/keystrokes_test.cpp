@@ -1,6 +1,7 @@
 // Key output against the keystroke sequences it must produce, through a recording keyboard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <optional>
@@ -31,6 +32,8 @@ class RecordingKeyboard : public Keyboard {
   bool foregroundRefuses = false;
   int foregroundQueries = 0;
   std::vector<int> inserted;               // what each SendInput call answers; later ones insert all
+  int layoutQueries = 0;
+  std::vector<KeyboardLayout> lookupLayouts;  // the layout of each key and scan code look-up
 
   RecordingKeyboard() {
     for (auto& k : keyScan) k = -1;
@@ -54,10 +57,17 @@ class RecordingKeyboard : public Keyboard {
     return foregroundRefuses;
   }
   void InputRefused() override { events.push_back("REFUSED"); }
-  std::int16_t VkKeyScanChar(std::uint8_t ch) override { return keyScan[ch]; }
-  // Distinct answers for the two mappings, with bits above the low byte.
-  unsigned MapVkToScan(std::uint8_t vk) override { return 0x7700u + (vk ^ 0x5Au); }
-  unsigned MapVkToScanEx(std::uint8_t vk) override { return 0x0300u + vk; }
+  // A layout of its own at each question, so that a test can tell which look-up used which.
+  KeyboardLayout ForegroundLayout() override { return 0x04110000u + ++layoutQueries; }
+  std::int16_t VkKeyScanChar(std::uint8_t ch, KeyboardLayout layout) override {
+    lookupLayouts.push_back(layout);
+    return keyScan[ch];
+  }
+  // An answer with bits above the low byte, which the keys of an Alt code drop.
+  unsigned MapVkToScan(std::uint8_t vk, KeyboardLayout layout) override {
+    lookupLayouts.push_back(layout);
+    return 0x7700u + (vk ^ 0x5Au);
+  }
   unsigned AnsiCodePage() override { return codePage; }
   // Code page 932 for the characters the tests type; 0 for any other bytes.
   int Cp932ToUtf16(const std::uint8_t* b, int count, std::uint16_t* units, int capacity) override {
@@ -199,7 +209,7 @@ TEST_F(AltCodeTest, PauseAfterAltDownIsSendDelay) {
   EXPECT_EQ(kb.events, AltCode({0, 5, 2}, 37));
 }
 
-TEST_F(AltCodeTest, ScanCodesAreLowByteOfMapVirtualKey) {
+TEST_F(AltCodeTest, ScanCodesAreTheLowByteOfTheLayoutsAnswer) {
   Type({'a'});
   ASSERT_EQ(kb.records.size(), 8u);
   const unsigned vks[] = {0x12, 0x60, 0x60, 0x69, 0x69, 0x67, 0x67, 0x12};
@@ -316,11 +326,11 @@ TEST_F(ControlByteTest, KatakanaAreKeysUnderAnotherCodePage) {
   EXPECT_EQ(kb.events, (Events{"S[31D 31U]", "P20"}));
 }
 
-TEST_F(ControlByteTest, RecordsCarryActiveLayoutScanCodes) {
+TEST_F(ControlByteTest, RecordsCarryTheLayoutsWholeScanCode) {
   kb.keyScan[0x0B] = 0x024B;
   Keys({0x0B});
   ASSERT_EQ(kb.records.size(), 4u);
-  for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x0300u + r.vk);
+  for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x7700u + (r.vk ^ 0x5Au));
 }
 
 TEST_F(ControlByteTest, KeyPauseIsConfigurable) {
@@ -482,10 +492,10 @@ TEST_F(KeyListTest, ExtendedKeysAndOnlyThoseCarryTheExtendedFlag) {
   }
 }
 
-TEST_F(KeyListTest, GroupRecordsCarryActiveLayoutScanCodes) {
+TEST_F(KeyListTest, GroupRecordsCarryTheLayoutsWholeScanCode) {
   Keys({V | H | 0x11, V | 0x43});
   ASSERT_EQ(kb.records.size(), 4u);
-  for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x0300u + r.vk);
+  for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x7700u + (r.vk ^ 0x5Au));
 }
 
 TEST_F(KeyListTest, MixedCharactersAndKeys) {
@@ -660,6 +670,31 @@ TEST_F(RefusedInputTest, EachFrameAsksAgainAndAFrameWithoutKeysSaysNothing) {
   EXPECT_EQ(kb.foregroundQueries, 2);
 }
 
+// Every key and scan code of a frame is looked up in the layout of the window in front, asked
+// once, at the frame's first key; the next frame asks again. A Caps Lock toggle in the middle
+// of a frame asks for itself and leaves the frame's layout alone.
+TEST_F(RefusedInputTest, EachFrameLooksUpItsKeysInTheLayoutOfTheWindowInFront) {
+  kb.keyScan[0x0B] = 0x024B;
+  const KeyItem ctrlK[] = {0x0B, 0};  // a key list's control character: a key scan in the layout
+  const auto countOf = [&](KeyboardLayout layout) {
+    return std::count(kb.lookupLayouts.begin(), kb.lookupLayouts.end(), layout);
+  };
+  out.TypeKeyItems(ctrlK);
+  out.ToggleCapsLock();
+  TypeFrame(out);
+  EXPECT_EQ(kb.layoutQueries, 2);
+  EXPECT_EQ(countOf(0x04110002u), 2) << "the toggle's own layout, for its two records";
+  EXPECT_EQ(countOf(0x04110001u), static_cast<std::ptrdiff_t>(kb.lookupLayouts.size()) - 2);
+  EXPECT_GT(kb.lookupLayouts.size(), 20u);
+  kb.lookupLayouts.clear();
+  TypeFrame(out);
+  EXPECT_EQ(kb.layoutQueries, 3);
+  EXPECT_EQ(countOf(0x04110003u), static_cast<std::ptrdiff_t>(kb.lookupLayouts.size()));
+  kb.inFront = true;  // shown in the output display: no layout asked
+  TypeFrame(out);
+  EXPECT_EQ(kb.layoutQueries, 3);
+}
+
 TEST_F(RefusedInputTest, TheCapsLockToggleIsNoFramesKey) {
   kb.foregroundRefuses = true;
   out.ToggleCapsLock();
@@ -720,7 +755,7 @@ TEST_F(CapsLockTest, ToggleIsOneExtendedPressAndRelease) {
   out.ToggleCapsLock();
   EXPECT_EQ(kb.events, (Events{"S[14DE 14UE]"}));
   ASSERT_EQ(kb.records.size(), 2u);
-  EXPECT_EQ(kb.records[0].scan, 0x0314u);
+  EXPECT_EQ(kb.records[0].scan, 0x7700u + (0x14 ^ 0x5Au));
 }
 
 TEST_F(CapsLockTest, ToggleIsSentEvenWithMainDialogInFront) {
