@@ -70,8 +70,14 @@ KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY, Settings.SENDMODE);
 // wait watches the stop event), and the thread gives the lock up when it ends.
 TypingLock FrameTyping(kTypingLockName);
 
-// False once stopped, also when the stop came while waiting for the lock.
-bool MayType() { return !Stopped() && FrameTyping.Acquire(ReceivePort.StopEvent); }
+// "キー送信しない" with recording on: a data logger that types nothing. Settings stay as they
+// are while reception runs, so this is decided once at each start.
+bool LogOnly = false;
+
+// False once stopped, also when the stop came while waiting for the lock. Log only takes no
+// lock: it types nothing that could mix with another copy's typing, and keeps its records
+// going while another copy types.
+bool MayType() { return !Stopped() && (LogOnly || FrameTyping.Acquire(ReceivePort.StopEvent)); }
 
 // Where the lock is given up the frame's keys are done too: the next frame asks the window in
 // front again, and one typed whole takes a refusal notice away.
@@ -99,7 +105,8 @@ class Output final : public FrameOutput {
 
 class Host final : public ReceptionHost {
  public:
-  bool CapsLockOn() override { return Keys.IsCapsLockOn(); }
+  // Log only leaves Caps Lock alone: no key is typed for it to change.
+  bool CapsLockOn() override { return !LogOnly && Keys.IsCapsLockOn(); }
   void ToggleCapsLock() override { Keys.ToggleCapsLock(); }
   void Pause(std::uint32_t ms) override { KeyPauses.Wait(ms, nullptr); }
   bool MainDialogInFront() override {
@@ -128,6 +135,8 @@ Host TheHost;
 void ReceptionStart() {
   KeyPauses.Begin();
   Keys.SetKeyPause(KeyPause);
+  LogOnly = Settings.LOGEXEC != 0 && Settings.LOGNOSEND != 0;
+  Keys.SetLogOnly(LogOnly);
   Keys.EndFrame();
   ShowInputRefused(false);
   ProcessLogWriter().LogReset();

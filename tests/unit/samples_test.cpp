@@ -101,11 +101,11 @@ class TypingKeyboard final : public Keyboard {
   }
   bool ForegroundRefusesInput() override { return false; }
   // A Japanese layout gives the control characters their own keys.
-  std::int16_t VkKeyScanChar(std::uint8_t ch) override {
+  KeyboardLayout ForegroundLayout() override { return 0; }
+  std::int16_t VkKeyScanChar(std::uint8_t ch, KeyboardLayout) override {
     return (ch == 0x08 || ch == 0x09 || ch == 0x0D || ch == 0x1B) ? ch : -1;
   }
-  unsigned MapVkToScan(std::uint8_t) override { return 0; }
-  unsigned MapVkToScanEx(std::uint8_t) override { return 0; }
+  unsigned MapVkToScan(std::uint8_t, KeyboardLayout) override { return 0; }
   unsigned AnsiCodePage() override { return 932; }
   int Cp932ToUtf16(const std::uint8_t*, int, std::uint16_t*, int) override { return 0; }
   bool CapsLockOn() override { return false; }
