@@ -46,8 +46,7 @@ class QuietHost : public ReceptionHost {
   void ToggleCapsLock() override {}
   void Pause(std::uint32_t) override {}
   bool MainDialogInFront() override { return false; }
-  bool EchoDisplayHasText() override { return false; }
-  void EchoChar(char) override {}
+  void Echo(const char*, int) override {}
   int Utf8ToShiftJis(const std::uint8_t* src, int n, std::uint8_t* dst, int cap) override {
     int m = n < cap - 1 ? n : cap - 1;
     std::memcpy(dst, src, static_cast<std::size_t>(m));

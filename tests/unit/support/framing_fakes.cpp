@@ -44,6 +44,14 @@ void FakeHost::ToggleCapsLock() {
 
 void FakeHost::Pause(std::uint32_t ms) { log_ += " P" + std::to_string(ms); }
 
+void FakeHost::Echo(const char* text, int length) {
+  ++echoes;
+  if (!display.empty()) display += ' ';
+  display.append(text, static_cast<std::size_t>(length));
+  // The text is terminated at its length, as the program's echo hands it on.
+  if (std::strlen(text) != static_cast<std::size_t>(length)) display += "<unterminated>";
+}
+
 int FakeHost::Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
                              int dstCapacity) {
   log_ += " U" + std::to_string(srcLength);
