@@ -95,7 +95,9 @@ std::uint64_t Run(const SettingsRecord& s, const std::uint8_t* data, std::size_t
     ProcessBlock(st, s, out, host, data + at, static_cast<int>(len));
     last = now;
     at += len;
-    if (st.PeakLength > kMaxCodeBytes || st.ScanPos < 0 || st.ScanPos >= kAccumulatorSize) std::abort();
+    // At most a partial code is held between blocks, so a byte after it makes at most 5.
+    if (AccumulatorLength(st) >= kMaxCodeBytes || st.ScanPos < 0 || st.ScanPos >= kAccumulatorSize)
+      std::abort();
   }
   return out.hash;
 }

@@ -98,8 +98,14 @@ void FramingHarness::Block(const Bytes& bytes) {
   ProcessBlock(st, s, out, host, bytes.data(), static_cast<int>(bytes.size()));
 }
 
-void FramingHarness::Bytewise(const Bytes& bytes) {
-  for (std::uint8_t b : bytes) ProcessBlock(st, s, out, host, &b, 1);
+int FramingHarness::Bytewise(const Bytes& bytes) {
+  int most = 0;
+  for (std::uint8_t b : bytes) {
+    ProcessBlock(st, s, out, host, &b, 1);
+    const int held = AccumulatorLength(st);
+    if (held > most) most = held;
+  }
+  return most;
 }
 
 bool FramingHarness::Timeout(std::uint32_t now, std::uint32_t& last) {

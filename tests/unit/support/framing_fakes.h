@@ -64,7 +64,9 @@ struct FramingHarness {
 
   void Start() { InitFrameFlags(st, s); }
   void Block(const Bytes& bytes);                 // one block through ProcessBlock
-  void Bytewise(const Bytes& bytes);              // one block per byte
+  // One block per byte; returns the most bytes the accumulator held after a byte. Held bytes
+  // are a code's partial match, so at most 4: the byte after them makes at most 5.
+  int Bytewise(const Bytes& bytes);
   bool Timeout(std::uint32_t now, std::uint32_t& last);
   std::string TakeLog();                          // the log so far, trimmed, then cleared
   std::string Held() const;                       // accumulator bytes in hex
