@@ -17,8 +17,10 @@
 #include "config/settings_location.h"
 #include "config/settings_record.h"
 #include "datalog/log_dialog_win32.h"
+#include "datalog/log_writer_win32.h"
 #include "ids_main_dialog.h"
 #include "keyout/keypad_dialog_win32.h"
+#include "reception/echo_post_win32.h"
 #include "reception/input_refusal_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
@@ -30,7 +32,8 @@ namespace {
 
 constexpr int kStartAttempts = 4;
 constexpr DWORD kAttemptPauseMs = 1000;
-
+// The timer of the next start attempt; the dialog keeps answering during the pause.
+constexpr UINT_PTR kStartAttemptTimer = 522;
 
 // Set when the last start opened the port; cleared by every stop.
 bool PortOpened = false;
@@ -38,8 +41,51 @@ bool PortOpened = false;
 // receiving application reads the keypad digits in its own code page, so kanji and kana come
 // out as other characters. Said in the caption and the tray tip until reception stops.
 bool AltCodesMistype = false;
+// The attempt the start timer brings next; -1 when no start is under way.
+int NextStartAttempt = -1;
 
 void ShowPortState(HWND dialog);
+
+// One attempt of the start. A failed one is tried again a second later, on a timer, so that the
+// dialog paints and answers meanwhile; 中止 or closing the dialog ends the attempts.
+void AttemptStart(HWND dialog, int attempt) {
+  NextStartAttempt = -1;
+  SetSettingsEditable(dialog, false);
+  SaveSettings(nullptr);
+  const int result = StartReception();
+  if (result == 1) {
+    if (AutoStartState < 0 && Settings.AUTOSTA == 1) {
+      AutoStartState = 1;
+      ShowWindow(dialog, SW_HIDE);
+    }
+    PortOpened = true;
+    ClearLogNotices();
+    AltCodesMistype = Settings.SENDMODE == 0 && GetACP() != 932;
+    ShowPortState(dialog);
+    return;
+  }
+  AutoStartState = 1;
+  if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOW);
+  // Settings the port refused stay refused: asking again would only keep the user waiting.
+  if (result == kPortSettingsRefused || attempt == kStartAttempts - 1) {
+    ShowPortError(result, dialog);
+    FillDialog(dialog);
+    return;
+  }
+  NextStartAttempt = attempt + 1;
+  SetTimer(dialog, kStartAttemptTimer, kAttemptPauseMs, nullptr);
+}
+
+void OnStartTimer(HWND dialog) {
+  KillTimer(dialog, kStartAttemptTimer);
+  if (NextStartAttempt >= 0) AttemptStart(dialog, NextStartAttempt);
+}
+
+// The attempts left of a start are not made.
+void CancelStart(HWND dialog) {
+  KillTimer(dialog, kStartAttemptTimer);
+  NextStartAttempt = -1;
+}
 
 void Start(HWND dialog) {
   char text[255] = {};
@@ -50,44 +96,22 @@ void Start(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDC_PORT));
     return;
   }
-  for (int attempt = 0;; ++attempt) {
-    SetSettingsEditable(dialog, false);
-    SaveSettings(nullptr);
-    const int result = StartReception();
-    if (result == 1) {
-      if (AutoStartState < 0 && Settings.AUTOSTA == 1) {
-        AutoStartState = 1;
-        ShowWindow(dialog, SW_HIDE);
-      }
-      PortOpened = true;
-      AltCodesMistype = Settings.SENDMODE == 0 && GetACP() != 932;
-      if (AltCodesMistype) ShowPortState(dialog);
-      return;
-    }
-    AutoStartState = 1;
-    if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOW);
-    // Settings the port refused stay refused: asking again would only keep the user waiting.
-    if (result == kPortSettingsRefused || attempt == kStartAttempts - 1) {
-      ShowPortError(result, dialog);
-      FillDialog(dialog);
-      return;
-    }
-    Sleep(kAttemptPauseMs);
-  }
+  AttemptStart(dialog, 0);
 }
 
 void Stop(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDC_STOP), FALSE);
+  CancelStart(dialog);
   ClosePort();
   PortOpened = false;
-  if (AltCodesMistype) {
-    AltCodesMistype = false;
-    ShowPortState(dialog);
-  }
+  AltCodesMistype = false;
+  ClearLogNotices();
+  ShowPortState(dialog);
   FillDialog(dialog);
 }
 
 void Close(HWND dialog) {
+  CancelStart(dialog);
   // Reception stops first: removing the tray icon can take the shell a while.
   ClosePort();
   RemoveTrayIcon();
@@ -95,17 +119,33 @@ void Close(HWND dialog) {
   EndDialog(dialog, 2);
 }
 
-// The caption and the tray tip say when the port's device has gone (a USB adapter pulled) and
-// reception waits for it to come back, or when the window in front refused a frame's input.
+// The reader ended by itself: its port cannot be waited on. Back to idle, as after 中止, with
+// the port's message.
+void OnReceptionEnded(HWND dialog) {
+  if (!PortOpened || ReceptionStopping()) return;
+  Stop(dialog);
+  ShowPortError(-101, dialog);
+}
+
+// The caption and the tray tip say what stands in reception's way, the most pressing first:
+//   the port's device has gone (a USB adapter pulled) and reception waits for it to return;
+//   the window in front refused a frame's input;
+//   a log condition (records discarded: a folder named as the file, a file that cannot be
+//   opened; else the file at its size limit), which began during reception and lasts until a
+//   record meets none;
+//   Alt codes on a system whose code page garbles them, known from the start.
 // The tip holds 63 characters, so the remedy for a refusal goes into the caption alone.
 void ShowPortState(HWND dialog) {
   char text[128];
   const char* remedy = "";
+  const char* logNotice = LastingLogNoticeText();
   if (ReceivePort.DeviceMissing()) {
     std::snprintf(text, sizeof text, "%s - COM%d が見つかりません", kProductVersion, Settings.PORT + 1);
   } else if (InputRefusedShown()) {
     std::snprintf(text, sizeof text, "%s - 前面のウィンドウに入力できません", kProductVersion);
     remedy = "（Tamblix も管理者として実行すると入力できます）";
+  } else if (logNotice != nullptr) {
+    std::snprintf(text, sizeof text, "%s - %s", kProductVersion, logNotice);
   } else if (AltCodesMistype) {
     std::snprintf(text, sizeof text, "%s - Altコードでは文字が化けます。送信方式を「Unicode」に",
                   kProductVersion);
@@ -229,8 +269,25 @@ INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARA
     case WM_COMMAND:
       OnCommand(dialog, LOWORD(wparam), HIWORD(wparam));
       return FALSE;
+    case WM_TIMER:
+      if (wparam != kStartAttemptTimer) return FALSE;
+      OnStartTimer(dialog);
+      return TRUE;
+    case WM_DESTROY:
+      MainDialogWindow = nullptr;
+      return FALSE;
     case kPortStateMessage:
       ShowPortState(dialog);
+      return TRUE;
+    case kLogNoticeMessage:
+      // A notice the reader posted just before a stop is not shown after it.
+      if (RunningFlag != 0) ShowLogNoticeBox(wparam);
+      return TRUE;
+    case kEchoMessage:
+      AppendPostedEcho(dialog, wparam);
+      return TRUE;
+    case kReceptionEndedMessage:
+      OnReceptionEnded(dialog);
       return TRUE;
     default:
       return FALSE;

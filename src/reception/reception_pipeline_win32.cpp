@@ -6,12 +6,12 @@
 #include "config/command_line.h"
 #include "config/settings_record.h"
 #include "datalog/log_writer_win32.h"
-#include "ids_main_dialog.h"
 #include "keyout/keyboard_win32.h"
 #include "keyout/typing_lock_win32.h"
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"
 #include "reception/data_interval.h"
+#include "reception/echo_post_win32.h"
 #include "reception/frame_actions.h"
 #include "reception/frame_output.h"
 #include "reception/framer_state.h"
@@ -23,10 +23,6 @@
 #include "reception/utf8_conversion.h"
 
 namespace {
-
-// The echo goes to the dialog's thread synchronously; a dialog that does not answer within
-// this time does not hold up reception.
-constexpr UINT kEchoTimeoutMs = 2000;
 
 FramerState Framing;
 FramingResetRequest ResetRequest;
@@ -112,19 +108,12 @@ class Host final : public ReceptionHost {
   bool MainDialogInFront() override {
     return MainDialogWindow != nullptr && GetForegroundWindow() == MainDialogWindow;
   }
-  bool EchoDisplayHasText() override { return GetWindowTextLengthA(InputDisplay()) > 0; }
-  void EchoChar(char c) override {
-    DWORD_PTR unused = 0;
-    SendMessageTimeoutA(InputDisplay(), WM_CHAR, static_cast<unsigned char>(c), 0, SMTO_NORMAL,
-                        kEchoTimeoutMs, &unused);
-  }
+  // Posted, never sent: a busy dialog does not slow reception.
+  void Echo(const char* text, int length) override { PostEcho(text, length); }
   int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
                      int dstCapacity) override {
     return ::Utf8ToShiftJis(src, srcLength, dst, dstCapacity);
   }
-
- private:
-  static HWND InputDisplay() { return GetDlgItem(MainDialogWindow, IDC_INPUT_DISPLAY); }
 };
 
 Output TheOutput;

@@ -155,8 +155,7 @@ class QuietHost final : public ReceptionHost {
   void ToggleCapsLock() override {}
   void Pause(std::uint32_t) override {}
   bool MainDialogInFront() override { return false; }
-  bool EchoDisplayHasText() override { return false; }
-  void EchoChar(char) override {}
+  void Echo(const char*, int) override {}
   int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
                      int dstCapacity) override {
 #ifdef _WIN32
