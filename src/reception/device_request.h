@@ -7,8 +7,7 @@
 
 #include "config/settings_record.h"
 
-// Bytes of a request: REQCODE ends at its first 0 byte.
-inline constexpr int kMaxRequestBytes = 20;
+// Bytes of the request: REQCODE up to its first 0 byte.
 int RequestLength(const SettingsRecord& s);
 
 class RequestSchedule {
