@@ -1,5 +1,6 @@
 #include "reception/device_request_win32.h"
 
+#include <commctrl.h>
 #include <mmsystem.h>
 
 #include <atomic>
