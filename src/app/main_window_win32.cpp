@@ -8,7 +8,9 @@
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings_location.h"
+#include "config/settings_record.h"
 #include "ids_shell.h"
+#include "reception/device_request_win32.h"
 #include "reception/serial_port_win32.h"
 
 namespace {
@@ -38,6 +40,9 @@ void ShowTrayMenu(HWND window) {
   // command has been posted to the window by then.
   TrayMenu = LoadMenuA(AppInstance, "NOTIFYICONPOPMENU");
   if (TrayMenu == nullptr) return;
+  // The device request is there to send only while receiving with request bytes set.
+  const bool requests = ReceptionRunning() && Settings.REQCODE[0] != 0;
+  EnableMenuItem(TrayMenu, IDM_REQUEST, MF_BYCOMMAND | (requests ? MF_ENABLED : MF_GRAYED));
   GetCursorPos(&LastClick);
   SetForegroundWindow(window);
   TrackPopupMenu(GetSubMenu(TrayMenu, 0), TPM_RIGHTALIGN | TPM_BOTTOMALIGN, LastClick.x,
@@ -62,6 +67,9 @@ void OnCommand(WORD id) {
   switch (id) {
     case IDM_SHOW:
       ShowMainDialog();
+      break;
+    case IDM_REQUEST:
+      AskDeviceRequest();
       break;
     case IDM_EXIT:
       if (MainDialogWindow != nullptr) SendMessageA(MainDialogWindow, WM_CLOSE, 0, 0);
@@ -114,6 +122,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wparam));
+      return 0;
+    case WM_HOTKEY:
+      if (wparam == kRequestHotKeyId) AskDeviceRequest();
       return 0;
     default:
       if (message == TaskbarCreated && TaskbarCreated != 0) {

@@ -46,3 +46,6 @@ BOOL SerialApi::Read(HANDLE port, void* buffer, DWORD count, DWORD* read, OVERLA
   return ReadFile(port, buffer, count, read, o);
 }
 BOOL SerialApi::Cancel(HANDLE port, OVERLAPPED* o) { return CancelIoEx(port, o); }
+BOOL SerialApi::Write(HANDLE port, const void* bytes, DWORD count, DWORD* written, OVERLAPPED* o) {
+  return WriteFile(port, bytes, count, written, o);
+}

@@ -25,6 +25,8 @@ class SerialApi {
   virtual BOOL ClearError(HANDLE port, DWORD* errors, COMSTAT* status);      // ClearCommError
   virtual BOOL Read(HANDLE port, void* buffer, DWORD count, DWORD* read, OVERLAPPED* o);  // ReadFile
   virtual BOOL Cancel(HANDLE port, OVERLAPPED* o);                 // CancelIoEx
+  virtual BOOL Write(HANDLE port, const void* bytes, DWORD count, DWORD* written,
+                     OVERLAPPED* o);                                // WriteFile
 };
 
 // The calls SerialPort and the reader use: the system's unless a test set its own.

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# A balance that answers only when asked, end to end: Tamblix.exe sends the request (REQCODE
+# "Q" CR LF) on its timer, after each frame, on its hot key and from the tray menu; the pattern
+# types only the number of stable readings ("ST,+00012.34  g" -> "12.34", "US," lines not at
+# all); nothing is sent after 中止. The device is tests/e2e/lib/balance.py on the virtual port.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/lib/harness.sh"
+
+harness_scenario balance port Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
+IDM_REQUEST=$(harness__res_id IDM_REQUEST)
+READINGS=("ST,+00012.34  g" "US,+00012.50  g" "ST,+00012.56  g")
+# CR LF ends a reading; the pattern keeps the number of a stable one.
+STABLE_NUMBER='^ST,\+?0*(\d+\.\d+)'
+HOTKEY=0375  # Ctrl+Shift+F6 as the hot-key control gives it
+INI=$H_DOCS/Tamblixscale.ini
+mkdir -p "$H_DOCS/Tamblix"
+requests() { grep -c '^request ' "$H_TMP/balance.log" 2>/dev/null || echo 0; }
+typed_lines() { tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" | sed 's/{CR}/\n/g'; }
+
+# start_scale SECONDS KEY=VALUE...: Tamblix.exe /Fscale started by itself into the tray with
+# these request settings, the probe in front and the balance answering for SECONDS.
+start_scale() {
+  local secs=$1; shift
+  harness_stx_etx_settings "$INI" AUTOSTA=1 RCVSTA=0000000000 RCVEND=0D0A000000 \
+    "$HARNESS_ENTER_AFTER" REQCODE=510D0A0000000000000000000000000000000000 "FILTER=$STABLE_NUMBER" "$@"
+  : >"$H_TMP/balance.log"
+  harness_wine_bg APP 120 "$H_TMP/app.out" Tamblix.exe /Fscale
+  harness_wait_state 'main=hidden' 30 || harness_abort "reception did not start"
+  harness_probe_start probe 90 || harness_abort "the probe window did not get the foreground"
+  cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+  python3 "$HERE/lib/balance.py" "$H_TMP/device" "$H_TMP/balance.log" "$secs" "${READINGS[@]}" &
+  BALANCE=$!
+  sleep 0.3
+}
+
+end_scale() {
+  harness_tray post $WM_COMMAND $IDM_EXIT 0 >/dev/null
+  harness_wait_pid "$APP" 20
+  harness_probe_stop
+  wait "$BALANCE" 2>/dev/null
+}
+
+# ---- the timer: REQTIMER 200 -------------------------------------------------------------------
+start_scale 6 REQTIMER=200
+sleep 3
+in_two_seconds=$(awk '/^request /{ if (!t0) t0 = $2; if ($2 < t0 + 2000) n++ } END { print n + 0 }' "$H_TMP/balance.log")
+harness_check "timer 200 ms: 9 to 11 requests in 2 s (got $in_two_seconds)" \
+  test "$in_two_seconds" -ge 9 -a "$in_two_seconds" -le 11
+harness_check "each stable weight typed as a number and Enter" \
+  test "$(typed_lines | grep -cxE '12\.34|12\.56')" -ge 6
+harness_expect_eq "nothing else typed, no unstable weight" "" "$(typed_lines | grep -vxE '12\.34|12\.56|')"
+# 中止 from the dialog: no request after it.
+harness_tray post $WM_COMMAND $IDM_SHOW 0 >/dev/null
+harness_drive wait-window 20 >/dev/null
+harness_drive click "$IDC_STOP" >/dev/null
+harness_drive wait-enabled "$IDC_START" 1 10 >/dev/null
+before=$(requests); sleep 1
+harness_expect_eq "nothing is sent after 中止" "$before" "$(requests)"
+end_scale
+
+# ---- after each frame: REQAFTER, no timer ------------------------------------------------------
+start_scale 4 REQAFTER=1
+sleep 2
+harness_check "after each frame: the balance keeps answering with no timer ($(requests) requests in 2 s)" \
+  test "$(requests)" -ge 10
+end_scale
+
+# ---- the hot key and the tray menu: one request each -------------------------------------------
+start_scale 12 REQHOTKEY=$HOTKEY
+sleep 1
+harness_expect_eq "no request without the timer, REQAFTER or the key" 0 "$(requests)"
+harness_tray hotkey "$HOTKEY" >/dev/null
+sleep 1.5
+harness_expect_eq "the hot key pressed once: one request" 1 "$(requests)"
+harness_expect_eq "the hot key pressed once: one weight typed" "12.34" "$(typed_lines | tr -d '\n')"
+harness_tray post $WM_COMMAND $IDM_REQUEST 0 >/dev/null
+sleep 1.5
+harness_expect_eq "要求コード送信 in the tray menu: one more request" 2 "$(requests)"
+# The second answer is unstable: nothing more typed.
+harness_expect_eq "the unstable answer is not typed" "12.34" "$(typed_lines | tr -d '\n')"
+end_scale
+
+harness_finish
