@@ -21,9 +21,12 @@
 #include "ids_main_dialog.h"
 #include "keyout/keypad_dialog_win32.h"
 #include "reception/echo_post_win32.h"
+#include "reception/device_request_win32.h"
+#include "reception/frame_text_shaping.h"
 #include "reception/input_refusal_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
+#include "reception/text_codec_win32.h"
 
 signed char AutoStartState = -1;
 BYTE InitialPort = 0;
@@ -41,6 +44,9 @@ bool PortOpened = false;
 // receiving application reads the keypad digits in its own code page, so kanji and kana come
 // out as other characters. Said in the caption and the tray tip until reception stops.
 bool AltCodesMistype = false;
+// Set for a reception whose request hot key (REQHOTKEY) another program holds: said in the
+// caption and the tray tip until reception stops, so the key's silence is not a mystery.
+bool RequestKeyTaken = false;
 // The attempt the start timer brings next; -1 when no start is under way.
 int NextStartAttempt = -1;
 
@@ -59,6 +65,7 @@ void AttemptStart(HWND dialog, int attempt) {
       ShowWindow(dialog, SW_HIDE);
     }
     PortOpened = true;
+    RequestKeyTaken = !RegisterRequestHotKey(MainWindow);
     ClearLogNotices();
     AltCodesMistype = Settings.SENDMODE == 0 && GetACP() != 932;
     ShowPortState(dialog);
@@ -96,6 +103,16 @@ void Start(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDC_PORT));
     return;
   }
+  // A pattern written into the file by hand is checked here as the dialog checks it.
+  FramePattern pattern;
+  const char* error = nullptr;
+  if (Settings.FILTER[0] != 0 &&
+      !CompileFramePattern932(Settings.FILTER, kCp932Codec, pattern, &error)) {
+    char text[256];
+    std::snprintf(text, sizeof text, "拡張設定のパターンを使えません。\n%s", error);
+    ShowWarning(dialog, text);
+    return;
+  }
   AttemptStart(dialog, 0);
 }
 
@@ -105,6 +122,7 @@ void Stop(HWND dialog) {
   ClosePort();
   PortOpened = false;
   AltCodesMistype = false;
+  RequestKeyTaken = false;
   ClearLogNotices();
   ShowPortState(dialog);
   FillDialog(dialog);
@@ -133,6 +151,7 @@ void OnReceptionEnded(HWND dialog) {
 //   a log condition (records discarded: a folder named as the file, a file that cannot be
 //   opened; else the file at its size limit), which began during reception and lasts until a
 //   record meets none;
+//   the request's hot key held by another program, known from the start;
 //   Alt codes on a system whose code page garbles them, known from the start.
 // The tip holds 63 characters, so the remedy for a refusal goes into the caption alone.
 void ShowPortState(HWND dialog) {
@@ -146,6 +165,8 @@ void ShowPortState(HWND dialog) {
     remedy = "（Tamblix も管理者として実行すると入力できます）";
   } else if (logNotice != nullptr) {
     std::snprintf(text, sizeof text, "%s - %s", kProductVersion, logNotice);
+  } else if (RequestKeyTaken) {
+    std::snprintf(text, sizeof text, "%s - 要求コードのホットキーは他で使用中です", kProductVersion);
   } else if (AltCodesMistype) {
     std::snprintf(text, sizeof text, "%s - Altコードでは文字が化けます。送信方式を「Unicode」に",
                   kProductVersion);

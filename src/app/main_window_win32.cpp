@@ -5,6 +5,7 @@
 #include "app/main_dialog_win32.h"
 #include "app/shell_message_filter_win32.h"
 #include "app/tray_icon_win32.h"
+#include "common/device_request_win32.h"
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings_location.h"
@@ -127,6 +128,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       if (wparam == kRequestHotKeyId) AskDeviceRequest();
       return 0;
     default:
+      if (message == kRequestNowMessage) {
+        AskDeviceRequest();
+        return 0;
+      }
       if (message == TaskbarCreated && TaskbarCreated != 0) {
         ReAddTrayIcon();
         return 0;

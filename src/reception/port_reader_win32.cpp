@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "config/settings_record.h"
+#include "reception/device_request_win32.h"
 #include "reception/serial_api_win32.h"
 #include "reception/serial_port_win32.h"
 
@@ -35,12 +36,16 @@ bool DeviceGone(DWORD error) {
 
 enum class IoWait { Event, Failed, TimedOut, Stopped };
 
-// An overlapped operation's event or the stop, whichever comes first, at most limitMs.
-IoWait WaitIo(HANDLE ioEvent, DWORD limitMs) {
-  const HANDLE events[2] = {ReceivePort.StopEvent, ioEvent};
-  switch (WaitForMultipleObjects(2, events, FALSE, limitMs)) {
+// An overlapped operation's event or the stop, whichever comes first, at most limitMs. The
+// port wait also ends when the user asks for a device request, which then goes out at once
+// (it counts as a wait that timed out: the port wait stays pending).
+IoWait WaitIo(HANDLE ioEvent, DWORD limitMs, bool wakeForRequest = false) {
+  const HANDLE events[3] = {ReceivePort.StopEvent, ioEvent, DeviceRequestEvent()};
+  const DWORD count = wakeForRequest && events[2] != nullptr ? 3 : 2;
+  switch (WaitForMultipleObjects(count, events, FALSE, limitMs)) {
     case WAIT_OBJECT_0: return IoWait::Stopped;
     case WAIT_OBJECT_0 + 1: return IoWait::Event;
+    case WAIT_OBJECT_0 + 2:
     case WAIT_TIMEOUT: return IoWait::TimedOut;
     default: return IoWait::Failed;
   }
@@ -69,13 +74,18 @@ void DispatchThreadMessages() {
   }
 }
 
-// Until the data interval runs out, at most kPortCheckMs.
+// Until the data interval runs out or the next timed device request is due, at most
+// kPortCheckMs.
 DWORD WaitLimit(DWORD lastReceiveTime) {
-  if (lastReceiveTime == 0 || Settings.DATADELAY <= 0) return kPortCheckMs;
-  const DWORD elapsed = timeGetTime() - lastReceiveTime;
-  const DWORD delay = static_cast<DWORD>(Settings.DATADELAY);
-  const DWORD left = elapsed >= delay ? 0 : delay - elapsed;
-  return left < kPortCheckMs ? left : kPortCheckMs;
+  DWORD limit = kPortCheckMs;
+  if (lastReceiveTime != 0 && Settings.DATADELAY > 0) {
+    const DWORD elapsed = timeGetTime() - lastReceiveTime;
+    const DWORD delay = static_cast<DWORD>(Settings.DATADELAY);
+    const DWORD left = elapsed >= delay ? 0 : delay - elapsed;
+    if (left < limit) limit = left;
+  }
+  const DWORD request = DeviceRequestWakeMs();
+  return request < limit ? request : limit;
 }
 
 // 0 stands for "no data yet", so a clock reading of 0 is taken as 1.
@@ -133,7 +143,7 @@ PortReader::WaitResult PortReader::WaitForPort(DWORD limitMs) {
     if (waitError_ != ERROR_IO_PENDING) return WaitResult::Failed;
     waitPending_ = true;
   }
-  switch (WaitIo(o.hEvent, limitMs)) {
+  switch (WaitIo(o.hEvent, limitMs, true)) {
     case IoWait::Stopped: return WaitResult::Stopped;
     case IoWait::TimedOut: return WaitResult::TimedOut;
     case IoWait::Failed: return WaitResult::Failed;
@@ -259,6 +269,11 @@ void PortReader::Turn() {
     return;
   }
   if (sink_.CheckInterval(timeGetTime(), lastReceiveTime_)) lastReceiveTime_ = 0;
+  // A device request due now (its timer, a frame's end, the user) goes out before the wait;
+  // a write that fails as a removed device does goes the way of a failed read.
+  const DWORD writeError = SendDueDeviceRequest();
+  if (writeError != 0 && DeviceGone(writeError)) AwaitDeviceReturn();
+  if (!RunningFlag) return;
   const DWORD queued = carriedOver_ != 0 ? carriedOver_ : AwaitData();
   carriedOver_ = 0;
   if (queued == 0 || !RunningFlag || !Ready()) return;

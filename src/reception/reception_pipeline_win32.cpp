@@ -2,6 +2,8 @@
 // log writer, wired to user32 and to the main dialog's displays.
 #include "reception/reception_pipeline_win32.h"
 
+#include <mmsystem.h>
+
 #include "common/shell_state_win32.h"
 #include "config/command_line.h"
 #include "config/settings_record.h"
@@ -11,15 +13,18 @@
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"
 #include "reception/data_interval.h"
+#include "reception/device_request_win32.h"
 #include "reception/echo_post_win32.h"
 #include "reception/frame_actions.h"
 #include "reception/frame_output.h"
+#include "reception/frame_shaper.h"
 #include "reception/framer_state.h"
 #include "reception/framing_reset_request.h"
 #include "reception/input_refusal_win32.h"
 #include "reception/pause_timer_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
+#include "reception/text_codec_win32.h"
 #include "reception/utf8_conversion.h"
 
 namespace {
@@ -119,6 +124,57 @@ class Host final : public ReceptionHost {
 Output TheOutput;
 Host TheHost;
 
+// Whole-frame collection, while a frame pattern or a duplicate time is set: the shaper sits in
+// front of the output, types each frame it keeps at its end and logs it as one record.
+std::uint32_t Milliseconds() { return timeGetTime(); }
+TypingDelivery TypeAtOnce(TheOutput);
+FrameShaper Shaper(TheOutput, TypeAtOnce, kCp932Codec, Milliseconds);
+FramePattern Pattern;
+
+// What framing talks to: the output itself or the shaper before it, chosen at each start. It
+// also tells the device requests where a frame of data ended, whether the frame was kept or
+// not, so that a balance polled after each answer is asked again after an unstable one too.
+class FramingOutput final : public FrameOutput {
+ public:
+  void Start(bool collect) {
+    to_ = collect ? static_cast<FrameOutput*>(&Shaper) : &TheOutput;
+    data_ = false;
+  }
+  void TypeCharacter(const std::uint8_t* text) override {
+    data_ = true;
+    to_->TypeCharacter(text);
+  }
+  void TypeKeyItems(const KeyItem* list) override {
+    data_ = true;
+    to_->TypeKeyItems(list);
+  }
+  void LogAppend(const std::uint8_t* text) override { to_->LogAppend(text); }
+  int LogFlush() override {
+    if (data_) DeviceRequestFrameEnded();
+    data_ = false;
+    return to_->LogFlush();
+  }
+
+ private:
+  FrameOutput* to_ = &TheOutput;
+  bool data_ = false;
+};
+
+FramingOutput Framed;
+
+// The frame pattern and the duplicate time of this reception. A pattern that does not compile
+// (the dialog refuses one before a start; a file edited by hand) shapes nothing.
+void StartShaping() {
+  const char* error = nullptr;
+  const bool pattern = Settings.FILTER[0] != 0 &&
+                       CompileFramePattern932(Settings.FILTER, kCp932Codec, Pattern, &error);
+  ShapingOptions options;
+  options.pattern = pattern ? &Pattern : nullptr;
+  options.duplicateMs = Settings.DUPTIME > 0 ? static_cast<std::uint32_t>(Settings.DUPTIME) : 0;
+  Shaper.Start(options);
+  Framed.Start(options.pattern != nullptr || options.duplicateMs != 0);
+}
+
 }  // namespace
 
 void ReceptionStart() {
@@ -129,15 +185,17 @@ void ReceptionStart() {
   Keys.EndFrame();
   ShowInputRefused(false);
   ProcessLogWriter().LogReset();
+  StartShaping();
+  DeviceRequestsStart();
 }
 
 bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
   std::uint32_t last = lastReceiveTime;
-  return CheckDataIntervalTimeout(Framing, Settings, TheOutput, now, last);
+  return CheckDataIntervalTimeout(Framing, Settings, Framed, now, last);
 }
 
 void EndFrameAtTimeout() {
-  TheOutput.LogFlush();
+  Framed.LogFlush();
   FrameEndBookkeeping(Framing, Settings);
 }
 
@@ -150,7 +208,7 @@ void ReceptionEnd() {
 
 void ProcessReceivedBlock(const unsigned char* block, int n) {
   ResetRequest.ApplyPendingReset(Framing);
-  ProcessBlock(Framing, Settings, TheOutput, TheHost, block, n);
+  ProcessBlock(Framing, Settings, Framed, TheHost, block, n);
   if (Settings.DATADELAY <= 0) {
     FrameTyping.Release();
     EndFrameKeys();

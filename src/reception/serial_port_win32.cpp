@@ -6,6 +6,7 @@
 #include "common/messages_win32.h"
 #include "reception/port_io_win32.h"
 #include "reception/reader_join_win32.h"
+#include "reception/device_request_win32.h"
 #include "reception/serial_api_win32.h"
 
 std::atomic<BYTE> RunningFlag{0};
@@ -242,6 +243,7 @@ void StopReceiveThread() { ReceivePort.Stop(); }
 void ClosePort() {
   if (ReceivePort.Stopping()) return;
   ReceivePort.Close();
+  UnregisterRequestHotKey(MainWindow);
   // Shown by this thread above the dialog's modal loop, a notice box would keep an ending
   // dialog open; at a stop none is open (it holds the dialog's buttons).
   CloseNoticeBoxes();
