@@ -15,8 +15,13 @@ STABLE_NUMBER='^ST,\+?0*(\d+\.\d+)'
 HOTKEY=0375  # Ctrl+Shift+F6 as the hot-key control gives it
 INI=$H_DOCS/Tamblixscale.ini
 mkdir -p "$H_DOCS/Tamblix"
-requests() { grep -c '^request ' "$H_TMP/balance.log" 2>/dev/null || echo 0; }
-typed_lines() { tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" | sed 's/{CR}/\n/g'; }
+requests() { grep -c '^request ' "$H_TMP/balance.log" 2>/dev/null; true; }
+# What the probe got since start_scale, a line a frame; the hot key's own Ctrl and Shift, which
+# reach the window in front as they would from the keyboard, are not the program's.
+typed_lines() {
+  tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" |
+    sed 's/{SHIFT}//g; s/{CTRL}//g; s/{CR}/\n/g'
+}
 
 # start_scale SECONDS KEY=VALUE...: Tamblix.exe /Fscale started by itself into the tray with
 # these request settings, the probe in front and the balance answering for SECONDS.
@@ -44,7 +49,11 @@ end_scale() {
 # ---- the timer: REQTIMER 200 -------------------------------------------------------------------
 start_scale 6 REQTIMER=200
 sleep 3
-in_two_seconds=$(awk '/^request /{ if (!t0) t0 = $2; if ($2 < t0 + 2000) n++ } END { print n + 0 }' "$H_TMP/balance.log")
+cp "$H_TMP/balance.log" "$H_TMP/balance-timer.log"
+# Requests sent before the balance listened wait in the line and come at once: the count
+# starts 300 ms after the first.
+in_two_seconds=$(awk '/^request / { if (!t0) t0 = $2 + 300; if ($2 >= t0 && $2 < t0 + 2000) n++ }
+  END { print n + 0 }' "$H_TMP/balance-timer.log")
 harness_check "timer 200 ms: 9 to 11 requests in 2 s (got $in_two_seconds)" \
   test "$in_two_seconds" -ge 9 -a "$in_two_seconds" -le 11
 harness_check "each stable weight typed as a number and Enter" \
