@@ -9,13 +9,8 @@ source "$HERE/lib/harness.sh"
 
 harness_scenario balance port Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
 IDM_REQUEST=$(harness__res_id IDM_REQUEST)
-READINGS=("ST,+00012.34  g" "US,+00012.50  g" "ST,+00012.56  g")
-# CR LF ends a reading; the pattern keeps the number of a stable one.
-STABLE_NUMBER='^ST,\+?0*(\d+\.\d+)'
 HOTKEY=0375  # Ctrl+Shift+F6 as the hot-key control gives it
-INI=$H_DOCS/Tamblixscale.ini
-mkdir -p "$H_DOCS/Tamblix"
-requests() { grep -c '^request ' "$H_TMP/balance.log" 2>/dev/null; true; }
+requests() { grep -c '^request ' "$BALANCE_LOG" 2>/dev/null; true; }
 # What the probe got since start_scale, a line a frame; the hot key's own Ctrl and Shift, which
 # reach the window in front as they would from the keyboard, are not the program's.
 typed_lines() {
@@ -23,33 +18,10 @@ typed_lines() {
     sed 's/{SHIFT}//g; s/{CTRL}//g; s/{CR}/\n/g'
 }
 
-# start_scale SECONDS KEY=VALUE...: Tamblix.exe /Fscale started by itself into the tray with
-# these request settings, the probe in front and the balance answering for SECONDS.
-start_scale() {
-  local secs=$1; shift
-  harness_stx_etx_settings "$INI" AUTOSTA=1 RCVSTA=0000000000 RCVEND=0D0A000000 \
-    "$HARNESS_ENTER_AFTER" REQCODE=510D0A0000000000000000000000000000000000 "FILTER=$STABLE_NUMBER" "$@"
-  : >"$H_TMP/balance.log"
-  harness_wine_bg APP 120 "$H_TMP/app.out" Tamblix.exe /Fscale
-  harness_wait_state 'main=hidden' 30 || harness_abort "reception did not start"
-  harness_probe_start probe 90 || harness_abort "the probe window did not get the foreground"
-  cp "$PROBE_TEXT" "$PROBE_TEXT.before"
-  python3 "$HERE/lib/balance.py" "$H_TMP/device" "$H_TMP/balance.log" "$secs" "${READINGS[@]}" &
-  BALANCE=$!
-  sleep 0.3
-}
-
-end_scale() {
-  harness_tray post $WM_COMMAND $IDM_EXIT 0 >/dev/null
-  harness_wait_pid "$APP" 20
-  harness_probe_stop
-  wait "$BALANCE" 2>/dev/null
-}
-
 # ---- the timer: REQTIMER 200 -------------------------------------------------------------------
-start_scale 6 REQTIMER=200
+harness_balance_start 6 REQTIMER=200
 sleep 3
-cp "$H_TMP/balance.log" "$H_TMP/balance-timer.log"
+cp "$BALANCE_LOG" "$H_TMP/balance-timer.log"
 # Requests sent before the balance listened wait in the line and come at once: the count
 # starts 300 ms after the first.
 in_two_seconds=$(awk '/^request / { if (!t0) t0 = $2 + 300; if ($2 >= t0 && $2 < t0 + 2000) n++ }
@@ -66,17 +38,17 @@ harness_drive click "$IDC_STOP" >/dev/null
 harness_drive wait-enabled "$IDC_START" 1 10 >/dev/null
 before=$(requests); sleep 1
 harness_expect_eq "nothing is sent after 中止" "$before" "$(requests)"
-end_scale
+harness_balance_end
 
 # ---- after each frame: REQAFTER, no timer ------------------------------------------------------
-start_scale 4 REQAFTER=1
+harness_balance_start 4 REQAFTER=1
 sleep 2
 harness_check "after each frame: the balance keeps answering with no timer ($(requests) requests in 2 s)" \
   test "$(requests)" -ge 10
-end_scale
+harness_balance_end
 
 # ---- the hot key and the tray menu: one request each -------------------------------------------
-start_scale 12 REQHOTKEY=$HOTKEY
+harness_balance_start 12 REQHOTKEY=$HOTKEY
 sleep 1
 harness_expect_eq "no request without the timer, REQAFTER or the key" 0 "$(requests)"
 harness_tray hotkey "$HOTKEY" >/dev/null
@@ -88,6 +60,6 @@ sleep 1.5
 harness_expect_eq "要求コード送信 in the tray menu: one more request" 2 "$(requests)"
 # The second answer is unstable: nothing more typed.
 harness_expect_eq "the unstable answer is not typed" "12.34" "$(typed_lines | tr -d '\n')"
-end_scale
+harness_balance_end
 
 harness_finish
