@@ -418,7 +418,7 @@ class Parser {
   int classes_ = 0;
   int count_ = 0;
   const char* error_ = nullptr;
-  Node nodes_[kMaxNodes];
+  Node nodes_[kMaxNodes] = {};
 };
 
 class Emitter {

@@ -152,7 +152,7 @@ class Machine {
   void Keep(FramePatternWork::ThreadList& list, int pc) {
     const int k = list.count++;
     list.pc[k] = static_cast<std::uint16_t>(pc);
-    std::memcpy(list.registers + k * p_.registers, w_.current,
+    std::memcpy(list.registers + static_cast<std::ptrdiff_t>(k) * p_.registers, w_.current,
                 sizeof(std::int16_t) * static_cast<std::size_t>(p_.registers));
   }
 
@@ -191,10 +191,11 @@ bool MatchFramePattern(const FramePattern& pattern, const char16_t* text, int n,
     next->count = 0;
     for (int t = 0; t < now->count; ++t) {
       const PatternInstruction& in = pattern.code[now->pc[t]];
-      const std::int16_t* registers = now->registers + t * pattern.registers;
+      const std::int16_t* registers =
+          now->registers + static_cast<std::ptrdiff_t>(t) * pattern.registers;
       if (in.op == kOpMatch) {
         // The best match so far; the threads after this one rank lower and end here.
-        for (int g = 0; g <= pattern.groups; ++g) {
+        for (std::ptrdiff_t g = 0; g <= pattern.groups; ++g) {
           const int start = registers[2 * g], end = registers[2 * g + 1];
           if (start >= 0 && end >= 0) match.group[g] = FramePatternSpan{start, end};
           else match.group[g] = FramePatternSpan{-1, -1};

@@ -180,7 +180,9 @@ class StoppingOutput : public FrameOutput {
   RecordingOutput& out_;
 };
 
-TEST(FrameShaper, AStopIsTheInnerOutputsToKeep) {
+// The frame is typed before its record is written: a stop during the typing leaves no record,
+// as it does without shaping.
+TEST(FrameShaper, AStopWhileTheFrameIsTypedLeavesNoRecord) {
   FramingHarness h;
   SetCode(h.s.RCVEND, {0x0D});
   SetKeys(h.s.POSTCODE, {kEnter});
