@@ -111,6 +111,15 @@ class Machine {
     }
     if ((w_.visitedEmpty[pc] & bit) != 0) return -1;
     w_.visitedEmpty[pc] |= bit;
+    // Never reached when the compiler measured right; a guard all the same, so that the stack
+    // can never be written past (the thread ends instead, and the match says so).
+    const int pushes = in.op == kOpReset ? in.b
+                       : in.op == kOpSplit || in.op == kOpSave || in.op == kOpIterStart ? 1
+                                                                                       : 0;
+    if (top + pushes > kFramePatternStack) {
+      w_.overflowed = true;
+      return -1;
+    }
     switch (in.op) {
       case kOpJump:
         return in.a;
@@ -171,6 +180,7 @@ bool MatchFramePattern(const FramePattern& pattern, const char16_t* text, int n,
                        FramePatternWork& work, FramePatternMatch& match) {
   for (FramePatternSpan& g : match.group) g = FramePatternSpan{-1, -1};
   work.steps = 0;
+  work.overflowed = false;
   if (pattern.size <= 0) return false;
   if (n < 0) n = 0;
   if (n > kFramePatternTextUnits) n = kFramePatternTextUnits;
@@ -217,6 +227,5 @@ bool MatchFramePattern(const FramePattern& pattern, const char16_t* text, int n,
 }
 
 long FramePatternStepBound(const FramePattern& pattern, int n) {
-  const long checks = pattern.registers - 2L * (pattern.groups + 1);
-  return (n + 1L) * ((3 * (checks + 1) + 1) * pattern.size + 1);
+  return (n + 1L) * (3L * pattern.visits + pattern.size + 1);
 }

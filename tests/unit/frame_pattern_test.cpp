@@ -52,6 +52,7 @@ struct Engine {
         MatchFramePattern(*pattern, text.data(), static_cast<int>(text.size()), *work, m);
     EXPECT_LE(work->steps, FramePatternStepBound(*pattern, static_cast<int>(text.size())))
         << "more work than the bound";
+    EXPECT_FALSE(work->overflowed) << "more stack than measured";
     return Render(text, matched, m, pattern->groups);
   }
 };
