@@ -1,8 +1,9 @@
 // The frame pattern: a regular expression in ECMAScript syntax (a subset) over UTF-16 code
 // units, compiled into a program of bounded size and matched by a Pike VM (a Thompson NFA
 // simulation whose threads keep the priority order of backtracking), so that captures follow
-// ECMAScript's leftmost-first semantics while the time is O(text length x program size) and the
-// memory fixed. Nothing here allocates; a match never recurses.
+// ECMAScript's leftmost-first semantics while the time is linear in the text (O(text length x
+// program size), see FramePatternStepBound) and the memory fixed. Nothing here allocates; a
+// match never recurses.
 //
 // Supported: literals; "." (any unit but a line terminator); \d \D \w \W \s \S \t \n \r \f \v
 // \0 \xHH \uHHHH and escaped punctuation; classes [...] with ranges, negation and escapes;
