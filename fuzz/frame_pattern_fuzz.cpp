@@ -1,9 +1,9 @@
 // Fuzzing of the frame pattern: the input gives a pattern and a frame (bytes become UTF-16
 // units: ASCII as it is, the rest a handful of units that matter: a kanji, half-width kana,
 // white space and line terminators beyond ASCII, a lone surrogate). A crash, a leak, a step
-// count over the bound, a group outside the match or the text, or a shaped text past its
-// buffer aborts. A first byte with its high bit set repeats the frame to 2000 units, so that
-// slow patterns show as timeouts.
+// count over the bound, a closure needing more stack than measured, a group outside the
+// match or the text, or a shaped text past its buffer aborts. A first byte with its high bit
+// set repeats the frame to 2000 units, so that slow patterns show as timeouts.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -50,7 +50,7 @@ bool SpanInside(const FramePatternSpan& s, int from, int to) {
 void CheckMatch(const char16_t* text, int n) {
   FramePatternMatch m;
   const bool matched = MatchFramePattern(Pattern, text, n, Work, m);
-  if (Work.steps > FramePatternStepBound(Pattern, n)) std::abort();
+  if (Work.steps > FramePatternStepBound(Pattern, n) || Work.overflowed) std::abort();
   if (!matched) {
     for (const FramePatternSpan& s : m.group) {
       if (s.start != -1) std::abort();

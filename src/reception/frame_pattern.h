@@ -1,8 +1,9 @@
 // The frame pattern: a regular expression in ECMAScript syntax (a subset) over UTF-16 code
 // units, compiled into a program of bounded size and matched by a Pike VM (a Thompson NFA
 // simulation whose threads keep the priority order of backtracking), so that captures follow
-// ECMAScript's leftmost-first semantics while the time is O(text length x program size) and the
-// memory fixed. Nothing here allocates; a match never recurses.
+// ECMAScript's leftmost-first semantics while the time is linear in the text (O(text length x
+// program size), see FramePatternStepBound) and the memory fixed. Nothing here allocates; a
+// match never recurses.
 //
 // Supported: literals; "." (any unit but a line terminator); \d \D \w \W \s \S \t \n \r \f \v
 // \0 \xHH \uHHHH and escaped punctuation; classes [...] with ranges, negation and escapes;
@@ -24,8 +25,9 @@ inline constexpr int kFramePatternEmptyChecks = 16;
 // empty-iteration registers.
 inline constexpr int kFramePatternSlots = 2 * (kFramePatternGroups + 1);
 inline constexpr int kFramePatternRegisters = kFramePatternSlots + kFramePatternEmptyChecks;
-// Entries of the closure's work stack: each instruction pushes at most twice per closure.
-inline constexpr int kFramePatternStack = 2 * kFramePatternInstructions + 2;
+// Entries of the closure's work stack. What a program can need is known when it is compiled
+// (see MeasureClosure); a program that could need more is refused as too complex.
+inline constexpr int kFramePatternStack = 4 * kFramePatternInstructions;
 // Units of text a match looks at (positions are held in 16 bits); a frame has at most 2000.
 inline constexpr int kFramePatternTextUnits = 8192;
 
@@ -97,6 +99,7 @@ struct FramePattern {
   PatternClass classes[kFramePatternUnits];
   int groups;     // capture groups, 0 to 9
   int registers;  // registers a thread of this program uses
+  int visits;     // instructions a text position can enter at most
 };
 
 struct FramePatternSpan {
@@ -108,7 +111,7 @@ struct FramePatternMatch {
   FramePatternSpan group[kFramePatternGroups + 1];  // [0]: the whole match
 };
 
-// The memory of a match, reused from one match to the next (about 150 KB).
+// The memory of a match, reused from one match to the next (about 170 KB).
 struct FramePatternWork {
   struct ThreadList {
     int count;
@@ -128,6 +131,9 @@ struct FramePatternWork {
   StackEntry stack[kFramePatternStack];
   // Instructions visited by the last match (see FramePatternStepBound).
   long steps;
+  // The last match would have needed more stack than the compiler allowed for (never, unless
+  // that measure is wrong; threads were dropped instead of writing past the stack).
+  bool overflowed;
 };
 
 // Compiles n units of pattern. On success returns true; otherwise sets *error to one of the
@@ -135,8 +141,8 @@ struct FramePatternWork {
 bool CompileFramePattern(const char16_t* pattern, int n, FramePattern& out, const char** error);
 
 // The most instructions a match of n units visits: per position each instruction is entered
-// once per count of empty iterations (at most one more than the pattern's empty checks) and
-// reached along at most two edges from those entries, plus one start per thread.
+// once per count of empty iterations it can be inside (`visits` in all) and reached along at
+// most two edges from those entries, plus one start per thread.
 long FramePatternStepBound(const FramePattern& pattern, int n);
 
 // regex_search: the leftmost match of the pattern in the first n units of text (at most

@@ -418,7 +418,7 @@ class Parser {
   int classes_ = 0;
   int count_ = 0;
   const char* error_ = nullptr;
-  Node nodes_[kMaxNodes];
+  Node nodes_[kMaxNodes] = {};
 };
 
 class Emitter {
@@ -553,15 +553,25 @@ class Emitter {
   bool full_ = false;
 };
 
-// Entries the closure's stack can need: one per split, save, iteration start and reset slot.
-int StackNeed(const FramePattern& p) {
-  int need = 1;
+// What a position can cost: an instruction is entered once per count of empty iterations, and
+// a thread inside k checked iterations has at most k of them empty (the iteration bodies lie
+// nested in the code, from their IterStart to their IterCheck). Sets the entries the
+// closure's stack can need (one per split, save and iteration start entered, one per slot a
+// reset clears) and the instructions entered at most.
+void MeasureClosure(FramePattern& p, int& stackNeed) {
+  int depth = 0;
+  stackNeed = 1;
+  p.visits = 0;
   for (int i = 0; i < p.size; ++i) {
     const PatternInstruction& in = p.code[i];
-    if (in.op == kOpSplit || in.op == kOpSave || in.op == kOpIterStart) ++need;
-    if (in.op == kOpReset) need += in.b;
+    if (in.op == kOpIterStart) ++depth;
+    int pushes = 0;
+    if (in.op == kOpSplit || in.op == kOpSave || in.op == kOpIterStart) pushes = 1;
+    if (in.op == kOpReset) pushes = in.b;
+    p.visits += depth + 1;
+    stackNeed += pushes * (depth + 1);
+    if (in.op == kOpIterCheck) --depth;
   }
-  return need;
 }
 
 }  // namespace
@@ -571,6 +581,7 @@ bool CompileFramePattern(const char16_t* pattern, int n, FramePattern& out, cons
   out.size = 0;
   out.groups = 0;
   out.registers = 2;
+  out.visits = 0;
   if (n > kFramePatternUnits) {
     *error = kPatternErrorTooLong;
     return false;
@@ -588,7 +599,9 @@ bool CompileFramePattern(const char16_t* pattern, int n, FramePattern& out, cons
   emitter.Emit(root);
   emitter.Add(kOpSave, 1);
   emitter.Add(kOpMatch);
-  if (emitter.full() || StackNeed(out) > kFramePatternStack) {
+  int stackNeed = 0;
+  if (!emitter.full()) MeasureClosure(out, stackNeed);
+  if (emitter.full() || stackNeed > kFramePatternStack) {
     out.size = 0;
     *error = kPatternErrorTooComplex;
     return false;

@@ -111,6 +111,15 @@ class Machine {
     }
     if ((w_.visitedEmpty[pc] & bit) != 0) return -1;
     w_.visitedEmpty[pc] |= bit;
+    // Never reached when the compiler measured right; a guard all the same, so that the stack
+    // can never be written past (the thread ends instead, and the match says so).
+    const int pushes = in.op == kOpReset ? in.b
+                       : in.op == kOpSplit || in.op == kOpSave || in.op == kOpIterStart ? 1
+                                                                                       : 0;
+    if (top + pushes > kFramePatternStack) {
+      w_.overflowed = true;
+      return -1;
+    }
     switch (in.op) {
       case kOpJump:
         return in.a;
@@ -152,7 +161,7 @@ class Machine {
   void Keep(FramePatternWork::ThreadList& list, int pc) {
     const int k = list.count++;
     list.pc[k] = static_cast<std::uint16_t>(pc);
-    std::memcpy(list.registers + k * p_.registers, w_.current,
+    std::memcpy(list.registers + static_cast<std::ptrdiff_t>(k) * p_.registers, w_.current,
                 sizeof(std::int16_t) * static_cast<std::size_t>(p_.registers));
   }
 
@@ -171,6 +180,7 @@ bool MatchFramePattern(const FramePattern& pattern, const char16_t* text, int n,
                        FramePatternWork& work, FramePatternMatch& match) {
   for (FramePatternSpan& g : match.group) g = FramePatternSpan{-1, -1};
   work.steps = 0;
+  work.overflowed = false;
   if (pattern.size <= 0) return false;
   if (n < 0) n = 0;
   if (n > kFramePatternTextUnits) n = kFramePatternTextUnits;
@@ -191,10 +201,11 @@ bool MatchFramePattern(const FramePattern& pattern, const char16_t* text, int n,
     next->count = 0;
     for (int t = 0; t < now->count; ++t) {
       const PatternInstruction& in = pattern.code[now->pc[t]];
-      const std::int16_t* registers = now->registers + t * pattern.registers;
+      const std::int16_t* registers =
+          now->registers + static_cast<std::ptrdiff_t>(t) * pattern.registers;
       if (in.op == kOpMatch) {
         // The best match so far; the threads after this one rank lower and end here.
-        for (int g = 0; g <= pattern.groups; ++g) {
+        for (std::ptrdiff_t g = 0; g <= pattern.groups; ++g) {
           const int start = registers[2 * g], end = registers[2 * g + 1];
           if (start >= 0 && end >= 0) match.group[g] = FramePatternSpan{start, end};
           else match.group[g] = FramePatternSpan{-1, -1};
@@ -216,6 +227,5 @@ bool MatchFramePattern(const FramePattern& pattern, const char16_t* text, int n,
 }
 
 long FramePatternStepBound(const FramePattern& pattern, int n) {
-  const long checks = pattern.registers - 2L * (pattern.groups + 1);
-  return (n + 1L) * ((3 * (checks + 1) + 1) * pattern.size + 1);
+  return (n + 1L) * (3L * pattern.visits + pattern.size + 1);
 }

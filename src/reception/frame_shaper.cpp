@@ -16,7 +16,7 @@ void TypeLists(const KeyItem (&lists)[kShapedKeyLists][kMaxKeyItems + 1], FrameO
 
 FrameShaper::FrameShaper(FrameOutput& inner, FrameDelivery& delivery, const TextCodec& codec,
                          ShapingClock clock)
-    : inner_(inner), delivery_(delivery), codec_(codec), clock_(clock) {
+    : inner_(inner), delivery_(delivery), codec_(codec), clock_(clock), work_() {
   Forget();
   last_[0] = 0;
 }

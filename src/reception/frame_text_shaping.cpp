@@ -29,7 +29,7 @@ bool CompileFramePattern932(const char* pattern, const TextCodec& codec, FramePa
 int ShapeFrameText(const FramePattern& pattern, const TextCodec& codec, FrameShapingWork& work,
                    const char* text, char* out, int size) {
   const int n = codec.toUtf16(text, work.text, kShapedTextSize + 1);
-  FramePatternMatch match;
+  FramePatternMatch match{};
   if (!MatchFramePattern(pattern, work.text, n, work.match, match)) return -1;
   int used = 0;
   const auto append = [&](const FramePatternSpan& span) {

@@ -52,6 +52,7 @@ struct Engine {
         MatchFramePattern(*pattern, text.data(), static_cast<int>(text.size()), *work, m);
     EXPECT_LE(work->steps, FramePatternStepBound(*pattern, static_cast<int>(text.size())))
         << "more work than the bound";
+    EXPECT_FALSE(work->overflowed) << "more stack than measured";
     return Render(text, matched, m, pattern->groups);
   }
 };
@@ -220,18 +221,6 @@ TEST(FramePattern, CatastrophicPatternsOnALongFrameStayWithinTheBound) {
     const std::u16string p = c.pattern;
     EXPECT_EQ(e.Search(p, c.text), c.expected) << std::string(p.begin(), p.end());
   }
-}
-
-// The work grows with the text, not faster: twice the text, about twice the steps.
-TEST(FramePattern, WorkGrowsLinearlyWithTheText) {
-  Engine e;
-  ASSERT_TRUE(e.Compile(u"(?:(a*)*|b)*c"));
-  FramePatternMatch m;
-  const std::u16string half(1000, u'a'), whole(2000, u'a');
-  MatchFramePattern(*e.pattern, half.data(), 1000, *e.work, m);
-  const long stepsHalf = e.work->steps;
-  MatchFramePattern(*e.pattern, whole.data(), 2000, *e.work, m);
-  EXPECT_LE(e.work->steps, 2 * stepsHalf + 100);
 }
 
 }  // namespace

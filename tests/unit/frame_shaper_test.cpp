@@ -140,7 +140,8 @@ TEST(FrameShaper, ARepeatWithinTheDuplicateTimeOfTheLastDeliveredFrameIsDropped)
       {1003, "x\r", ""},                   // no match: the last delivered stays 12
       {1004, "12\r", ""},
       {0xFFFFFF00u, "7\r", "T37 L37 F"},
-      {0x00000010u, "7\r", ""},  // 0x110 ms later, across the clock's wrap
+      {0xFFFFFF10u, "7\r", ""},  // 16 ms later, the end of the time past the wrap
+      {0x00000010u, "7\r", ""},  // 0x110 ms after the last delivered, across the wrap
   };
   for (const auto& step : steps) {
     Now = step.at;
@@ -180,7 +181,9 @@ class StoppingOutput : public FrameOutput {
   RecordingOutput& out_;
 };
 
-TEST(FrameShaper, AStopIsTheInnerOutputsToKeep) {
+// The frame is typed before its record is written: a stop during the typing leaves no record,
+// as it does without shaping.
+TEST(FrameShaper, AStopWhileTheFrameIsTypedLeavesNoRecord) {
   FramingHarness h;
   SetCode(h.s.RCVEND, {0x0D});
   SetKeys(h.s.POSTCODE, {kEnter});
