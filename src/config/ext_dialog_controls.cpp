@@ -17,8 +17,8 @@ constexpr int kShortTextChars = kShortTextSize - 1;
 
 constexpr ControlBinding Number(int id, std::int16_t S::*field, std::int16_t max, const char* label,
                                 std::int16_t min = 0, std::int16_t raiseTo = 0) {
-  return {.id = id, .kind = K::Number, .number = field, .textLimit = kNumberChars, .min = min,
-          .max = max, .raiseTo = raiseTo, .label = label};
+  return {.id = id, .kind = K::Number, .number = field, .textLimit = kNumberChars, .label = label,
+          .min = min, .max = max, .raiseTo = raiseTo};
 }
 constexpr ControlBinding Text(int id, ShortText S::*field) {
   return {.id = id, .kind = K::Text, .text = field, .textLimit = kShortTextChars};

@@ -34,12 +34,12 @@ struct ControlBinding {
   std::span<const char* const> entries = {};        // List: the entries, in index order
   int textLimit = 0;                                // Number, ByteCodes, Keys, Text: characters
   int display = 0;                                  // ByteCodes, Keys: the readable form's control
+  const char* label = nullptr;  // Number: its name in the message that refuses a value
   // Number: the values accepted. A value from 1 to below raiseTo is raised to it (a request
   // every few milliseconds would flood the device); 0 raises nothing.
   std::int16_t min = kIntervalMin;
   std::int16_t max = kIntervalMax;
   std::int16_t raiseTo = 0;
-  const char* label = nullptr;  // Number: its name in the message that refuses a value
   // The stop button is enabled only while reception runs; every other row only while it
   // does not, which keeps Settings stable for the reader thread.
   bool enabledWhileReceiving = false;

@@ -135,6 +135,7 @@ TEST(FilterPresets, DoWhatTheirNamesSayAndFitThePatternField) {
       {0, "ST,GS,+0012.50kg", "+12.50"}, {0, "-007", "-7"}, {0, "W 0000", "0"}, {0, "0.5", "0.5"},
       {0, "no number", "(none)"},
       {1, "ST,GS,+0012.50kg", "+12.50"}, {1, "US,GS,+0012.48kg", "(none)"}, {1, "ST,NT,-0001.0", "-1.0"},
+      {1, "OL,ST,+0001.0", "(none)"},  // a line that begins otherwise is no stable reading
       {2, "4912-3456 78", "4912345678"}, {2, "ABC", ""}, {2, "1a2b3c4d5e6f7g8h9", "12345678"},
   };
   for (const auto& row : rows) {
