@@ -263,6 +263,10 @@ INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       if (wparam != kStartAttemptTimer) return FALSE;
       OnStartTimer(dialog);
       return TRUE;
+    case WM_ACTIVATE:
+      // A log notice kept while another program was in front comes now.
+      if (LOWORD(wparam) != WA_INACTIVE) PostDeferredLogNotices();
+      return FALSE;
     case WM_DESTROY:
       MainDialogWindow = nullptr;
       return FALSE;
