@@ -278,7 +278,7 @@ INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       if (RunningFlag != 0) ShowLogNoticeBox(wparam);
       return TRUE;
     case kEchoMessage:
-      AppendPostedEcho(dialog, wparam);
+      AppendPostedEcho(GetDlgItem(dialog, IDC_INPUT_DISPLAY), wparam);
       return TRUE;
     case kReceptionEndedMessage:
       OnReceptionEnded(dialog);

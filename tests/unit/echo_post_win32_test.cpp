@@ -8,26 +8,26 @@
 #include <string>
 
 #include "common/shell_state_win32.h"
-#include "ids_main_dialog.h"
 #include "reception/echo_post_win32.h"
 #include "reception/echo_ring.h"
 
 namespace {
 
-// A stand-in for the main dialog: a window with the input code display as its child.
+// A stand-in for the main dialog and its input code display: message-only windows (no display
+// needed to run the tests).
 class EchoDialog {
  public:
   EchoDialog() {
-    window_ = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+    window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
-    CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_MULTILINE, 0, 0, 90, 90, window_,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_INPUT_DISPLAY)),
-                    GetModuleHandleW(nullptr), nullptr);
+    display_ = CreateWindowExW(0, L"EDIT", L"", ES_MULTILINE, 0, 0, 90, 90, HWND_MESSAGE, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
     MainDialogWindow = window_;
   }
   ~EchoDialog() {
     Handle();  // gives back every slot still posted
     MainDialogWindow = nullptr;
+    DestroyWindow(display_);
     DestroyWindow(window_);
   }
   EchoDialog(const EchoDialog&) = delete;
@@ -38,19 +38,20 @@ class EchoDialog {
     MSG msg;
     int n = 0;
     while (PeekMessageW(&msg, window_, kEchoMessage, kEchoMessage, PM_REMOVE)) {
-      AppendPostedEcho(window_, msg.wParam);
+      AppendPostedEcho(display_, msg.wParam);
       ++n;
     }
     return n;
   }
   std::string Display() const {
     char text[4096] = {};
-    GetDlgItemTextA(window_, IDC_INPUT_DISPLAY, text, sizeof text);
+    GetWindowTextA(display_, text, sizeof text);
     return text;
   }
 
  private:
   HWND window_ = nullptr;
+  HWND display_ = nullptr;
 };
 
 TEST(EchoPost, EachBlockIsPostedOnceAndJoinedWithABlankInOrder) {
