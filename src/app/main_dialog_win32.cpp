@@ -294,6 +294,10 @@ INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       if (wparam != kStartAttemptTimer) return FALSE;
       OnStartTimer(dialog);
       return TRUE;
+    case WM_ACTIVATE:
+      // A log notice kept while another program was in front comes now.
+      if (LOWORD(wparam) != WA_INACTIVE) PostDeferredLogNotices();
+      return FALSE;
     case WM_DESTROY:
       MainDialogWindow = nullptr;
       return FALSE;
@@ -305,7 +309,7 @@ INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       if (RunningFlag != 0) ShowLogNoticeBox(wparam);
       return TRUE;
     case kEchoMessage:
-      AppendPostedEcho(dialog, wparam);
+      AppendPostedEcho(GetDlgItem(dialog, IDC_INPUT_DISPLAY), wparam);
       return TRUE;
     case kReceptionEndedMessage:
       OnReceptionEnded(dialog);

@@ -22,8 +22,26 @@ class PostedLogNotices : public LogNotices {
   }
 };
 
-// GUI thread only: a box of each kind open (inside ShowNotice's modal loop).
+// GUI thread only: a box of each kind open (inside ShowNotice's modal loop), or waiting for the
+// main dialog to be activated.
 bool BoxOpen[kLogNoticeKinds] = {};
+bool Deferred[kLogNoticeKinds] = {};
+
+bool AnotherProgramInFront() {
+  HWND front = GetForegroundWindow();
+  DWORD process = 0;
+  if (front != nullptr) GetWindowThreadProcessId(front, &process);
+  return process != 0 && process != GetCurrentProcessId();
+}
+
+// The taskbar button flashes until the dialog comes to the front (nothing while it is hidden).
+void FlashMainDialog() {
+  FLASHWINFO flash{};
+  flash.cbSize = sizeof flash;
+  flash.hwnd = MainDialogWindow;
+  flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
+  if (MainDialogWindow != nullptr) FlashWindowEx(&flash);
+}
 
 }  // namespace
 
@@ -36,6 +54,12 @@ LogWriter& ProcessLogWriter() {
 
 void ShowLogNoticeBox(WPARAM notice) {
   if (notice >= kLogNoticeKinds || BoxOpen[notice]) return;
+  if (AnotherProgramInFront()) {
+    if (!Deferred[notice]) FlashMainDialog();
+    Deferred[notice] = true;
+    return;
+  }
+  Deferred[notice] = false;
   BoxOpen[notice] = true;
   ShowNotice(LogNoticeText(static_cast<LogNotice>(notice)));
   BoxOpen[notice] = false;
@@ -49,4 +73,13 @@ const char* LastingLogNoticeText() {
   return nullptr;
 }
 
-void ClearLogNotices() { Lasting.store(0); }
+void PostDeferredLogNotices() {
+  for (unsigned k = 0; k < kLogNoticeKinds; ++k) {
+    if (Deferred[k] && MainDialogWindow != nullptr) PostMessageA(MainDialogWindow, kLogNoticeMessage, k, 0);
+  }
+}
+
+void ClearLogNotices() {
+  Lasting.store(0);
+  for (bool& deferred : Deferred) deferred = false;
+}

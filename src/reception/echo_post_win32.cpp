@@ -1,7 +1,6 @@
 #include "reception/echo_post_win32.h"
 
 #include "common/shell_state_win32.h"
-#include "ids_main_dialog.h"
 #include "reception/echo_ring.h"
 
 namespace {
@@ -16,14 +15,13 @@ void PostEcho(const char* text, int length) {
   if (!PostMessageA(dialog, kEchoMessage, static_cast<WPARAM>(slot), 0)) Echoes.Release(slot);
 }
 
-void AppendPostedEcho(HWND dialog, WPARAM slot) {
+void AppendPostedEcho(HWND display, WPARAM slot) {
   const int index = slot < static_cast<WPARAM>(kEchoSlots) ? static_cast<int>(slot) : -1;
   const char* text = Echoes.Text(index);
   if (text == nullptr) return;
   // The echo is hexadecimal ASCII: each byte is its own UTF-16 unit.
   static wchar_t wide[kEchoTextSize + 1];
   int n = 0;
-  HWND display = GetDlgItem(dialog, IDC_INPUT_DISPLAY);
   const int held = GetWindowTextLengthW(display);
   if (held > 0) wide[n++] = L' ';
   for (const char* p = text; *p != 0 && n < kEchoTextSize; ++p) wide[n++] = static_cast<wchar_t>(*p);

@@ -12,4 +12,4 @@ inline constexpr UINT kEchoMessage = WM_APP + 22;
 void PostEcho(const char* text, int length);
 // GUI thread, on kEchoMessage: appends the slot's text to the input code display (after a
 // blank when the display holds text) and gives the slot back.
-void AppendPostedEcho(HWND dialog, WPARAM slot);
+void AppendPostedEcho(HWND display, WPARAM slot);

@@ -3,14 +3,15 @@
 #  1. The dialog's thread is held (suspended, as a dialog busy with something else) while a
 #     frame arrives with the dialog in front: the frame is handled and recorded at once, and the
 #     echo and the output reach the displays once the dialog runs again.
-#  2. The log folder disappears during reception: the frame is still typed, its record cannot
-#     be written and one notice box says so; the caption says it as long as it lasts; the scans
-#     that follow are typed at once with the box still open and no second box; when the folder
-#     is back the records are written again and the caption is plain again.
+#  2. The log folder disappears during reception: the frames are still typed, at once, into the
+#     window in front, which no box takes the keyboard from; the caption says it as long as it
+#     lasts; one notice box comes when the dialog is brought to the front, not one per scan;
+#     when the folder is back the records are written again and the caption is plain again.
 #  3. A second Tamblix.exe in the same prefix starts on the port the first one holds: its start
 #     must end with the port failure after its attempts while the first keeps receiving.
-#  4. A log file at its size limit (LOGFLSIZE 0: every record after the first): the same, one box,
-#     the caption, scans typed at once, and the record written again once the file is moved away.
+#  4. A log file at its size limit (LOGFLSIZE 0: every record after the first): the same, the
+#     caption, scans typed at once, one box, and the record written again once the file is moved
+#     away.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
@@ -103,37 +104,38 @@ harness_check "and its output display the frame's text" grep -q 'MN' <(harness_t
 harness_probe_start probe1 150 || harness_abort "the probe window did not get the foreground"
 
 # --- 2. the log folder disappears while receiving ---------------------------------------------
+# The probe stays in front: the notice waits for the dialog (a box would take the keyboard from
+# the window being typed into), the caption says it meanwhile, and every scan is typed at once.
 rm -rf "$LOGS"
 MARK=$(probe_size)
 $FEED "$H_TMP/device" "02 43 44 03"
-drive_captioned "$NOTICE_OPEN" wait-box 15 box-title >"$H_TMP/notice1.txt"
-harness_check "the next frame's record gives the notice: $NOTICE_OPEN" \
-  grep -qx "box $NOTICE_OPEN" "$H_TMP/notice1.txt"
-harness_check "the notice box is titled Tamblix( TM )" grep -qx 'box-title Tamblix( TM )' "$H_TMP/notice1.txt"
-harness_check "that frame was typed before its record failed" wait_probe_text "$MARK" "CD{CR}" 5
+harness_check "the frame is typed although its record fails" wait_probe_text "$MARK" "CD{CR}" 10
 harness_check "the caption says it: $CAPTION - $NOTICE_OPEN" caption_is "$NOTICE_OPEN"
 harness_check "no log folder was made again" test ! -e "$LOGS"
-
-# The box took the foreground; a new probe takes it back while the box stays open. Three scans
-# in one burst: each is typed at once, and the records they lose bring no second box.
-harness_probe_stop
-harness_probe_start probe2 120 || harness_abort "the probe did not get the foreground again"
 MARK=$(probe_size)
 $FEED "$H_TMP/device" "02 45 46 03 02 47 48 03 02 49 4A 03"
-harness_check "with the box open every scan is typed at once" wait_probe_text "$MARK" "EF{CR}GH{CR}IJ{CR}" 10
-sleep 1
-harness_expect_eq "one notice box for all of them, not one per scan" "boxes 1" \
+harness_check "every scan of a burst is typed at once into the window in front" \
+  wait_probe_text "$MARK" "EF{CR}GH{CR}IJ{CR}" 10
+harness_expect_eq "no box takes the keyboard from it" "boxes 0" \
   "$(drive_captioned "$NOTICE_OPEN" boxes | grep '^boxes')"
+# The user comes to the dialog: one box for all the records lost, not one per scan.
+drive_captioned "$NOTICE_OPEN" front 10 wait-box 10 box-title sleep 1000 boxes >"$H_TMP/notice1.txt"
+harness_check "the dialog in front shows the notice: $NOTICE_OPEN" grep -qx "box $NOTICE_OPEN" "$H_TMP/notice1.txt"
+harness_check "the notice box is titled Tamblix( TM )" grep -qx 'box-title Tamblix( TM )' "$H_TMP/notice1.txt"
+harness_check "one notice box for the four scans" grep -qx 'boxes 1' "$H_TMP/notice1.txt"
+drive_captioned "$NOTICE_OPEN" wait-box 5 close-box >/dev/null
 
 # The folder back: the next record is written, alone in a new file, and the caption is plain.
+harness_probe_stop
+harness_probe_start probe2 120 || harness_abort "the probe did not get the foreground again"
 mkdir -p "$LOGS"
 MARK=$(probe_size)
 $FEED "$H_TMP/device" "02 4B 4C 03"
 harness_check "with the folder back a frame is typed" wait_probe_text "$MARK" "KL{CR}" 15
 harness_check "and its record is written, alone in a new file" wait_log "$LOGFILE" 'KL\r\n' 5
 harness_check "the caption is plain again" caption_is ""
-drive wait-box 5 close-box >/dev/null
 harness_probe_stop
+
 # --- 3. a second program on the same port -----------------------------------------------------
 # The first one goes to the tray (minimising hides its dialog), so that the second one's
 # dialog is the only one shown.
@@ -188,24 +190,23 @@ MARK=$(probe_size)
 $FEED "$H_TMP/device" "02 31 03"
 harness_check "size limit: the first record makes the file" wait_log "$SIZE_LOG" '1\r\n' 10
 $FEED "$H_TMP/device" "02 32 03"
-drive_captioned "$NOTICE_SIZE" wait-box 15 >"$H_TMP/notice3.txt"
-harness_check "the next record gives the notice: $NOTICE_SIZE" grep -qx "box $NOTICE_SIZE" "$H_TMP/notice3.txt"
+harness_check "size limit: the frame is typed although its record is discarded" wait_probe_text "$MARK" "1{CR}2{CR}" 10
 harness_check "the caption says it: $CAPTION - $NOTICE_SIZE" caption_is "$NOTICE_SIZE"
-harness_probe_stop
-harness_probe_start probe5 120 || harness_abort "the probe did not get the foreground again"
 MARK=$(probe_size)
 $FEED "$H_TMP/device" "02 33 03 02 34 03 02 35 03"
-harness_check "size limit: with the box open every scan is typed at once" wait_probe_text "$MARK" "3{CR}4{CR}5{CR}" 10
-sleep 1
-harness_expect_eq "size limit: one notice box for them all" "boxes 1" \
-  "$(drive_captioned "$NOTICE_SIZE" boxes | grep '^boxes')"
+harness_check "size limit: every scan of a burst is typed at once" wait_probe_text "$MARK" "3{CR}4{CR}5{CR}" 10
 harness_expect_eq "size limit: their records are not written (LOGABORT)" "$(printf '1\r\n')" "$(cat "$SIZE_LOG")"
+drive_captioned "$NOTICE_SIZE" front 10 wait-box 10 sleep 1000 boxes >"$H_TMP/notice3.txt"
+harness_check "size limit: the dialog in front shows the notice: $NOTICE_SIZE" grep -qx "box $NOTICE_SIZE" "$H_TMP/notice3.txt"
+harness_check "size limit: one notice box for the four records" grep -qx 'boxes 1' "$H_TMP/notice3.txt"
+drive_captioned "$NOTICE_SIZE" wait-box 5 close-box >/dev/null
+harness_probe_stop
+harness_probe_start probe5 120 || harness_abort "the probe did not get the foreground again"
 rm -f "$SIZE_LOG"
 $FEED "$H_TMP/device" "02 36 03"
 harness_check "the file moved away: the next record is written" wait_log "$SIZE_LOG" '6\r\n' 10
 harness_check "and the caption is plain again" caption_is ""
 harness_probe_stop
-drive wait-box 5 close-box >/dev/null
 tray post $WM_COMMAND $IDM_EXIT 0 >/dev/null
 harness_check "終了 ends the third program" harness_wait_pid "$APP3" 20
 harness_finish

@@ -27,6 +27,7 @@
 //                                appears; prints "box <its text>"
 //     close-box                  presses OK in that message box
 //     boxes                      prints "boxes N": the message boxes the dialog owns now
+//     foreground                 prints "foreground <class> <caption>" of the window in front
 //     box-title                  prints "box-title <caption>" of that box
 //     box-controls               prints "control ID CLASS <text>" for each control of the box
 //     box-settext ID TEXT        WM_SETTEXT on control ID of the box
@@ -315,6 +316,14 @@ int Run(int argc, char** argv, int i) {
   if (!std::strcmp(c, "wait-box")) {
     if (!NeedArgs(argc, i, 1) || !WaitBox(std::atoi(argv[i + 1]))) { std::printf("error no box\n"); return -1; }
     return 1;
+  }
+  if (!std::strcmp(c, "foreground")) {
+    HWND front = GetForegroundWindow();
+    char cls[64] = {};
+    if (front != nullptr) GetClassNameA(front, cls, sizeof cls);
+    ReadWindowText(front, text, sizeof text);
+    std::printf("foreground %s %s\n", front != nullptr ? cls : "none", text);
+    return 0;
   }
   if (!std::strcmp(c, "boxes")) {
     int n = 0;
