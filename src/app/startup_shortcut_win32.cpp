@@ -9,13 +9,15 @@
 #include <cwchar>
 
 #include "config/command_line.h"
+#include "keyout/keystrokes.h"  // kDefaultKeyPauseMs: the pause without "/D"
 
 namespace {
 
 // The program's path and the Startup folder's are at most this long, as the shell's own
 // functions take them.
 constexpr std::size_t kPathUnits = MAX_PATH;
-constexpr int kDefaultKeyPause = 20;
+// "/F" with the name, " /D" with up to 4 digits and a sign.
+constexpr std::size_t kArgumentUnits = kSettingsNameSize + 16;
 
 // The user's Startup folder (FOLDERID_Startup), made when `create` asks and it is missing; the
 // older CSIDL_STARTUP where the known folder cannot be read.
@@ -65,7 +67,7 @@ bool Arguments(wchar_t* arguments, std::size_t capacity) {
   if (!SettingsNameWide(name, kSettingsNameSize)) return false;
   int n = 0;
   if (name[0] != 0) n = std::swprintf(arguments, capacity, L"/F%ls", name);
-  if (n >= 0 && KeyPause != kDefaultKeyPause) {
+  if (n >= 0 && KeyPause != kDefaultKeyPauseMs) {
     const int d = std::swprintf(arguments + n, capacity - static_cast<std::size_t>(n),
                                 n > 0 ? L" /D%d" : L"/D%d", KeyPause);
     n = d < 0 ? d : n + d;
@@ -76,14 +78,14 @@ bool Arguments(wchar_t* arguments, std::size_t capacity) {
 
 // A shortcut to the running program with its arguments, started in the program's folder.
 bool WriteShortcut(const wchar_t* path) {
-  wchar_t program[kPathUnits];
+  wchar_t program[kPathUnits] = {};
   const DWORD length = GetModuleFileNameW(nullptr, program, kPathUnits);
   if (length == 0 || length >= kPathUnits) return false;
   wchar_t folder[kPathUnits];
   std::wcscpy(folder, program);
   if (wchar_t* slash = std::wcsrchr(folder, L'\\')) *slash = 0;
-  wchar_t arguments[2 * kSettingsNameSize];
-  if (!Arguments(arguments, 2 * kSettingsNameSize)) return false;
+  wchar_t arguments[kArgumentUnits];
+  if (!Arguments(arguments, kArgumentUnits)) return false;
 
   IShellLinkW* link = nullptr;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
