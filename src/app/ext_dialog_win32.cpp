@@ -7,6 +7,7 @@
 
 #include "app/main_dialog_win32.h"
 #include "app/setting_controls_win32.h"
+#include "app/startup_shortcut_win32.h"
 #include "common/device_request_win32.h"
 #include "common/messages_win32.h"
 #include "common/shell_state_win32.h"
@@ -16,6 +17,8 @@
 #include "keyout/code_list_grid.h"
 #include "keyout/keypad_dialog_win32.h"
 #include "keyout/two_byte_text.h"
+#include "reception/frame_text_shaping.h"
+#include "reception/text_codec_win32.h"
 
 ExtDialogServices ExtendedSettingsServices;
 
@@ -33,14 +36,21 @@ ExtDialogState& State(HWND dialog) {
   return *reinterpret_cast<ExtDialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
 }
 
-// The pattern engine of whole-frame shaping is built apart from this dialog; these two are
-// where it is called. Until it is wired in, the result line shows the sample unchanged and
-// every pattern is accepted.
-void ShapeSample(const char* /*pattern*/, const char* sample, char* out, int size) {
-  CopyTextCut(out, static_cast<std::size_t>(size), sample);
+// The sample line as the frame pattern shapes it, "一致しません", or why the pattern is refused.
+void ShapeSample(const char* pattern, const char* sample, char* out, int size) {
+  if (pattern[0] == 0) {
+    CopyTextCut(out, static_cast<std::size_t>(size), sample);
+    return;
+  }
+  PreviewFramePattern(pattern, sample, kCp932Codec, out, size);
 }
 // Why the pattern cannot be used (code page 932), or nullptr when it can.
-const char* PatternError(const char* /*pattern*/) { return nullptr; }
+const char* PatternError(const char* pattern) {
+  static FramePattern compiled;  // large: kept off the dialog thread's stack
+  const char* error = nullptr;
+  if (pattern[0] == 0 || CompileFramePattern932(pattern, kCp932Codec, compiled, &error)) return nullptr;
+  return error;
+}
 
 void UpdateSampleResult(HWND dialog) {
   char pattern[kFilterSize] = {};
@@ -52,11 +62,6 @@ void UpdateSampleResult(HWND dialog) {
   SetDlgItemText932(dialog, IDC_FILTER_RESULT, result);
 }
 
-bool StartServicesPresent() {
-  return ExtendedSettingsServices.startsWithWindows != nullptr &&
-         ExtendedSettingsServices.setStartWithWindows != nullptr;
-}
-
 // The settings controls only while reception is stopped, "今すぐ送信" only while it runs; a
 // button whose service is missing never.
 void EnableControls(HWND dialog) {
@@ -66,20 +71,18 @@ void EnableControls(HWND dialog) {
     if (row.id == IDC_TARGET_PICK) on = on && ExtendedSettingsServices.chooseTargetWindow != nullptr;
     EnableWindow(GetDlgItem(dialog, row.id), on ? TRUE : FALSE);
   }
-  EnableWindow(GetDlgItem(dialog, IDC_START_WITH_WINDOWS), StartServicesPresent() ? TRUE : FALSE);
 }
 
 void Initialise(HWND dialog, ExtDialogState& state) {
   SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
   for (const ControlBinding& row : ExtDialogControls()) ShowSetting(dialog, row, *state.settings);
   ShowCodeMeaning(dialog, *FindExtDialogControl(IDC_REQCODE));
-  for (const FilterPreset& preset : FilterPresets()) AddComboEntry932(dialog, IDC_FILTER_PRESET, preset.name);
+  for (const FramePatternPreset& preset : kFramePatternPresets)
+    AddComboEntry932(dialog, IDC_FILTER_PRESET, preset.name);
   SendDlgItemMessageW(dialog, IDC_FILTER_SAMPLE, EM_LIMITTEXT, kSampleChars, 0);
   UpdateSampleResult(dialog);
-  if (StartServicesPresent()) {
-    state.startedWithWindows = ExtendedSettingsServices.startsWithWindows();
-    CheckDlgButton(dialog, IDC_START_WITH_WINDOWS, state.startedWithWindows ? BST_CHECKED : BST_UNCHECKED);
-  }
+  state.startedWithWindows = StartupShortcutExists();
+  CheckDlgButton(dialog, IDC_START_WITH_WINDOWS, state.startedWithWindows ? BST_CHECKED : BST_UNCHECKED);
   EnableControls(dialog);
 }
 
@@ -109,8 +112,7 @@ void OnOk(HWND dialog) {
     return;
   }
   const bool start = IsDlgButtonChecked(dialog, IDC_START_WITH_WINDOWS) == BST_CHECKED;
-  if (StartServicesPresent() && start != state.startedWithWindows &&
-      !ExtendedSettingsServices.setStartWithWindows(start)) {
+  if (start != state.startedWithWindows && !SetStartupShortcut(start)) {
     Refuse(dialog, IDC_START_WITH_WINDOWS, "Windows の起動時に開始する設定を変更できませんでした。");
     return;
   }
@@ -129,9 +131,9 @@ void OpenKeyCodeList(HWND dialog) {
 
 void ChoosePreset(HWND dialog) {
   const LRESULT sel = SendDlgItemMessageW(dialog, IDC_FILTER_PRESET, CB_GETCURSEL, 0, 0);
-  const auto presets = FilterPresets();
-  if (sel < 0 || static_cast<std::size_t>(sel) >= presets.size()) return;
-  SetDlgItemText932(dialog, IDC_FILTER, presets[static_cast<std::size_t>(sel)].pattern);
+  constexpr LRESULT kCount = sizeof kFramePatternPresets / sizeof kFramePatternPresets[0];
+  if (sel < 0 || sel >= kCount) return;
+  SetDlgItemText932(dialog, IDC_FILTER, kFramePatternPresets[sel].pattern);
 }
 
 void ChooseTargetWindow(HWND dialog) {

@@ -20,11 +20,5 @@ struct ExtDialogServices {
   // text (size bytes, code page 932) and receives the text to put there; false when nothing
   // was chosen (target unchanged).
   bool (*chooseTargetWindow)(HWND owner, char* target, int size) = nullptr;
-  // "Windows の起動時に Tamblix を開始", which is no setting of the file: whether Tamblix starts
-  // with Windows for the settings name it runs with, and making it so or not. The dialog asks
-  // the state when it opens and sets it on OK when the check was changed; false when it could
-  // not, which the dialog reports and keeps itself open.
-  bool (*startsWithWindows)() = nullptr;
-  bool (*setStartWithWindows)(bool on) = nullptr;
 };
 extern ExtDialogServices ExtendedSettingsServices;

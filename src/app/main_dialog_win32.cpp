@@ -241,9 +241,11 @@ void OpenLogSettings(HWND dialog) {
 }
 
 // The extended settings dialog edits a copy in the same way; its OK is stored and saved.
+// While reception runs the dialog's settings are disabled and the reader reads Settings: only
+// a stopped reception takes what the dialog gives back.
 void OpenExtendedSettings(HWND dialog) {
   SettingsRecord edited = Settings;
-  if (!EditExtendedSettings(dialog, edited)) return;
+  if (!EditExtendedSettings(dialog, edited) || ReceptionRunning()) return;
   Settings = edited;
   SaveSettings(nullptr);
 }

@@ -46,18 +46,6 @@ const ControlBinding kControls[] = {
     Number(IDC_TARGETWAIT, &S::TARGETWAIT, 3600, "待ち時間(秒)", 1),
 };
 
-// The patterns offered for the pattern edit. The frame shaper will name its own presets; until
-// its constants are merged, these are the dialog's, kept here in one place. A frame's text is
-// searched for the pattern and what its capture groups hold is typed, joined.
-const FilterPreset kPresets[] = {
-    // The first number, its sign kept, its leading zeros dropped: "ST,+0012.50kg" types "+12.50".
-    {"最初の数値（符号付き）", R"(([-+]?)0*(\d+(?:\.\d+)?))"},
-    // Only stable readings of a scale, the lines that begin "ST,", as their first number.
-    {"安定した読み取りのみ（ST,）", R"(^ST,\D*?([-+]?)0*(\d+(?:\.\d+)?))"},
-    // The digits of the frame and nothing else, in up to eight runs: "12-34 5" types "12345".
-    {"数字のみ", R"(^\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*))"},
-};
-
 }  // namespace
 
 std::span<const ControlBinding> ExtDialogControls() { return kControls; }
@@ -69,4 +57,3 @@ const ControlBinding* FindExtDialogControl(int id) {
   return nullptr;
 }
 
-std::span<const FilterPreset> FilterPresets() { return kPresets; }

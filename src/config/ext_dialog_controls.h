@@ -1,7 +1,7 @@
 // The extended settings dialog's controls ("拡張設定") and the settings they show, in the rows
 // of the main dialog's table: the request to the device, the frame pattern, the target window.
 // The Win32 dialog fills its controls from a settings record, reads them back on OK and
-// enables them from this table alone; the patterns offered for the pattern edit are here too.
+// enables them from this table alone.
 #pragma once
 #include <span>
 
@@ -11,10 +11,3 @@
 std::span<const ControlBinding> ExtDialogControls();
 // The row of control id, or nullptr.
 const ControlBinding* FindExtDialogControl(int id);
-
-// A pattern the dialog offers for the pattern edit: its name in the list, its text.
-struct FilterPreset {
-  const char* name;
-  const char* pattern;
-};
-std::span<const FilterPreset> FilterPresets();

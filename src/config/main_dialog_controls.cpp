@@ -72,7 +72,8 @@ const ControlBinding kControls[] = {
     // Buttons
     Button(IDC_START), {.id = IDC_STOP, .kind = K::Button, .enabledWhileReceiving = true},
     Button(IDC_LOAD), Button(IDC_SAVE), Button(IDC_ABOUT), Button(IDC_LOG_SETTINGS),
-    Button(IDC_EXT_SETTINGS),
+    // "拡張設定" stays enabled: while receiving its dialog shows the settings disabled and
+    // offers "今すぐ送信", which needs the open port.
 };
 
 }  // namespace

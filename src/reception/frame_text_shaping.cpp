@@ -8,7 +8,7 @@
 const FramePatternPreset kFramePatternPresets[3] = {
     {"数値 (符号付き、先頭の0を除く)", kPresetNumber},
     {"安定した計量値 (ST行の数値)", kPresetStableReading},
-    {"最初の数字の並び", kPresetDigits},
+    {"数字のみ", kPresetDigits},
 };
 
 const char kPatternPreviewNoMatch[] = "一致しません";

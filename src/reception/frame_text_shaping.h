@@ -14,7 +14,9 @@ inline constexpr int kFramePatternBytes = 100;
 // number of an "ST," line of a balance (unstable "US," and overload "OL," lines do not match).
 inline constexpr char kPresetNumber[] = R"((-?)\+?0*(\d+(?:\.\d+)?))";
 inline constexpr char kPresetStableReading[] = R"(^ST,\s*(-?)\+?0*(\d+(?:\.\d+)?))";
-inline constexpr char kPresetDigits[] = R"(\d+)";
+// The digits of the frame and nothing else, in up to eight runs: "4912-3456 78" types
+// "4912345678".
+inline constexpr char kPresetDigits[] = R"(^\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*))";
 
 struct FramePatternPreset {
   const char* name;  // what the dialog lists (code page 932)

@@ -223,7 +223,8 @@ TEST(FrameShaper, PresetsAndTheLiveResult) {
       {kPresetStableReading, "ST,-00000.00  g", "-0.00"},
       {kPresetStableReading, "US,+00012.34  g", nullptr},
       {kPresetStableReading, "OL,+99999.99  g", nullptr},
-      {kPresetDigits, "ABC-12345-6", "12345"},
+      {kPresetDigits, "ABC-12345-6", "123456"},
+      {kPresetDigits, "1a2b3c4d5e6f7g8h9", "12345678"},
       {"(\\d+)\\D+(\\d+)", "\x88\x9f" "12\x82\xa0" "34", "1234"},
   };
   char out[64];

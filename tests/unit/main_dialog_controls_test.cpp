@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <regex>
 #include <set>
 #include <string>
 
@@ -112,40 +111,6 @@ TEST(SettingsDialogControls, ExtendedDialogNumbersHaveNames) {
     if (row.kind != ControlKind::Number) continue;
     ASSERT_NE(row.label, nullptr) << row.id;
     EXPECT_NE(row.label[0], 0) << row.id;
-  }
-}
-
-// What the offered patterns make of typical lines, the way the frame shaper applies a pattern:
-// the first match in the line, its capture groups joined; no match, nothing.
-TEST(FilterPresets, DoWhatTheirNamesSayAndFitThePatternField) {
-  const auto shape = [](const char* pattern, const char* line) {
-    std::cmatch m;
-    if (!std::regex_search(line, m, std::regex(pattern, std::regex::ECMAScript))) return std::string("(none)");
-    std::string joined;
-    for (std::size_t i = 1; i < m.size(); ++i) joined += m[i].str();
-    return joined;
-  };
-  const std::span<const FilterPreset> presets = FilterPresets();
-  ASSERT_EQ(presets.size(), 3u);
-  const struct {
-    int preset;
-    const char* line;
-    const char* typed;
-  } rows[] = {
-      {0, "ST,GS,+0012.50kg", "+12.50"}, {0, "-007", "-7"}, {0, "W 0000", "0"}, {0, "0.5", "0.5"},
-      {0, "no number", "(none)"},
-      {1, "ST,GS,+0012.50kg", "+12.50"}, {1, "US,GS,+0012.48kg", "(none)"}, {1, "ST,NT,-0001.0", "-1.0"},
-      {1, "OL,ST,+0001.0", "(none)"},  // a line that begins otherwise is no stable reading
-      {2, "4912-3456 78", "4912345678"}, {2, "ABC", ""}, {2, "1a2b3c4d5e6f7g8h9", "12345678"},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(shape(presets[row.preset].pattern, row.line), row.typed)
-        << presets[row.preset].pattern << " on " << row.line;
-  }
-  std::set<std::string> names;
-  for (const FilterPreset& p : presets) {
-    EXPECT_LT(std::strlen(p.pattern), static_cast<std::size_t>(kFilterSize)) << p.name;
-    EXPECT_TRUE(names.insert(p.name).second) << p.name;
   }
 }
 
