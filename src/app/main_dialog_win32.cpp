@@ -21,6 +21,7 @@
 #include "reception/input_refusal_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
+#include "reception/target_window_delivery_win32.h"
 
 signed char AutoStartState = -1;
 BYTE InitialPort = 0;
@@ -95,13 +96,16 @@ void Close(HWND dialog) {
 }
 
 // The caption and the tray tip say when the port's device has gone (a USB adapter pulled) and
-// reception waits for it to come back, or when the window in front refused a frame's input.
+// reception waits for it to come back, when frames wait for a target window or one was given
+// up waiting, or when the window in front refused a frame's input.
 // The tip holds 63 characters, so the remedy for a refusal goes into the caption alone.
 void ShowPortState(HWND dialog) {
   char text[128];
   const char* remedy = "";
   if (ReceivePort.DeviceMissing()) {
     std::snprintf(text, sizeof text, "%s - COM%d が見つかりません", kProductVersion, Settings.PORT + 1);
+  } else if (const char* target = TargetNoticeText()) {
+    std::snprintf(text, sizeof text, "%s - %s", kProductVersion, target);
   } else if (InputRefusedShown()) {
     std::snprintf(text, sizeof text, "%s - 前面のウィンドウに入力できません", kProductVersion);
     remedy = "（Tamblix も管理者として実行すると入力できます）";
