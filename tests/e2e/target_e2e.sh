@@ -4,9 +4,10 @@
 # Wait mode (TARGETMODE 1, TARGET 受付, TARGETWAIT 3): a frame scanned while the other probe is
 # in front is not typed there and the caption says so; three frames held are typed whole, once
 # and in order when the 受付 probe comes to the front; a frame held past TARGETWAIT is never
-# typed and is in the log; 中止 with a frame held types nothing.
-# Front mode (TARGETMODE 2, TARGET the copy's program name in another case): the copy, minimised
-# or behind the other probe, is brought to the front and receives the frame.
+# typed, is in the log, and the caption says it was given up.
+# Front mode (TARGETMODE 2, TARGET the copy's program name in another case): with no target
+# open a frame is held; 中止 gives it up (typed nowhere, not after a new start either); the
+# copy, minimised or behind the other probe, is brought to the front and receives the frame.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
@@ -22,18 +23,19 @@ mkdir -p "$(dirname "$H_DEFAULT_INI")"
 LOGS=$H_TMP/logs
 mkdir -p "$LOGS"
 cp932() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
-# target_settings FILE TARGET MODE: STX/ETX frames with Enter after each, logged to rx.log.
+# target_settings FILE TARGET MODE WAIT LOG: STX/ETX frames with Enter after each, logged to LOG.
 target_settings() {
   harness_stx_etx_settings "$1" "$HARNESS_ENTER_AFTER" LOGEXEC=1 \
-    "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log "TARGET=$(cp932 "$2")" \
-    "TARGETMODE=$3" TARGETWAIT=3
+    "LOGFOLDER=$(harness_winpath "$LOGS")" "LOGFILE=$5" "TARGET=$(cp932 "$2")" \
+    "TARGETMODE=$3" "TARGETWAIT=$4"
+  LOG=$LOGS/$5
 }
 
 drive() { harness_drive "$@"; }
 caption_is() { harness_drive /caption "$1" wait-window "$2" >/dev/null; }
-records() { tr -d '\r' <"$LOGS/rx.log" 2>/dev/null | paste -sd' ' -; }
-# send HEX... then wait until the log holds N records: the frame has ended and was logged.
-send() { local n=$1; shift; $FEED "$H_TMP/device" "$@"; harness_wait_count "$LOGS/rx.log" '.' "$n" 10; }
+records() { tr -d '\r' <"$LOG" 2>/dev/null | paste -sd' ' -; }
+# send N HEX...: the frames, then wait until the log holds N records (the last has ended).
+send() { local n=$1; shift; $FEED "$H_TMP/device" "$@"; harness_wait_count "$LOG" '.' "$n" 10; }
 # front NAME: that probe asks for the foreground, as a user clicking it.
 front() {
   local raw=$H_TMP/$1.raw n
@@ -48,8 +50,8 @@ start_app() {
   drive click $IDC_START wait-enabled $IDC_STOP 1 20 >/dev/null || harness_abort "reception did not start"
 }
 
-# --- wait mode ---------------------------------------------------------------------------------
-target_settings "$H_DEFAULT_INI" 受付 1
+# --- wait mode --------------------------------------------------------------------------------
+target_settings "$H_DEFAULT_INI" 受付 1 3 wait.log
 start_app
 harness_probe_start form 110 "title=受付フォーム" || harness_abort "the 受付 probe did not get the foreground"
 FORM_TEXT=$PROBE_TEXT
@@ -74,35 +76,38 @@ front form
 sleep 1
 harness_expect_eq "the frame given up is never typed" "1{CR}2{CR}3{CR}" "$(cat "$FORM_TEXT")"
 harness_expect_eq "every frame is in the log, the one given up too" "1 2 3 4" "$(records)"
-
-front other
-send 5 "02 35 03"
-caption_is "$WAITING" 5 || harness_note "the frame was not seen held"
-drive click $IDC_STOP wait-enabled $IDC_START 1 10 >/dev/null
-front form
-sleep 1
-harness_expect_eq "中止 with a frame held types nothing anywhere" "1{CR}2{CR}3{CR}|" \
-  "$(cat "$FORM_TEXT")|$(cat "$OTHER_TEXT")"
-harness_check "中止 takes the notice away" caption_is "$CAPTION" 5
 harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
 harness_wait_pid "$APP" 20 || harness_abort "the program did not end"
 
 # --- front mode --------------------------------------------------------------------------------
 # The copy's program name in another case; the 受付 probe is keyprobe.exe and no target now.
 cp "$BUILD_WIN/keyprobe.exe" "$H_TMP/TargetProbe.exe"
-target_settings "$DOCS/Tamblixfront.ini" targetprobe.exe 2
+target_settings "$DOCS/Tamblixfront.ini" targetprobe.exe 2 30 front.log
 start_app /Ffront
+front other
+# No target window is open yet: the frame is held as in wait mode. 中止 gives it up, so the
+# target opened after a new start gets nothing.
+send 1 "02 35 03"
+harness_check "with no target window open the frame is held" caption_is "$WAITING" 5
+drive /caption "$WAITING" click $IDC_STOP wait-enabled $IDC_START 1 10 >/dev/null ||
+  harness_abort "中止 did not stop reception"
+harness_check "中止 takes the notice away" caption_is "$CAPTION" 5
+drive click $IDC_START wait-enabled $IDC_STOP 1 20 >/dev/null || harness_abort "reception did not start again"
 HARNESS_PROBE_EXE=$H_TMP/TargetProbe.exe harness_probe_start copy 60 "title=帳票" ||
   harness_abort "the copy did not get the foreground"
 COPY_TEXT=$PROBE_TEXT
+sleep 1
+harness_expect_eq "the frame held at 中止 is typed nowhere, not after a new start either" "||1{CR}2{CR}3{CR}" \
+  "$(cat "$COPY_TEXT")|$(cat "$OTHER_TEXT")|$(cat "$FORM_TEXT")"
+
 : >"$H_TMP/copy.raw.min"
 harness_wait_line "$H_TMP/copy.raw" '^MIN' 10 || harness_abort "the copy did not minimise"
 front other
-send 6 "02 36 03"
+send 2 "02 36 03"
 harness_check "the minimised target is brought to the front and receives the frame" \
   harness_wait_line "$COPY_TEXT" '6\{CR\}' 5
 front other
-send 7 "02 37 03"
+send 3 "02 37 03"
 harness_check "a target behind the window in front is brought forward" \
   harness_wait_line "$COPY_TEXT" '7\{CR\}' 5
 sleep 0.5
