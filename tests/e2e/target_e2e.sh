@@ -106,6 +106,8 @@ front other
 send 2 "02 36 03"
 harness_check "the minimised target is brought to the front and receives the frame" \
   harness_wait_line "$COPY_TEXT" '6\{CR\}' 5
+last_size=$(grep '^SIZE' "$H_TMP/copy.raw" | tail -n 1 | tr -d '\r')
+harness_expect_eq "it is minimised no longer" "SIZE restored" "$last_size"
 front other
 send 3 "02 37 03"
 harness_check "a target behind the window in front is brought forward" \

@@ -15,6 +15,7 @@
 //   FOCUS on|off                    keyboard focus gained or lost
 //   FRONT fg=1                      asked to come to the front: whether it is in front now
 //   MIN                             asked to minimise itself
+//   SIZE restored|minimized|maximized   the window's size state changed
 //   END                             the probe is closing
 // DECODEDFILE gets what a user would have seen typed: Alt + keypad digits + Alt released is the
 // decimal value as a character (up to 255 one byte, else the two code page 932 bytes), which
@@ -229,6 +230,11 @@ void Poll(HWND w) {
   }
 }
 
+const char* SizeState(WPARAM kind) {
+  if (kind == SIZE_MINIMIZED) return "minimized";
+  return kind == SIZE_MAXIMIZED ? "maximized" : "restored";
+}
+
 LRESULT CALLBACK ProbeProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_KEYDOWN: RecordKey("KEYDOWN", wp, lp); DecodeKeyDown(wp); return 0;
@@ -245,6 +251,9 @@ LRESULT CALLBACK ProbeProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == SC_KEYMENU) return 0;
       break;
+    case WM_SIZE:
+      RawLine("SIZE %s", SizeState(wp));
+      return 0;
     case WM_SETFOCUS: RawLine("FOCUS on"); return 0;
     case WM_KILLFOCUS: RawLine("FOCUS off"); return 0;
     case WM_TIMER:
