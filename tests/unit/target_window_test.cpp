@@ -27,6 +27,7 @@ const MatchRow kMatchRows[] = {
     {"EXCEL.EXE;受付", "notepad.exe", "無題 - メモ帳", false},
     {"Notepad.Exe", "NOTEPAD.EXE", "", true},
     {"EXCEL.EXE", "MYEXCEL.EXE", "Book1", false},              // the whole file name, not a part
+    {"EXCEL.EXE", "EXCEL.EXE.tmp", "Book1", false},
     {"EXCEL.EXE", "notepad.exe", "EXCEL.EXE - readme", false},  // a program entry is no title part
     {"EXCEL.EXE", "", "Book1", false},                         // the program could not be read
     {"EXCEL", "EXCEL.EXE", "Book1", false},                    // no ".exe": a title part
@@ -252,7 +253,10 @@ TEST(TargetDelivery, StopTypesNothingAndEndGivesTheHeldFramesUp) {
   h.system.front = Foreground::Target;
   h.system.stopped = true;
   EXPECT_EQ(h.gate->Turn(10).typed, 0);
-  EXPECT_EQ(h.Deliver("2", 10).typed, 0);
+  EXPECT_EQ(h.gate->Turn(60000).discarded, 0) << "no beep after the stop";
+  const TargetStep late = h.Deliver("2", 60000);
+  EXPECT_EQ(late.typed + late.discarded, 0);
+  EXPECT_FALSE(late.held);
   h.gate->End();
   EXPECT_EQ(h.gate->HeldCount(), 0);
   EXPECT_EQ(h.gate->Notice(), TargetNotice::None);
