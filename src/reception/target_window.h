@@ -59,7 +59,7 @@ class HeldFrames {
   void Clear();
 
  private:
-  ShapedFrame frames_[kHeldFrameCapacity];
+  ShapedFrame frames_[kHeldFrameCapacity] = {};
   std::uint32_t arrived_[kHeldFrameCapacity] = {};
   int first_ = 0;
   int count_ = 0;

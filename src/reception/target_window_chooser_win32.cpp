@@ -27,7 +27,7 @@ struct Choices {
 // mnemonic), then " — " and the program name.
 void FormatItem(const wchar_t* title, const wchar_t* program, wchar_t* item) {
   int n = 0;
-  for (int i = 0; title[i] != 0 && i < kShownTitleUnits; ++i) {
+  for (int i = 0; i < kShownTitleUnits && title[i] != 0; ++i) {
     if (title[i] == L'&') item[n++] = L'&';
     item[n++] = title[i];
   }
@@ -63,14 +63,14 @@ bool ChooseTargetEntry(HWND owner, char* entry, int size) {
   HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return false;
   for (int i = 0; i < choices.count; ++i) {
-    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), choices.list[i].item);
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i) + 1, choices.list[i].item);
   }
   POINT at{};
   GetCursorPos(&at);
-  // TPM_RETURNCMD: the choice comes back here instead of as a command to the owner.
+  // TPM_RETURNCMD: the choice comes back here instead of as a command to the owner. The menu's
+  // top left corner is at the cursor (the default alignment).
   const int chosen = static_cast<int>(TrackPopupMenu(
-      menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x,
-      at.y, 0, owner, nullptr));
+      menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
   DestroyMenu(menu);
   if (chosen < 1 || chosen > choices.count) return false;
   WideToCp932(choices.list[chosen - 1].program, entry, size);

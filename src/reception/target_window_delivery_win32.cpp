@@ -18,12 +18,12 @@ ShapedFrameTyper Typer = nullptr;
 class WindowSystem final : public TargetSystem {
  public:
   Foreground Front(const char* targets) override {
-    const HWND front = GetForegroundWindow();
+    HWND front = GetForegroundWindow();
     if (front != nullptr && front == MainDialogWindow) return Foreground::MainDialog;
     return WindowIsTarget(front, targets) ? Foreground::Target : Foreground::Other;
   }
   bool BringTargetToFront(const char* targets) override {
-    const HWND target = FindTargetWindow(targets);
+    HWND target = FindTargetWindow(targets);
     return target != nullptr && BringToFront(target, ReceivePort.StopEvent) &&
            Front(targets) == Foreground::Target;
   }

@@ -70,7 +70,7 @@ bool ReadProgramName(HWND window, wchar_t* out, int capacity) {
   path[length < std::size(path) ? length : std::size(path) - 1] = 0;
   const wchar_t* name = FileNamePart(path);
   int i = 0;
-  for (; name[i] != 0 && i < capacity - 1; ++i) out[i] = name[i];
+  for (; i < capacity - 1 && name[i] != 0; ++i) out[i] = name[i];
   out[i] = 0;
   return i > 0;
 }
