@@ -18,9 +18,8 @@
 #include "keyout/keypad_dialog_win32.h"
 #include "keyout/two_byte_text.h"
 #include "reception/frame_text_shaping.h"
+#include "reception/target_window_chooser_win32.h"
 #include "reception/text_codec_win32.h"
-
-ExtDialogServices ExtendedSettingsServices;
 
 namespace {
 
@@ -68,7 +67,6 @@ void EnableControls(HWND dialog) {
   const bool running = ReceptionRunning();
   for (const ControlBinding& row : ExtDialogControls()) {
     bool on = row.enabledWhileReceiving == running;
-    if (row.id == IDC_TARGET_PICK) on = on && ExtendedSettingsServices.chooseTargetWindow != nullptr;
     EnableWindow(GetDlgItem(dialog, row.id), on ? TRUE : FALSE);
   }
 }
@@ -136,12 +134,17 @@ void ChoosePreset(HWND dialog) {
   SetDlgItemText932(dialog, IDC_FILTER, kFramePatternPresets[sel].pattern);
 }
 
+// The chosen window's program name is added to the entries already there.
 void ChooseTargetWindow(HWND dialog) {
-  if (ExtendedSettingsServices.chooseTargetWindow == nullptr) return;
+  char entry[kTargetSize] = {};
+  if (!ChooseTargetEntry(dialog, entry, sizeof entry)) return;
   char target[kTargetSize] = {};
   GetDlgItemText932(dialog, IDC_TARGET, target, sizeof target);
-  if (ExtendedSettingsServices.chooseTargetWindow(dialog, target, sizeof target))
-    SetDlgItemText932(dialog, IDC_TARGET, target);
+  char joined[kTargetSize * 2 + 1];
+  std::snprintf(joined, sizeof joined, "%s%s%s", target, target[0] != 0 ? ";" : "", entry);
+  char cut[kTargetSize];
+  CopyTextCut(cut, sizeof cut, joined);
+  SetDlgItemText932(dialog, IDC_TARGET, cut);
 }
 
 INT_PTR OnCommand(HWND dialog, int id, int code) {

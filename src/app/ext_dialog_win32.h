@@ -11,14 +11,3 @@
 // is unchanged. A refused OK (a number out of range, a pattern that cannot be used) keeps the
 // dialog open with the focus on the refused control.
 bool EditExtendedSettings(HWND owner, SettingsRecord& settings);
-
-// What other parts of the program lend the dialog. Each is null until its part is built and
-// assigns it (before the main dialog runs); the dialog disables the control it serves while it
-// is null.
-struct ExtDialogServices {
-  // "選択...": lets the user choose among the open windows. `target` holds the TARGET edit's
-  // text (size bytes, code page 932) and receives the text to put there; false when nothing
-  // was chosen (target unchanged).
-  bool (*chooseTargetWindow)(HWND owner, char* target, int size) = nullptr;
-};
-extern ExtDialogServices ExtendedSettingsServices;

@@ -26,6 +26,7 @@
 #include "reception/input_refusal_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
+#include "reception/target_window_delivery_win32.h"
 #include "reception/text_codec_win32.h"
 
 signed char AutoStartState = -1;
@@ -147,6 +148,7 @@ void OnReceptionEnded(HWND dialog) {
 
 // The caption and the tray tip say what stands in reception's way, the most pressing first:
 //   the port's device has gone (a USB adapter pulled) and reception waits for it to return;
+//   frames wait for a target window, or one was given up waiting;
 //   the window in front refused a frame's input;
 //   a log condition (records discarded: a folder named as the file, a file that cannot be
 //   opened; else the file at its size limit), which began during reception and lasts until a
@@ -160,6 +162,8 @@ void ShowPortState(HWND dialog) {
   const char* logNotice = LastingLogNoticeText();
   if (ReceivePort.DeviceMissing()) {
     std::snprintf(text, sizeof text, "%s - COM%d が見つかりません", kProductVersion, Settings.PORT + 1);
+  } else if (const char* target = TargetNoticeText()) {
+    std::snprintf(text, sizeof text, "%s - %s", kProductVersion, target);
   } else if (InputRefusedShown()) {
     std::snprintf(text, sizeof text, "%s - 前面のウィンドウに入力できません", kProductVersion);
     remedy = "（Tamblix も管理者として実行すると入力できます）";

@@ -8,6 +8,7 @@
 #include "reception/device_request_win32.h"
 #include "reception/serial_api_win32.h"
 #include "reception/serial_port_win32.h"
+#include "reception/target_window_delivery_win32.h"
 
 namespace {
 
@@ -74,8 +75,8 @@ void DispatchThreadMessages() {
   }
 }
 
-// Until the data interval runs out or the next timed device request is due, at most
-// kPortCheckMs.
+// Until the data interval runs out, the next timed device request is due or held frames must
+// be looked at again, at most kPortCheckMs.
 DWORD WaitLimit(DWORD lastReceiveTime) {
   DWORD limit = kPortCheckMs;
   if (lastReceiveTime != 0 && Settings.DATADELAY > 0) {
@@ -85,7 +86,9 @@ DWORD WaitLimit(DWORD lastReceiveTime) {
     if (left < limit) limit = left;
   }
   const DWORD request = DeviceRequestWakeMs();
-  return request < limit ? request : limit;
+  if (request < limit) limit = request;
+  const DWORD held = TargetWakeMs();  // 0: no frame held
+  return held != 0 && held < limit ? held : limit;
 }
 
 // 0 stands for "no data yet", so a clock reading of 0 is taken as 1.

@@ -24,6 +24,8 @@
 #include "reception/pause_timer_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
+#include "reception/target_window.h"
+#include "reception/target_window_delivery_win32.h"
 #include "reception/text_codec_win32.h"
 #include "reception/utf8_conversion.h"
 
@@ -124,11 +126,20 @@ class Host final : public ReceptionHost {
 Output TheOutput;
 Host TheHost;
 
-// Whole-frame collection, while a frame pattern or a duplicate time is set: the shaper sits in
-// front of the output, types each frame it keeps at its end and logs it as one record.
+// Whole-frame collection, while a frame pattern, a duplicate time or target windows are set:
+// the shaper sits in front of the output, logs each frame it keeps at its end as one record
+// and hands it to the target windows' delivery, which types it at once or holds it until a
+// target window is in front.
 std::uint32_t Milliseconds() { return timeGetTime(); }
-TypingDelivery TypeAtOnce(TheOutput);
-FrameShaper Shaper(TheOutput, TypeAtOnce, kCp932Codec, Milliseconds);
+FrameShaper Shaper(TheOutput, TargetFrameDelivery(), kCp932Codec, Milliseconds);
+
+// A collected frame typed whole, now or once its target is in front; the frame's hold on the
+// keyboard ends with it.
+void TypeCollectedFrame(const ShapedFrame& frame) {
+  TypeShapedFrame(frame, TheOutput);
+  FrameTyping.Release();
+  EndFrameKeys();
+}
 FramePattern Pattern;
 
 // What framing talks to: the output itself or the shaper before it, chosen at each start. It
@@ -162,7 +173,7 @@ class FramingOutput final : public FrameOutput {
 
 FramingOutput Framed;
 
-// The frame pattern and the duplicate time of this reception. A pattern that does not compile
+// The frame pattern, the duplicate time and the target windows of this reception. A pattern that does not compile
 // (the dialog refuses one before a start; a file edited by hand) shapes nothing.
 void StartShaping() {
   const char* error = nullptr;
@@ -172,7 +183,9 @@ void StartShaping() {
   options.pattern = pattern ? &Pattern : nullptr;
   options.duplicateMs = Settings.DUPTIME > 0 ? static_cast<std::uint32_t>(Settings.DUPTIME) : 0;
   Shaper.Start(options);
-  Framed.Start(options.pattern != nullptr || options.duplicateMs != 0);
+  TargetReceptionStart(Settings.TARGET, Settings.TARGETMODE, Settings.TARGETWAIT, TypeCollectedFrame);
+  const bool targets = Settings.TARGETMODE != 0 && HasTargetEntries(Settings.TARGET);
+  Framed.Start(options.pattern != nullptr || options.duplicateMs != 0 || targets);
 }
 
 }  // namespace
@@ -190,6 +203,7 @@ void ReceptionStart() {
 }
 
 bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
+  TypeDueTargetFrames();
   std::uint32_t last = lastReceiveTime;
   return CheckDataIntervalTimeout(Framing, Settings, Framed, now, last);
 }
@@ -200,6 +214,7 @@ void EndFrameAtTimeout() {
 }
 
 void ReceptionEnd() {
+  TargetReceptionEnd();
   KeyPauses.End();
   FrameTyping.Release();
   Keys.EndFrame();

@@ -42,12 +42,16 @@
 #   harness_wait_pid PID SECS    Waits until the process PID has ended; 1 on time-out.
 #   harness_stop_pid PID         Ends a process the harness started: TERM, up to 5 s, KILL.
 #   harness_second_port          A second virtual port, COM6, its device side H_TMP/device6.
-#   harness_probe_start NAME [SECS [unicode]]
-#                                Starts keyprobe.exe (lifetime SECS, default 120; "unicode": a
-#                                Unicode window, which decodes VK_PACKET characters) recording to
-#                                H_TMP/NAME.raw and H_TMP/NAME.txt and waits until its window is
-#                                in front. Sets PROBE_PID, PROBE_RAW (raw events) and PROBE_TEXT
-#                                (decoded text). Fails when the probe does not get the foreground.
+#   harness_probe_start NAME [SECS [OPTION...]]
+#                                Starts keyprobe.exe (lifetime SECS, default 120; options:
+#                                "unicode": a Unicode window, which decodes VK_PACKET characters;
+#                                "title=TEXT": its title) recording to H_TMP/NAME.raw and
+#                                H_TMP/NAME.txt and waits until its window is in front. Sets
+#                                PROBE_PID, PROBE_RAW (raw events) and PROBE_TEXT (decoded text).
+#                                Fails when the probe does not get the foreground. HARNESS_PROBE_EXE
+#                                names another copy of the probe (a path) to run instead.
+#                                The probe comes to the front again when NAME.raw.front appears,
+#                                and minimises itself when NAME.raw.min appears.
 #   harness_probe_stop           Asks the probe to close (its stop file), waits up to 10 s, then
 #                                ends it by pid.
 #   harness_unix_pid EXE         Prints the pid of the Linux process in which Wine runs EXE (a
@@ -245,12 +249,12 @@ harness_stop_pid() {
 }
 
 harness_probe_start() {
-  local name=$1 secs=${2:-120} kind=${3:-}
+  local name=$1 secs=${2:-120}
   PROBE_RAW=$H_TMP/$name.raw
   PROBE_TEXT=$H_TMP/$name.txt
   rm -f "$PROBE_RAW" "$PROBE_RAW.stop" "$PROBE_TEXT"
-  harness_wine_bg PROBE_PID $((secs + 30)) "$H_TMP/$name.out" keyprobe.exe \
-    "$(harness_winpath "$PROBE_RAW")" "$(harness_winpath "$PROBE_TEXT")" "$secs" $kind
+  harness_wine_bg PROBE_PID $((secs + 30)) "$H_TMP/$name.out" "${HARNESS_PROBE_EXE:-keyprobe.exe}" \
+    "$(harness_winpath "$PROBE_RAW")" "$(harness_winpath "$PROBE_TEXT")" "$secs" "${@:3}"
   if ! harness_wait_line "$PROBE_RAW" '^READY' 60; then
     echo "NOTE the probe did not start"; tail -n 5 "$H_TMP/$name.out"
     return 1
