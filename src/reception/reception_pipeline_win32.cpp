@@ -183,8 +183,10 @@ void StartShaping() {
   options.pattern = pattern ? &Pattern : nullptr;
   options.duplicateMs = Settings.DUPTIME > 0 ? static_cast<std::uint32_t>(Settings.DUPTIME) : 0;
   Shaper.Start(options);
-  TargetReceptionStart(Settings.TARGET, Settings.TARGETMODE, Settings.TARGETWAIT, TypeCollectedFrame);
-  const bool targets = Settings.TARGETMODE != 0 && HasTargetEntries(Settings.TARGET);
+  // Log only types nothing, so it holds no frame for a target and brings no window forward.
+  const int mode = LogOnly ? 0 : Settings.TARGETMODE;
+  TargetReceptionStart(Settings.TARGET, mode, Settings.TARGETWAIT, TypeCollectedFrame);
+  const bool targets = mode != 0 && HasTargetEntries(Settings.TARGET);
   Framed.Start(options.pattern != nullptr || options.duplicateMs != 0 || targets);
 }
 
