@@ -118,6 +118,27 @@ harness_expect_eq "CONVCODE 1 types the UTF-8 text as its characters" "あい" \
 echo quit >>"$H_TMP/commands"
 harness_wait_pid "$HOST_PID" 10
 
+# A double read: the same barcode twice within DUPTIME is typed and logged once, after it twice.
+DUPLOGS=$H_TMP/duplogs
+mkdir -p "$DUPLOGS"
+harness_stx_etx_settings "$SETTINGS" "$HARNESS_ENTER_AFTER" DUPTIME=1500 LOGEXEC=1 \
+  "LOGFOLDER=$(harness_winpath "$DUPLOGS")" LOGFILE=dup.log
+: >"$H_TMP/commands"
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+harness_wine_bg HOST_PID 40 "$H_TMP/host4.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
+  "$(harness_winpath "$H_TMP/commands")"
+harness_wait_line "$H_TMP/host4.log" '^start' 20
+sleep 0.5
+$FEED "$H_TMP/device" "02 34 39 31 32 03" "02 34 39 31 32 03" --gap 300
+sleep 2
+$FEED "$H_TMP/device" "02 34 39 31 32 03"
+sleep 1
+harness_expect_eq "a repeat within DUPTIME is not typed, one after it is" "4912{CR}4912{CR}" \
+  "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")"
+harness_expect_eq "nor logged" "4912 4912" "$(tr -d '\r' <"$DUPLOGS/dup.log" | paste -sd ' ')"
+echo quit >>"$H_TMP/commands"
+harness_wait_pid "$HOST_PID" 10
+
 # The device goes away while a frame is half received: the reader neither crashes nor spins,
 # stop works, and once the device is back a new start receives again.
 harness_stx_etx_settings "$SETTINGS"

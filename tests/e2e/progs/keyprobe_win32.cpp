@@ -1,17 +1,21 @@
 // Keyboard probe for the end-to-end scenarios: a topmost window that takes the foreground and
 // records every keyboard message it receives.
 //
-//   keyprobe.exe RAWFILE DECODEDFILE [SECONDS [unicode]]
+//   keyprobe.exe RAWFILE DECODEDFILE [SECONDS [OPTION...]]
 //
-// With "unicode" the window is a Unicode window: its WM_CHAR codes are UTF-16 units, and a
+// Options: "unicode": the window is a Unicode window: its WM_CHAR codes are UTF-16 units, and a
 // character that comes as VK_PACKET (SendInput's Unicode records) is decoded as itself, in code
-// page 932, instead of a key marker.
+// page 932, instead of a key marker. "title=TEXT": the window's title (ANSI code page), else
+// "keyprobe".
 //
 // RAWFILE gets one line per message, flushed at once:
 //   READY fg=1                      the window is up (fg=0: it could not take the foreground)
 //   KEYDOWN|KEYUP|SYSKEYDOWN|SYSKEYUP vk=12 scan=38 ext=0 up=0 alt=1 rep=1 caps=0 t=123456
 //   CHAR|SYSCHAR code=0D scan=1C t=123456
 //   FOCUS on|off                    keyboard focus gained or lost
+//   FRONT fg=1                      asked to come to the front: whether it is in front now
+//   MIN                             asked to minimise itself
+//   SIZE restored|minimized|maximized   the window's size state changed
 //   END                             the probe is closing
 // DECODEDFILE gets what a user would have seen typed: Alt + keypad digits + Alt released is the
 // decimal value as a character (up to 255 one byte, else the two code page 932 bytes), which
@@ -19,6 +23,9 @@
 // held modifiers, e.g. "{CR}", "{CTRL+C}", "{CAPS}", "{v2E}"; a modifier pressed and released
 // alone is "{SHIFT}", "{CTRL}" or "{ALT}".
 // The probe ends when the file RAWFILE.stop appears, after SECONDS (default 120) or on close.
+// It takes the foreground again when RAWFILE.front appears, and minimises itself when
+// RAWFILE.min appears; it removes each of these files once it has acted on it (a user
+// switching windows).
 #include <windows.h>
 
 #include <cstdarg>
@@ -36,6 +43,9 @@ constexpr DWORD kForegroundWaitMs = 5000;
 FILE* Raw = nullptr;
 FILE* Decoded = nullptr;
 std::string StopFile;
+std::string FrontFile;
+std::string MinimiseFile;
+std::string Title = "keyprobe";
 DWORD Deadline = 0;
 DWORD StartTime = 0;
 bool Ready = false;
@@ -186,7 +196,15 @@ void TakeForeground(HWND w) {
   SetFocus(w);
 }
 
-// Every poll: report readiness once the window is in front, and end on the stop file or time.
+// A request file acted on once: true when it was there (it is removed).
+bool TakeRequest(const std::string& file) {
+  if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  DeleteFileA(file.c_str());
+  return true;
+}
+
+// Every poll: report readiness once the window is in front, act on the front and minimise
+// requests, and end on the stop file or time.
 void Poll(HWND w) {
   const DWORD now = GetTickCount();
   if (!Ready) {
@@ -198,10 +216,23 @@ void Poll(HWND w) {
       TakeForeground(w);
     }
   }
+  if (TakeRequest(FrontFile)) {
+    TakeForeground(w);
+    RawLine("FRONT fg=%d", GetForegroundWindow() == w ? 1 : 0);
+  }
+  if (TakeRequest(MinimiseFile)) {
+    ShowWindow(w, SW_MINIMIZE);
+    RawLine("MIN");
+  }
   if (GetFileAttributesA(StopFile.c_str()) != INVALID_FILE_ATTRIBUTES ||
       static_cast<LONG>(now - Deadline) >= 0) {
     DestroyWindow(w);
   }
+}
+
+const char* SizeState(WPARAM kind) {
+  if (kind == SIZE_MINIMIZED) return "minimized";
+  return kind == SIZE_MAXIMIZED ? "maximized" : "restored";
 }
 
 LRESULT CALLBACK ProbeProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
@@ -220,6 +251,9 @@ LRESULT CALLBACK ProbeProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == SC_KEYMENU) return 0;
       break;
+    case WM_SIZE:
+      RawLine("SIZE %s", SizeState(wp));
+      return 0;
     case WM_SETFOCUS: RawLine("FOCUS on"); return 0;
     case WM_KILLFOCUS: RawLine("FOCUS off"); return 0;
     case WM_TIMER:
@@ -240,8 +274,10 @@ HWND CreateProbeWindow(HINSTANCE instance) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"TamblixKeyProbeW";
     RegisterClassW(&wc);
-    return CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"keyprobe", WS_OVERLAPPEDWINDOW, 40,
-                           40, 480, 240, nullptr, nullptr, instance, nullptr);
+    wchar_t title[256] = {};
+    MultiByteToWideChar(CP_ACP, 0, Title.c_str(), -1, title, 255);
+    return CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, 40, 40,
+                           480, 240, nullptr, nullptr, instance, nullptr);
   }
   WNDCLASSA wc = {};
   wc.lpfnWndProc = ProbeProc;
@@ -250,15 +286,15 @@ HWND CreateProbeWindow(HINSTANCE instance) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = "TamblixKeyProbe";
   RegisterClassA(&wc);
-  return CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "keyprobe", WS_OVERLAPPEDWINDOW, 40, 40,
-                         480, 240, nullptr, nullptr, instance, nullptr);
+  return CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, Title.c_str(), WS_OVERLAPPEDWINDOW, 40,
+                         40, 480, 240, nullptr, nullptr, instance, nullptr);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: keyprobe RAWFILE DECODEDFILE [SECONDS]\n");
+    std::fprintf(stderr, "usage: keyprobe RAWFILE DECODEDFILE [SECONDS [OPTION...]]\n");
     return 2;
   }
   Raw = std::fopen(argv[1], "w");
@@ -268,11 +304,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   StopFile = std::string(argv[1]) + ".stop";
+  FrontFile = std::string(argv[1]) + ".front";
+  MinimiseFile = std::string(argv[1]) + ".min";
   const long seconds = argc > 3 ? std::strtol(argv[3], nullptr, 10) : 120;
   StartTime = GetTickCount();
   Deadline = StartTime + static_cast<DWORD>((seconds > 0 ? seconds : 120) * 1000);
 
-  UnicodeWindow = argc > 4 && std::strcmp(argv[4], "unicode") == 0;
+  for (int i = 4; i < argc; ++i) {
+    if (std::strcmp(argv[i], "unicode") == 0) UnicodeWindow = true;
+    else if (std::strncmp(argv[i], "title=", 6) == 0) Title = argv[i] + 6;
+  }
   HWND w = CreateProbeWindow(GetModuleHandleA(nullptr));
   if (w == nullptr) {
     std::fprintf(stderr, "keyprobe: cannot create the window\n");
