@@ -7,7 +7,7 @@
 # is filled) and at the default 10; and the same Alt codes and Unicode packets sent by
 # bareinject.exe with no pause, and the Alt codes with the program's pause after Alt goes down
 # (1 and 10 ms). SENDDELAY is the pause with Alt held, so mode 1 pauses nowhere in either run.
-# Each measurement types the frame TYPING_ROUNDS times (default 3) into one probe; a round's
+# Each measurement types the frame TYPING_ROUNDS times (default 5) into one probe; a round's
 # rate runs from its first key event to its Enter, and the best round counts, so that a moment
 # in which other work held the machine does not decide a figure. Prints each rate and the
 # ratios as FIGUREs, and NOTEs for the targets (mode 1 at least 3 times mode 0 at SENDDELAY 1,
@@ -19,7 +19,7 @@ HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/../lib/harness.sh"
 
 CHARS=${TYPING_CHARS:-1000}
-ROUNDS=${TYPING_ROUNDS:-3}
+ROUNDS=${TYPING_ROUNDS:-5}
 harness_scenario typing port Tamblix.exe traydriver.exe keyprobe.exe bareinject.exe lockbench.exe
 mkdir -p "$H_DOCS/Tamblix"
 FRAME="02 $(for ((i = 0; i < CHARS; i++)); do printf '88 9F '; done)03"
