@@ -55,5 +55,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ByteCodes again = ParseByteCodes(canonical);
   for (int i = 0; i < kMaxCodeBytes && b.bytes[i] != 0; ++i)
     if (again.bytes[i] != b.bytes[i]) std::abort();
+
+  // A request of 20 bytes: the bytes past the count are never written, the display stays in
+  // its buffer, and the canonical text parses back to the same list.
+  std::uint8_t request[kMaxRequestBytes + 1];
+  request[kMaxRequestBytes] = 0xEE;
+  char display[kByteListDisplaySize];
+  ParseByteList(text.c_str(), request, kMaxRequestBytes, display, sizeof display);
+  if (request[kMaxRequestBytes] != 0xEE || std::strlen(display) >= sizeof display) std::abort();
+  char longText[kByteListDisplaySize];
+  FormatByteList(request, kMaxRequestBytes, longText, sizeof longText);
+  std::uint8_t requestAgain[kMaxRequestBytes];
+  ParseByteList(longText, requestAgain, kMaxRequestBytes, display, sizeof display);
+  for (int i = 0; i < kMaxRequestBytes && request[i] != 0; ++i)
+    if (requestAgain[i] != request[i]) std::abort();
   return 0;
 }

@@ -46,8 +46,7 @@ class QuietHost : public ReceptionHost {
   void ToggleCapsLock() override {}
   void Pause(std::uint32_t) override {}
   bool MainDialogInFront() override { return false; }
-  bool EchoDisplayHasText() override { return false; }
-  void EchoChar(char) override {}
+  void Echo(const char*, int) override {}
   int Utf8ToShiftJis(const std::uint8_t* src, int n, std::uint8_t* dst, int cap) override {
     int m = n < cap - 1 ? n : cap - 1;
     std::memcpy(dst, src, static_cast<std::size_t>(m));
@@ -96,7 +95,9 @@ std::uint64_t Run(const SettingsRecord& s, const std::uint8_t* data, std::size_t
     ProcessBlock(st, s, out, host, data + at, static_cast<int>(len));
     last = now;
     at += len;
-    if (st.PeakLength > kMaxCodeBytes || st.ScanPos < 0 || st.ScanPos >= kAccumulatorSize) std::abort();
+    // At most a partial code is held between blocks, so a byte after it makes at most 5.
+    if (AccumulatorLength(st) >= kMaxCodeBytes || st.ScanPos < 0 || st.ScanPos >= kAccumulatorSize)
+      std::abort();
   }
   return out.hash;
 }

@@ -4,6 +4,7 @@
 #define IDM_SHOW 150
 #define IDM_EXIT 151
 #define IDM_ABOUT 152
+#define IDM_REQUEST 153
 
 #define IDB_LOGO 107
 #define IDC_LOGO 1057

@@ -4,3 +4,4 @@
 #include "ids_main_dialog.h"
 #include "ids_log_dialog.h"
 #include "ids_keypad_dialog.h"
+#include "ids_ext_dialog.h"

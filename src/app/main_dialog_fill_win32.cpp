@@ -4,19 +4,18 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/setting_controls_win32.h"
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/main_dialog_controls.h"
 #include "config/main_dialog_values.h"
 #include "config/settings_record.h"
 #include "ids_main_dialog.h"
-#include "keyout/code_notation.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 
 namespace {
 
-constexpr int kCodeTextSize = 99;   // edits are read as at most 98 characters
 constexpr int kPortTextSize = 255;  // the port text is read as at most 254 characters
 
 // Set while FillDialog sets the controls: the change notifications that this causes are not
@@ -27,24 +26,6 @@ void SetNumber(HWND dialog, int id, int value) {
   char text[16];
   std::snprintf(text, sizeof text, "%d", value);
   SetDlgItemTextA(dialog, id, text);
-}
-
-void StoreCode(HWND dialog, int id, std::uint8_t* field) {
-  char text[kCodeTextSize] = {};
-  GetDlgItemText932(dialog, id, text, sizeof text);
-  const ByteCodes parsed = ParseByteCodes(text);
-  std::memcpy(field, parsed.bytes, kMaxCodeBytes);
-  field[kMaxCodeBytes] = 0;
-  SetDlgItemText932(dialog, id + IDC_CODE_TEXT_OFFSET, parsed.display);
-}
-
-void StoreKeys(HWND dialog, int id, KeyItem* field) {
-  char text[kCodeTextSize] = {};
-  GetDlgItemText932(dialog, id, text, sizeof text);
-  const CodeNotation parsed = ParseCodeNotation(text, NotationMode::Keys);
-  for (int i = 0; i < kMaxKeyItems; ++i) field[i] = parsed.items[i];
-  field[kMaxKeyItems] = 0;
-  SetDlgItemText932(dialog, id + IDC_CODE_TEXT_OFFSET, parsed.display);
 }
 
 // A held value replaces the edit's text, which comes back here once more with that value.
@@ -63,46 +44,24 @@ void StorePort(HWND dialog) {
   if (PortFromText(text, &port)) Settings.PORT = port;
 }
 
-// Stores the text of an edit row (number, code, keys) into its field.
+// Stores the text of an edit row (number, code, keys) into its field. The main dialog's
+// numbers are held to their range as they are typed.
 void StoreEdit(HWND dialog, const ControlBinding& row) {
   switch (row.kind) {
     case ControlKind::Number: StoreNumber(dialog, row.id, &(Settings.*row.number)); return;
-    case ControlKind::ByteCodes: StoreCode(dialog, row.id, Settings.*row.code); return;
-    case ControlKind::Keys: StoreKeys(dialog, row.id, Settings.*row.keys); return;
+    case ControlKind::ByteCodes:
+    case ControlKind::Keys:
+    case ControlKind::Text: ReadSetting(dialog, row, Settings); return;
     default: return;
   }
-}
-
-void FillList(HWND dialog, const ControlBinding& row) {
-  SendDlgItemMessageA(dialog, row.id, CB_RESETCONTENT, 0, 0);
-  for (const char* entry : row.entries) AddComboEntry932(dialog, row.id, entry);
-  SendDlgItemMessageA(dialog, row.id, CB_SETCURSEL, static_cast<WPARAM>(Settings.*row.byte), 0);
-}
-
-void SetEditText(HWND dialog, const ControlBinding& row) {
-  SendDlgItemMessageA(dialog, row.id, EM_LIMITTEXT, static_cast<WPARAM>(row.textLimit), 0);
-  char text[100];
-  switch (row.kind) {
-    case ControlKind::Number: SetNumber(dialog, row.id, Settings.*row.number); return;
-    case ControlKind::ByteCodes: FormatCodeNotation(Settings.*row.code, text, sizeof text); break;
-    case ControlKind::Keys: FormatCodeNotation(Settings.*row.keys, text, sizeof text); break;
-    default: return;
-  }
-  SetDlgItemText932(dialog, row.id, text);
 }
 
 // Sets one control from Settings.
 void FillControl(HWND dialog, const ControlBinding& row) {
-  switch (row.kind) {
-    case ControlKind::Port: FillPortList(dialog); return;
-    case ControlKind::List: FillList(dialog, row); return;
-    case ControlKind::Check:
-      CheckDlgButton(dialog, row.id, Settings.*row.byte ? BST_CHECKED : BST_UNCHECKED);
-      return;
-    case ControlKind::Number:
-    case ControlKind::ByteCodes:
-    case ControlKind::Keys: SetEditText(dialog, row); return;
-    case ControlKind::Button: return;
+  if (row.kind == ControlKind::Port) {
+    FillPortList(dialog);
+  } else {
+    ShowSetting(dialog, row, Settings);
   }
 }
 
@@ -148,17 +107,15 @@ void HandleSettingControl(HWND dialog, int id, int code) {
       if (code == CBN_DROPDOWN) FillPortList(dialog);
       else StorePort(dialog);
       return;
-    case ControlKind::List: {
-      const LRESULT sel = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
-      if (sel != CB_ERR) Settings.*row->byte = static_cast<std::uint8_t>(sel);
-      return;
-    }
+    case ControlKind::List:
     case ControlKind::Check:
-      Settings.*row->byte = IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0;
+    case ControlKind::HotKey:
+      ReadSetting(dialog, *row, Settings);
       return;
     case ControlKind::Number:
     case ControlKind::ByteCodes:
     case ControlKind::Keys:
+    case ControlKind::Text:
       if (code == EN_CHANGE) StoreEdit(dialog, *row);
       return;
     case ControlKind::Button: return;

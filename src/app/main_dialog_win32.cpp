@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/ext_dialog_win32.h"
 #include "app/main_dialog_files_win32.h"
 #include "app/main_dialog_fill_win32.h"
 #include "app/main_window_win32.h"
@@ -16,12 +17,17 @@
 #include "config/settings_location.h"
 #include "config/settings_record.h"
 #include "datalog/log_dialog_win32.h"
+#include "datalog/log_writer_win32.h"
 #include "ids_main_dialog.h"
 #include "keyout/keypad_dialog_win32.h"
+#include "reception/echo_post_win32.h"
+#include "reception/device_request_win32.h"
+#include "reception/frame_text_shaping.h"
 #include "reception/input_refusal_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/target_window_delivery_win32.h"
+#include "reception/text_codec_win32.h"
 
 signed char AutoStartState = -1;
 BYTE InitialPort = 0;
@@ -30,7 +36,8 @@ namespace {
 
 constexpr int kStartAttempts = 4;
 constexpr DWORD kAttemptPauseMs = 1000;
-
+// The timer of the next start attempt; the dialog keeps answering during the pause.
+constexpr UINT_PTR kStartAttemptTimer = 522;
 
 // Set when the last start opened the port; cleared by every stop.
 bool PortOpened = false;
@@ -38,8 +45,55 @@ bool PortOpened = false;
 // receiving application reads the keypad digits in its own code page, so kanji and kana come
 // out as other characters. Said in the caption and the tray tip until reception stops.
 bool AltCodesMistype = false;
+// Set for a reception whose request hot key (REQHOTKEY) another program holds: said in the
+// caption and the tray tip until reception stops, so the key's silence is not a mystery.
+bool RequestKeyTaken = false;
+// The attempt the start timer brings next; -1 when no start is under way.
+int NextStartAttempt = -1;
 
 void ShowPortState(HWND dialog);
+
+// One attempt of the start. A failed one is tried again a second later, on a timer, so that the
+// dialog paints and answers meanwhile; 中止 or closing the dialog ends the attempts.
+void AttemptStart(HWND dialog, int attempt) {
+  NextStartAttempt = -1;
+  SetSettingsEditable(dialog, false);
+  SaveSettings(nullptr);
+  const int result = StartReception();
+  if (result == 1) {
+    if (AutoStartState < 0 && Settings.AUTOSTA == 1) {
+      AutoStartState = 1;
+      ShowWindow(dialog, SW_HIDE);
+    }
+    PortOpened = true;
+    RequestKeyTaken = !RegisterRequestHotKey(MainWindow);
+    ClearLogNotices();
+    AltCodesMistype = Settings.SENDMODE == 0 && GetACP() != 932;
+    ShowPortState(dialog);
+    return;
+  }
+  AutoStartState = 1;
+  if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOW);
+  // Settings the port refused stay refused: asking again would only keep the user waiting.
+  if (result == kPortSettingsRefused || attempt == kStartAttempts - 1) {
+    ShowPortError(result, dialog);
+    FillDialog(dialog);
+    return;
+  }
+  NextStartAttempt = attempt + 1;
+  SetTimer(dialog, kStartAttemptTimer, kAttemptPauseMs, nullptr);
+}
+
+void OnStartTimer(HWND dialog) {
+  KillTimer(dialog, kStartAttemptTimer);
+  if (NextStartAttempt >= 0) AttemptStart(dialog, NextStartAttempt);
+}
+
+// The attempts left of a start are not made.
+void CancelStart(HWND dialog) {
+  KillTimer(dialog, kStartAttemptTimer);
+  NextStartAttempt = -1;
+}
 
 void Start(HWND dialog) {
   char text[255] = {};
@@ -50,44 +104,33 @@ void Start(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDC_PORT));
     return;
   }
-  for (int attempt = 0;; ++attempt) {
-    SetSettingsEditable(dialog, false);
-    SaveSettings(nullptr);
-    const int result = StartReception();
-    if (result == 1) {
-      if (AutoStartState < 0 && Settings.AUTOSTA == 1) {
-        AutoStartState = 1;
-        ShowWindow(dialog, SW_HIDE);
-      }
-      PortOpened = true;
-      AltCodesMistype = Settings.SENDMODE == 0 && GetACP() != 932;
-      if (AltCodesMistype) ShowPortState(dialog);
-      return;
-    }
-    AutoStartState = 1;
-    if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOW);
-    // Settings the port refused stay refused: asking again would only keep the user waiting.
-    if (result == kPortSettingsRefused || attempt == kStartAttempts - 1) {
-      ShowPortError(result, dialog);
-      FillDialog(dialog);
-      return;
-    }
-    Sleep(kAttemptPauseMs);
+  // A pattern written into the file by hand is checked here as the dialog checks it.
+  FramePattern pattern;
+  const char* error = nullptr;
+  if (Settings.FILTER[0] != 0 &&
+      !CompileFramePattern932(Settings.FILTER, kCp932Codec, pattern, &error)) {
+    char text[256];
+    std::snprintf(text, sizeof text, "拡張設定のパターンを使えません。\n%s", error);
+    ShowWarning(dialog, text);
+    return;
   }
+  AttemptStart(dialog, 0);
 }
 
 void Stop(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDC_STOP), FALSE);
+  CancelStart(dialog);
   ClosePort();
   PortOpened = false;
-  if (AltCodesMistype) {
-    AltCodesMistype = false;
-    ShowPortState(dialog);
-  }
+  AltCodesMistype = false;
+  RequestKeyTaken = false;
+  ClearLogNotices();
+  ShowPortState(dialog);
   FillDialog(dialog);
 }
 
 void Close(HWND dialog) {
+  CancelStart(dialog);
   // Reception stops first: removing the tray icon can take the shell a while.
   ClosePort();
   RemoveTrayIcon();
@@ -95,13 +138,28 @@ void Close(HWND dialog) {
   EndDialog(dialog, 2);
 }
 
-// The caption and the tray tip say when the port's device has gone (a USB adapter pulled) and
-// reception waits for it to come back, when frames wait for a target window or one was given
-// up waiting, or when the window in front refused a frame's input.
+// The reader ended by itself: its port cannot be waited on. Back to idle, as after 中止, with
+// the port's message.
+void OnReceptionEnded(HWND dialog) {
+  if (!PortOpened || ReceptionStopping()) return;
+  Stop(dialog);
+  ShowPortError(-101, dialog);
+}
+
+// The caption and the tray tip say what stands in reception's way, the most pressing first:
+//   the port's device has gone (a USB adapter pulled) and reception waits for it to return;
+//   frames wait for a target window, or one was given up waiting;
+//   the window in front refused a frame's input;
+//   a log condition (records discarded: a folder named as the file, a file that cannot be
+//   opened; else the file at its size limit), which began during reception and lasts until a
+//   record meets none;
+//   the request's hot key held by another program, known from the start;
+//   Alt codes on a system whose code page garbles them, known from the start.
 // The tip holds 63 characters, so the remedy for a refusal goes into the caption alone.
 void ShowPortState(HWND dialog) {
   char text[128];
   const char* remedy = "";
+  const char* logNotice = LastingLogNoticeText();
   if (ReceivePort.DeviceMissing()) {
     std::snprintf(text, sizeof text, "%s - COM%d が見つかりません", kProductVersion, Settings.PORT + 1);
   } else if (const char* target = TargetNoticeText()) {
@@ -109,6 +167,10 @@ void ShowPortState(HWND dialog) {
   } else if (InputRefusedShown()) {
     std::snprintf(text, sizeof text, "%s - 前面のウィンドウに入力できません", kProductVersion);
     remedy = "（Tamblix も管理者として実行すると入力できます）";
+  } else if (logNotice != nullptr) {
+    std::snprintf(text, sizeof text, "%s - %s", kProductVersion, logNotice);
+  } else if (RequestKeyTaken) {
+    std::snprintf(text, sizeof text, "%s - 要求コードのホットキーは他で使用中です", kProductVersion);
   } else if (AltCodesMistype) {
     std::snprintf(text, sizeof text, "%s - Altコードでは文字が化けます。送信方式を「Unicode」に",
                   kProductVersion);
@@ -182,6 +244,16 @@ void OpenLogSettings(HWND dialog) {
   if (confirmed) SaveSettings(nullptr);
 }
 
+// The extended settings dialog edits a copy in the same way; its OK is stored and saved.
+// While reception runs the dialog's settings are disabled and the reader reads Settings: only
+// a stopped reception takes what the dialog gives back.
+void OpenExtendedSettings(HWND dialog) {
+  SettingsRecord edited = Settings;
+  if (!EditExtendedSettings(dialog, edited) || ReceptionRunning()) return;
+  Settings = edited;
+  SaveSettings(nullptr);
+}
+
 void OnCommand(HWND dialog, int id, int code) {
   // While a stop waits for the reader (dispatching messages), nothing starts another stop or
   // a start: 中止, Esc and the close box are inert until it has finished.
@@ -195,6 +267,7 @@ void OnCommand(HWND dialog, int id, int code) {
     case IDC_SAVE: Save(); return;
     case IDC_ABOUT: OpenAboutDialog(MainDialogWindow); return;
     case IDC_LOG_SETTINGS: OpenLogSettings(dialog); return;
+    case IDC_EXT_SETTINGS: OpenExtendedSettings(dialog); return;
     default: break;
   }
   if (id >= IDC_KANJIIN_LIST && id <= IDC_POSTCODE_LIST) {
@@ -223,8 +296,29 @@ INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARA
     case WM_COMMAND:
       OnCommand(dialog, LOWORD(wparam), HIWORD(wparam));
       return FALSE;
+    case WM_TIMER:
+      if (wparam != kStartAttemptTimer) return FALSE;
+      OnStartTimer(dialog);
+      return TRUE;
+    case WM_ACTIVATE:
+      // A log notice kept while another program was in front comes now.
+      if (LOWORD(wparam) != WA_INACTIVE) PostDeferredLogNotices();
+      return FALSE;
+    case WM_DESTROY:
+      MainDialogWindow = nullptr;
+      return FALSE;
     case kPortStateMessage:
       ShowPortState(dialog);
+      return TRUE;
+    case kLogNoticeMessage:
+      // A notice the reader posted just before a stop is not shown after it.
+      if (RunningFlag != 0) ShowLogNoticeBox(wparam);
+      return TRUE;
+    case kEchoMessage:
+      AppendPostedEcho(GetDlgItem(dialog, IDC_INPUT_DISPLAY), wparam);
+      return TRUE;
+    case kReceptionEndedMessage:
+      OnReceptionEnded(dialog);
       return TRUE;
     default:
       return FALSE;

@@ -5,10 +5,13 @@
 #include "app/main_dialog_win32.h"
 #include "app/shell_message_filter_win32.h"
 #include "app/tray_icon_win32.h"
+#include "common/device_request_win32.h"
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings_location.h"
+#include "config/settings_record.h"
 #include "ids_shell.h"
+#include "reception/device_request_win32.h"
 #include "reception/serial_port_win32.h"
 
 namespace {
@@ -38,6 +41,9 @@ void ShowTrayMenu(HWND window) {
   // command has been posted to the window by then.
   TrayMenu = LoadMenuA(AppInstance, "NOTIFYICONPOPMENU");
   if (TrayMenu == nullptr) return;
+  // The device request is there to send only while receiving with request bytes set.
+  const bool requests = ReceptionRunning() && Settings.REQCODE[0] != 0;
+  EnableMenuItem(TrayMenu, IDM_REQUEST, MF_BYCOMMAND | (requests ? MF_ENABLED : MF_GRAYED));
   GetCursorPos(&LastClick);
   SetForegroundWindow(window);
   TrackPopupMenu(GetSubMenu(TrayMenu, 0), TPM_RIGHTALIGN | TPM_BOTTOMALIGN, LastClick.x,
@@ -62,6 +68,9 @@ void OnCommand(WORD id) {
   switch (id) {
     case IDM_SHOW:
       ShowMainDialog();
+      break;
+    case IDM_REQUEST:
+      AskDeviceRequest();
       break;
     case IDM_EXIT:
       if (MainDialogWindow != nullptr) SendMessageA(MainDialogWindow, WM_CLOSE, 0, 0);
@@ -115,7 +124,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_COMMAND:
       OnCommand(LOWORD(wparam));
       return 0;
+    case WM_HOTKEY:
+      if (wparam == kRequestHotKeyId) AskDeviceRequest();
+      return 0;
     default:
+      if (message == kRequestNowMessage) {
+        AskDeviceRequest();
+        return 0;
+      }
       if (message == TaskbarCreated && TaskbarCreated != 0) {
         ReAddTrayIcon();
         return 0;

@@ -16,17 +16,21 @@ namespace {
 // Kept from the add for the later delete and for adding the icon again.
 NOTIFYICONDATAW TrayRecord;
 bool TrayAdded = false;
-
-// The icon handle of the record belongs to the tray code: it is released when the record no
-// longer needs it.
-void ReleaseTrayIconImage() {
-  if (TrayRecord.hIcon != nullptr) DestroyIcon(TrayRecord.hIcon);
-  TrayRecord.hIcon = nullptr;
-}
+TrayImage Image;
 }  // namespace
 
+HICON TrayImage::Load(int size) {
+  Release();
+  icon_ = static_cast<HICON>(LoadImageA(AppInstance, "TORVEX", IMAGE_ICON, size, size, 0));
+  return icon_;
+}
+
+void TrayImage::Release() {
+  if (icon_ != nullptr) DestroyIcon(icon_);
+  icon_ = nullptr;
+}
+
 void AddTrayIcon() {
-  ReleaseTrayIconImage();
   std::memset(&TrayRecord, 0, sizeof TrayRecord);
   // The original record layout (152 bytes on 32-bit) is all the icon needs; the wide record
   // carries the tip whatever the system's ANSI code page.
@@ -36,8 +40,7 @@ void AddTrayIcon() {
   TrayRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   TrayRecord.uCallbackMessage = TRAY_MESSAGE;
   // 32 x 32 at 96 DPI, grown with the system DPI: the shell makes its small icon from it.
-  const int size = ScaleToDpi(32, SystemDpi());
-  TrayRecord.hIcon = static_cast<HICON>(LoadImageA(AppInstance, "TORVEX", IMAGE_ICON, size, size, 0));
+  TrayRecord.hIcon = Image.Load(ScaleToDpi(32, SystemDpi()));
   Cp932ToWide(kProductVersion, TrayRecord.szTip, static_cast<int>(std::size(TrayRecord.szTip)));
   Shell_NotifyIconW(NIM_ADD, &TrayRecord);
   TrayAdded = true;
@@ -50,7 +53,8 @@ void ReAddTrayIcon() {
 void RemoveTrayIcon() {
   Shell_NotifyIconW(NIM_DELETE, &TrayRecord);
   TrayAdded = false;
-  ReleaseTrayIconImage();
+  Image.Release();
+  TrayRecord.hIcon = nullptr;
 }
 
 void SetTrayTip(const char* text) {
@@ -58,4 +62,3 @@ void SetTrayTip(const char* text) {
   if (TrayAdded) Shell_NotifyIconW(NIM_MODIFY, &TrayRecord);
 }
 
-HICON TrayIconImage() { return TrayRecord.hIcon; }

@@ -14,5 +14,15 @@ void ReAddTrayIcon();
 void RemoveTrayIcon();
 // Changes the tray icon's tip (kept for the icon's next add).
 void SetTrayTip(const char* text);
-// The image of the kept record; none before the first add and after a removal.
-HICON TrayIconImage();
+
+// The icon image the tray record holds, which belongs to the tray code: loading another releases
+// the one held, and so does Release (the icon removed).
+class TrayImage {
+ public:
+  // Releases the held image and loads "TORVEX" at size x size pixels; nullptr when it fails.
+  HICON Load(int size);
+  void Release();
+
+ private:
+  HICON icon_ = nullptr;
+};

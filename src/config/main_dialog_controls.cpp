@@ -29,10 +29,12 @@ constexpr ControlBinding Number(int id, std::int16_t S::*field) {
   return {.id = id, .kind = K::Number, .number = field, .textLimit = kNumberChars};
 }
 constexpr ControlBinding Code(int id, CodeBytes S::*field) {
-  return {.id = id, .kind = K::ByteCodes, .code = field, .textLimit = kCodeChars};
+  return {.id = id, .kind = K::ByteCodes, .code = field, .textLimit = kCodeChars,
+          .display = id + IDC_CODE_TEXT_OFFSET};
 }
 constexpr ControlBinding Keys(int id, KeySequence S::*field) {
-  return {.id = id, .kind = K::Keys, .keys = field, .textLimit = kKeyChars};
+  return {.id = id, .kind = K::Keys, .keys = field, .textLimit = kKeyChars,
+          .display = id + IDC_CODE_TEXT_OFFSET};
 }
 constexpr ControlBinding Button(int id) { return {.id = id, .kind = K::Button}; }
 
@@ -70,9 +72,23 @@ const ControlBinding kControls[] = {
     // Buttons
     Button(IDC_START), {.id = IDC_STOP, .kind = K::Button, .enabledWhileReceiving = true},
     Button(IDC_LOAD), Button(IDC_SAVE), Button(IDC_ABOUT), Button(IDC_LOG_SETTINGS),
+    // "拡張設定" stays enabled: while receiving its dialog shows the settings disabled and
+    // offers "今すぐ送信", which needs the open port.
 };
 
 }  // namespace
+
+std::span<std::uint8_t> CodeField(const ControlBinding& row, SettingsRecord& s) {
+  if (row.request != nullptr) return {s.*row.request, kMaxRequestBytes};
+  if (row.code != nullptr) return {s.*row.code, kMaxCodeBytes};
+  return {};
+}
+
+std::span<const std::uint8_t> CodeField(const ControlBinding& row, const SettingsRecord& s) {
+  if (row.request != nullptr) return {s.*row.request, kMaxRequestBytes};
+  if (row.code != nullptr) return {s.*row.code, kMaxCodeBytes};
+  return {};
+}
 
 std::span<const ControlBinding> MainDialogControls() { return kControls; }
 

@@ -25,3 +25,15 @@ HeldNumber HoldIntervalText(const char* text) {
   if (value > kIntervalMax) return {kIntervalMax, true};
   return {static_cast<std::int16_t>(value), false};
 }
+
+CheckedNumber CheckNumberText(const char* text, std::int16_t min, std::int16_t max, std::int16_t raiseTo) {
+  long value = 0;
+  for (const char* p = text; *p != 0; ++p) {
+    if (*p < '0' || *p > '9') return {false, 0};
+    value = value * 10 + (*p - '0');
+    if (value > max) return {false, 0};  // also keeps a long run of digits from overflowing
+  }
+  if (value < min) return {false, 0};
+  if (value > 0 && value < raiseTo) value = raiseTo;
+  return {true, static_cast<std::int16_t>(value)};
+}

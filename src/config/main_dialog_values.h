@@ -1,5 +1,5 @@
-// The rules by which the main dialog turns what its controls hold into settings and back,
-// free of any window: the port text and the number edits. The Win32 dialog applies them.
+// The rules by which the settings dialogs turn what their controls hold into settings and back,
+// free of any window: the port text and the number edits. The Win32 dialogs apply them.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -23,3 +23,12 @@ struct HeldNumber {
   bool replace;
 };
 HeldNumber HoldIntervalText(const char* text);
+
+// What a number edit of the extended settings dialog stores for its text, checked when the
+// dialog is confirmed: an empty text is 0; a text of anything but digits, or a number outside
+// min..max, is refused; a number from 1 to below raiseTo becomes raiseTo (0 raises nothing).
+struct CheckedNumber {
+  bool accepted;
+  std::int16_t value;
+};
+CheckedNumber CheckNumberText(const char* text, std::int16_t min, std::int16_t max, std::int16_t raiseTo);

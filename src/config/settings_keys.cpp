@@ -49,6 +49,16 @@ const SettingDescriptor SettingDescriptors[kSettingRowCount + 1] = {
     // Added after the last of the original keys, so that older programs, which ignore lines
     // of keys they do not know, still read the file; a file without it loads with 0.
     ROW("SENDMODE=", SENDMODE, 0, 1, 1, 1, "%d"),
+    // Added after SENDMODE in the same way; a file without them loads with the defaults.
+    ROW("REQCODE=", REQCODE, 0, 255, 1, kMaxRequestBytes, "%02X"),
+    ROW("REQTIMER=", REQTIMER, 0, 30000, 2, 1, "%d"),
+    ROW("REQAFTER=", REQAFTER, 0, 1, 1, 1, "%d"),
+    ROW("REQHOTKEY=", REQHOTKEY, 0, 65535, 2, 1, "%04X"),
+    ROW("FILTER=", FILTER, 0, kFilterSize, 1, 1, "%s"),
+    ROW("DUPTIME=", DUPTIME, 0, 30000, 2, 1, "%d"),
+    ROW("TARGET=", TARGET, 0, kTargetSize, 1, 1, "%s"),
+    ROW("TARGETMODE=", TARGETMODE, 0, 2, 1, 1, "%d"),
+    ROW("TARGETWAIT=", TARGETWAIT, 1, 3600, 2, 1, "%d"),
     {"", 0, 0, 0, 0, 0, "", 0},
 };
 

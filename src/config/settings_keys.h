@@ -14,7 +14,7 @@ struct SettingDescriptor {
   int storage;         // bytes of one element in the record: width, or 4 for LOGFLSIZE
 };
 
-inline constexpr int kSettingRowCount = 36;
+inline constexpr int kSettingRowCount = 45;
 
 // kSettingRowCount rows and the closing row with the empty key.
 extern const SettingDescriptor SettingDescriptors[kSettingRowCount + 1];

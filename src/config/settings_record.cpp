@@ -16,4 +16,5 @@ void SetDefaultSettings(SettingsRecord& s) {
   s.LOGABORT = 1;
   s.LOGNAME = 1;
   s.LOGADDENT = 1;
+  s.TARGETWAIT = 30;
 }

@@ -13,6 +13,15 @@ using KeySequence = KeyItem[kMaxKeyItems + 1];
 
 inline constexpr int kLogFolderSize = 1025;  // 1024 characters and the terminator
 inline constexpr int kLogFileSize = 51;      // 50 characters and the terminator
+inline constexpr int kShortTextSize = 101;          // 100 bytes and the terminator
+inline constexpr int kFilterSize = kShortTextSize;  // the frame pattern
+inline constexpr int kTargetSize = kShortTextSize;  // the names of the target windows
+
+// The request to the device: up to 20 bytes ending at the first 0 byte, then a byte that is
+// always 0.
+using RequestBytes = std::uint8_t[kMaxRequestBytes + 1];
+// A short text: at most 100 bytes of code page 932 and the terminator (FILTER, TARGET).
+using ShortText = char[kShortTextSize];
 
 struct SettingsRecord {
   std::uint8_t PORT;       // port number minus one: 0 is COM1
@@ -51,11 +60,24 @@ struct SettingsRecord {
   std::uint8_t LOGWTIME;
   std::uint8_t LOGADDENT;
   std::uint8_t SENDMODE;   // 0 Alt codes on the keypad, 1 Unicode packets
+  // Requests sent to the device while receiving; never typed, never logged.
+  RequestBytes REQCODE;
+  std::int16_t REQTIMER;    // ms between requests, 0 = none
+  std::uint8_t REQAFTER;    // 1: send the request again after each frame ends
+  std::uint16_t REQHOTKEY;  // global hot key: virtual key low byte, HOTKEYF_* high byte; 0 none
+  // Whole-frame shaping.
+  ShortText FILTER;          // pattern whose capture groups are typed; empty = no pattern
+  std::int16_t DUPTIME;      // ms within which a repeated frame is skipped, 0 = never
+  // The window that receives the keys.
+  ShortText TARGET;          // entries separated by ";"; empty = whatever window is in front
+  std::uint8_t TARGETMODE;   // 0 any window, 1 wait until a target is in front, 2 bring it there
+  std::int16_t TARGETWAIT;   // seconds a held frame waits for its target, 1..3600
 };
 
 // A code or key sequence is configured when its first element is not 0.
 inline bool IsConfigured(const CodeBytes& code) { return code[0] != 0; }
 inline bool IsConfigured(const KeySequence& keys) { return keys[0] != 0; }
+inline bool IsConfigured(const RequestBytes& request) { return request[0] != 0; }
 
 // Zero everything, then set the defaults that are not zero.
 void SetDefaultSettings(SettingsRecord& s);

@@ -9,9 +9,14 @@
 
 #include "datalog/log_record.h"
 
-const char kLogNoticeFolder[] = "ログファイルとしてフォルダ名が指定されています";
-const char kLogNoticeSize[] = "ログファイルのサイズが制限値を超えました";
-const char kLogNoticeOpen[] = "ログファイルがオープンできません。設定を確認してください。";
+const char* LogNoticeText(LogNotice n) {
+  switch (n) {
+    case LogNotice::FolderGiven: return "ログファイルとしてフォルダ名が指定されています";
+    case LogNotice::SizeLimit: return "ログファイルのサイズが制限値を超えました";
+    case LogNotice::NotOpenable: return "ログファイルがオープンできません。設定を確認してください。";
+  }
+  return "";
+}
 
 namespace {
 
@@ -32,7 +37,10 @@ LogWriter::LogWriter(const SettingsRecord& settings, LogClock& clock, LogNotices
     : settings_(settings), clock_(clock), notices_(notices), LogBuffer{}, writePos_(0),
       LastLogPath{} {}
 
-void LogWriter::LogReset() { EmptyBuffer(); }
+void LogWriter::LogReset() {
+  EmptyBuffer();
+  Report(0);
+}
 
 void LogWriter::EmptyBuffer() {
   writePos_ = 0;
@@ -45,10 +53,20 @@ void LogWriter::LogAppend(const char* text) {
   LogBuffer[writePos_] = 0;
 }
 
-int LogWriter::Discard(const char* notice) {
-  if (notice != nullptr) notices_.ShowNotice(notice);
+int LogWriter::Discard() {
   EmptyBuffer();
   return -1;
+}
+
+void LogWriter::Report(unsigned conditions) {
+  for (unsigned k = 0; k < kLogNoticeKinds; ++k) {
+    const auto notice = static_cast<LogNotice>(k);
+    const unsigned bit = LogNoticeBit(notice);
+    if ((conditions & bit) != 0 && (lasting_ & bit) == 0) notices_.ShowNotice(notice);
+  }
+  if (conditions == lasting_) return;
+  lasting_ = conditions;
+  notices_.NoticesLasting(conditions);
 }
 
 int LogWriter::LogFlush() {
@@ -69,13 +87,24 @@ int LogWriter::LogFlush() {
   const bool createAnew = settings_.LOGOPENMD == 0 && std::strcmp(path, LastLogPath) != 0;
   std::memcpy(LastLogPath, path, sizeof LastLogPath);
 
-  if (CheckNotFolder(path) == 0) return Discard(kLogNoticeFolder);
+  if (CheckNotFolder(path) == 0) {
+    Report(LogNoticeBit(LogNotice::FolderGiven));
+    return Discard();
+  }
+  unsigned conditions = 0;
   if (!createAnew && FileSizeMB(path) >= settings_.LOGFLSIZE) {
-    if (settings_.LOGDSPMSG) notices_.ShowNotice(kLogNoticeSize);
-    if (settings_.LOGABORT) return Discard(nullptr);
+    if (settings_.LOGDSPMSG) conditions |= LogNoticeBit(LogNotice::SizeLimit);
+    if (settings_.LOGABORT) {
+      Report(conditions);
+      return Discard();
+    }
   }
   std::FILE* file = OpenLogFile(path, createAnew);
-  if (file == nullptr) return Discard(kLogNoticeOpen);
+  if (file == nullptr) {
+    Report(conditions | LogNoticeBit(LogNotice::NotOpenable));
+    return Discard();
+  }
+  Report(conditions);
   WriteLogRecord(file, LogBuffer, settings_, now);
   std::fclose(file);
   EmptyBuffer();

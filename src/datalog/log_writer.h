@@ -12,33 +12,31 @@
 // 2000 bytes of text; the buffer holds one more byte for the terminator.
 inline constexpr int kLogBufferText = 2000;
 
-// The notices, code page 932.
-extern const char kLogNoticeFolder[];    // a folder name has been given as the log file
-extern const char kLogNoticeSize[];      // the log file's size has exceeded the limit
-extern const char kLogNoticeOpen[];      // the log file cannot be opened
-
 class LogWriter {
  public:
   // The writer reads `settings` at every call; `clock` and `notices` must outlive it.
   LogWriter(const SettingsRecord& settings, LogClock& clock, LogNotices& notices);
 
-  // Empties the buffer and sets the write position to its start.
+  // Empties the buffer and sets the write position to its start; no condition lasts any more,
+  // so the next one met is told again (a new start of reception).
   void LogReset();
   // Appends zero-terminated text when LOGEXEC is set; bytes beyond 2000 are dropped.
   void LogAppend(const char* text);
   void LogAppend(const std::uint8_t* text) { LogAppend(reinterpret_cast<const char*>(text)); }
   // Writes the buffer as one record and empties it. 0 when a record was written or there was
   // nothing to write; -1 when the record was discarded (folder given as the file, size limit
-  // with LOGABORT, file not openable), after a notice.
+  // with LOGABORT, file not openable). A condition is told when it begins, not again at each
+  // record while it lasts.
   int LogFlush();
 
-  // The collected text (zero-terminated) and the path the previous flush used ("" before).
-  const char* BufferedText() const { return LogBuffer; }
+  // The path the previous flush used ("" before).
   const char* LastPath() const { return LastLogPath; }
 
  private:
   void EmptyBuffer();
-  int Discard(const char* notice);
+  int Discard();
+  // Tells the conditions met by this flush that did not hold before, and the lasting set.
+  void Report(unsigned conditions);
 
   const SettingsRecord& settings_;
   LogClock& clock_;
@@ -46,4 +44,5 @@ class LogWriter {
   char LogBuffer[kLogBufferText + 1];
   int writePos_;
   char LastLogPath[kLogPathSize];
+  unsigned lasting_ = 0;  // LogNoticeBit of the conditions the last flush met
 };

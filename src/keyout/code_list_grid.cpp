@@ -1,5 +1,6 @@
 #include "keyout/code_list_grid.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "keyout/code_names.h"
@@ -9,6 +10,7 @@ namespace {
 const char* const FieldLabels[kCodeFieldCount] = {
     "漢字開始コード",     "漢字終了コード", "半角カナ開始コード", "半角カナ終了コード",
     "受信開始コード",     "受信終了コード", "付加コード（前）",   "付加コード（後）",
+    "要求コード",
 };
 
 bool InGrid(int row, int column) {
@@ -30,6 +32,13 @@ const char* CodeFieldLabel(int fieldIndex) {
 NotationMode CodeFieldMode(int fieldIndex) {
   return fieldIndex == 6 || fieldIndex == 7 ? NotationMode::Keys : NotationMode::Bytes;
 }
+
+int CodeFieldLength(int fieldIndex) {
+  if (fieldIndex == kRequestCodeField) return kMaxRequestBytes;
+  return CodeFieldMode(fieldIndex) == NotationMode::Keys ? kMaxKeyItems : kMaxCodeBytes;
+}
+
+int CodeFieldTextLimit(int fieldIndex) { return fieldIndex == kRequestCodeField ? 98 : 40; }
 
 void FormatGridRowLabel(CodeGrid grid, int row, char* out, std::size_t size) {
   if (size == 0) return;
@@ -74,10 +83,13 @@ bool GridCellToken(CodeGrid grid, int row, int column, char* out, std::size_t si
   return true;
 }
 
-void DescribeCodeText(const char* text, NotationMode mode, char* out, std::size_t size) {
-  if (mode == NotationMode::Bytes) {
-    Copy(ParseByteCodes(text).display, out, size);
-  } else {
+void DescribeCodeText(const char* text, int fieldIndex, char* out, std::size_t size) {
+  if (CodeFieldMode(fieldIndex) == NotationMode::Keys) {
     Copy(ParseCodeNotation(text, NotationMode::Keys).display, out, size);
+    return;
   }
+  std::uint8_t bytes[kMaxRequestBytes];
+  char display[kByteListDisplaySize];
+  ParseByteList(text, bytes, CodeFieldLength(fieldIndex), display, sizeof display);
+  Copy(display, out, size);
 }

@@ -11,15 +11,23 @@ enum class CodeGrid {
   VirtualKeys,  // the named virtual keys, inserted as "v%02X"
 };
 
-inline constexpr int kCodeFieldCount = 8;   // KANJIIN ... RCVEND, PRECODE, POSTCODE
+// The fields: 0-5 KANJIIN ... RCVEND, 6 PRECODE, 7 POSTCODE (the main dialog's), 8 REQCODE
+// (the extended settings dialog's).
+inline constexpr int kCodeFieldCount = 9;
+inline constexpr int kRequestCodeField = 8;
 inline constexpr int kCodeGridRows = 16;
 inline constexpr int kCodeGridColumns = 17;  // the row label, then codes 0 to F of the row
-inline constexpr int kCodeTextLimit = 40;    // characters of the dialog's code text
 
-// Label of field 0-7 (code page 932), "" outside that range.
+// Label of field 0-8 (code page 932), "" outside that range.
 const char* CodeFieldLabel(int fieldIndex);
-// Byte mode for the six byte fields, key mode for PRECODE and POSTCODE (6, 7).
+// Byte mode for the byte fields, key mode for PRECODE and POSTCODE (6, 7).
 NotationMode CodeFieldMode(int fieldIndex);
+// The items the field holds: 5 for the shift and frame codes, 10 for the key sequences, 20 for
+// the request.
+int CodeFieldLength(int fieldIndex);
+// Characters the dialog's code text takes for the field: 40, or 98 for the request (20 codes
+// written in decimal need 99; the text a code field hands over holds 98).
+int CodeFieldTextLimit(int fieldIndex);
 
 // " %X0" (characters) or "v%X0" (virtual keys) of the row; out needs 4 bytes.
 void FormatGridRowLabel(CodeGrid grid, int row, char* out, std::size_t size);
@@ -34,6 +42,6 @@ void FormatGridCell(CodeGrid grid, int row, int column, char* out, std::size_t s
 // inserts nothing: the label column, outside the grid, or a virtual key without a name.
 bool GridCellToken(CodeGrid grid, int row, int column, char* out, std::size_t size);
 
-// What the code text means, as the dialog's display line shows it: parsed in the mode of the
-// field; the parsed values themselves are not kept.
-void DescribeCodeText(const char* text, NotationMode mode, char* out, std::size_t size);
+// What the code text means, as the dialog's display line shows it: parsed in the mode and to
+// the length of the field; the parsed values themselves are not kept.
+void DescribeCodeText(const char* text, int fieldIndex, char* out, std::size_t size);

@@ -72,29 +72,29 @@ KeyItem ReadToken(const Token& t, NotationMode mode, KeyItem lastValid) {
   return 0;
 }
 
-// Appends text to the display, never past its end.
-void Append(char* display, const char* text) {
+// Appends text to the display (size bytes), never past its end.
+void Append(char* display, std::size_t size, const char* text) {
   const std::size_t used = std::strlen(display);
-  const std::size_t room = kNotationDisplaySize - 1 - used;
+  const std::size_t room = size - 1 - used;
   std::size_t n = std::strlen(text);
   if (n > room) n = room;
   std::memcpy(display + used, text, n);
   display[used + n] = 0;
 }
 
-void AppendItemName(char* display, KeyItem item) {
+void AppendItemName(char* display, std::size_t size, KeyItem item) {
   char framed[16];
   const int code = item & 0xFF;
   if (item == 0) {
-    Append(display, "Err");
+    Append(display, size, "Err");
   } else if (item & KEYITEM_VKEY) {
     std::snprintf(framed, sizeof framed, "[%s]", VirtualKeyNames[code]);
-    Append(display, framed);
+    Append(display, size, framed);
   } else if (std::strlen(CharCodeNames[code]) == 1) {
-    Append(display, CharCodeNames[code]);
+    Append(display, size, CharCodeNames[code]);
   } else {
     std::snprintf(framed, sizeof framed, "<%s>", CharCodeNames[code]);
-    Append(display, framed);
+    Append(display, size, framed);
   }
 }
 
@@ -109,12 +109,12 @@ void AppendCode(char* out, std::size_t size, std::size_t& used, const char* sepa
   used += static_cast<std::size_t>(n);
 }
 
-}  // namespace
-
-CodeNotation ParseCodeNotation(const char* text, NotationMode mode) {
-  CodeNotation result{};
-  if (text == nullptr) return result;
-  const int maxTokens = mode == NotationMode::Keys ? kMaxKeyItems : kMaxCodeBytes;
+// Splits text into at most maxTokens tokens, hands item i of each to store(i, item) and writes
+// what the text means into display (size bytes, at least 1).
+template <typename Store>
+void ParseTokens(const char* text, NotationMode mode, int maxTokens, char* display, std::size_t size, Store store) {
+  display[0] = 0;
+  if (text == nullptr) return;
   KeyItem lastValid = 0;
   const char* p = text;
   for (int i = 0; i < maxTokens && *p != 0; ++i) {
@@ -123,27 +123,45 @@ CodeNotation ParseCodeNotation(const char* text, NotationMode mode) {
     t.length = static_cast<std::size_t>(p - t.text);
     if (*p != 0) t.endedByPlus = *p++ == '+';  // the separator belongs to no token
     const KeyItem item = t.length == 0 ? 0 : ReadToken(t, mode, lastValid);
-    if (result.display[0] != 0) Append(result.display, (lastValid & KEYITEM_HOLD) ? "+" : " ");
-    AppendItemName(result.display, item);
-    result.items[i] = item;
+    if (display[0] != 0) Append(display, size, (lastValid & KEYITEM_HOLD) ? "+" : " ");
+    AppendItemName(display, size, item);
+    store(i, item);
     if (item != 0) lastValid = item;
   }
+}
+
+}  // namespace
+
+CodeNotation ParseCodeNotation(const char* text, NotationMode mode) {
+  CodeNotation result{};
+  const int maxTokens = mode == NotationMode::Keys ? kMaxKeyItems : kMaxCodeBytes;
+  ParseTokens(text, mode, maxTokens, result.display, sizeof result.display,
+              [&result](int i, KeyItem item) { result.items[i] = item; });
   return result;
+}
+
+void ParseByteList(const char* text, std::uint8_t* bytes, int count, char* display, std::size_t displaySize) {
+  for (int i = 0; i < count; ++i) bytes[i] = 0;
+  if (displaySize == 0) return;
+  ParseTokens(text, NotationMode::Bytes, count, display, displaySize,
+              [bytes](int i, KeyItem item) { bytes[i] = static_cast<std::uint8_t>(item & 0xFF); });
 }
 
 ByteCodes ParseByteCodes(const char* text) {
-  const CodeNotation parsed = ParseCodeNotation(text, NotationMode::Bytes);
   ByteCodes result{};
-  for (int i = 0; i < kMaxCodeBytes; ++i) result.bytes[i] = static_cast<std::uint8_t>(parsed.items[i] & 0xFF);
-  std::memcpy(result.display, parsed.display, sizeof result.display);
+  ParseByteList(text, result.bytes, kMaxCodeBytes, result.display, sizeof result.display);
   return result;
 }
 
-void FormatCodeNotation(const std::uint8_t* bytes, char* out, std::size_t size) {
+void FormatByteList(const std::uint8_t* bytes, int count, char* out, std::size_t size) {
   if (size == 0) return;
   out[0] = 0;
   std::size_t used = 0;
-  for (int i = 0; i < kMaxCodeBytes && bytes[i] != 0; ++i) AppendCode(out, size, used, i == 0 ? "" : " ", 'x', bytes[i]);
+  for (int i = 0; i < count && bytes[i] != 0; ++i) AppendCode(out, size, used, i == 0 ? "" : " ", 'x', bytes[i]);
+}
+
+void FormatCodeNotation(const std::uint8_t* bytes, char* out, std::size_t size) {
+  FormatByteList(bytes, kMaxCodeBytes, out, size);
 }
 
 void FormatCodeNotation(const KeyItem* items, char* out, std::size_t size) {

@@ -13,6 +13,9 @@ enum class NotationMode {
 };
 
 inline constexpr int kNotationDisplaySize = 100;  // 99 characters and the terminator
+// Room for the display of a byte list of up to 20 codes: each shows in at most 5 characters
+// ("<SOH>") and a blank.
+inline constexpr int kByteListDisplaySize = 128;
 
 struct CodeNotation {
   KeyItem items[kMaxKeyItems];  // slot i holds token i, 0 for an error or no token
@@ -31,8 +34,15 @@ CodeNotation ParseCodeNotation(const char* text, NotationMode mode);
 // Byte mode, with each slot packed into one byte.
 ByteCodes ParseByteCodes(const char* text);
 
+// Byte mode for a list of `count` bytes (KANJIIN has 5, the request to the device 20): token i
+// goes to bytes[i], 0 for an error or no token; what the text means goes to display (at most
+// displaySize - 1 characters).
+void ParseByteList(const char* text, std::uint8_t* bytes, int count, char* display, std::size_t displaySize);
+
 // Canonical text of a byte list (reads at most 5 bytes, up to the first 0) or of a key list
 // (at most 10 items, up to the first 0). out gets at most size - 1 characters; 100 is always
 // enough.
 void FormatCodeNotation(const std::uint8_t* bytes, char* out, std::size_t size);
 void FormatCodeNotation(const KeyItem* items, char* out, std::size_t size);
+// The same for a byte list of at most `count` bytes; 4 characters a byte are enough.
+void FormatByteList(const std::uint8_t* bytes, int count, char* out, std::size_t size);

@@ -11,3 +11,4 @@ inline constexpr KeyItem KEYITEM_HOLD = 0x200;
 
 inline constexpr int kMaxKeyItems = 10;  // items of a key list (PRECODE, POSTCODE)
 inline constexpr int kMaxCodeBytes = 5;  // bytes of a byte list (RCVSTA, KANJIIN, ...)
+inline constexpr int kMaxRequestBytes = 20;  // bytes of the request sent to the device (REQCODE)

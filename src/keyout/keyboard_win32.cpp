@@ -50,14 +50,20 @@ int Win32Keyboard::SendInput(const KeyRecord* records, int count) {
 
 bool Win32Keyboard::ForegroundRefusesInput() { return ForegroundOfHigherIntegrity(); }
 
-std::int16_t Win32Keyboard::VkKeyScanChar(std::uint8_t ch) {
-  return static_cast<std::int16_t>(VkKeyScanA(static_cast<CHAR>(ch)));
+// Each GUI thread has its own active layout (GetKeyboardLayout), and the application in front
+// reads our keys through its thread's one. With no window in front the thread is 0, which
+// GetKeyboardLayout answers with the calling thread's layout.
+KeyboardLayout Win32Keyboard::ForegroundLayout() {
+  const DWORD thread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  return reinterpret_cast<KeyboardLayout>(GetKeyboardLayout(thread));
 }
 
-unsigned Win32Keyboard::MapVkToScan(std::uint8_t vk) { return MapVirtualKeyA(vk, MAPVK_VK_TO_VSC); }
+std::int16_t Win32Keyboard::VkKeyScanChar(std::uint8_t ch, KeyboardLayout layout) {
+  return static_cast<std::int16_t>(VkKeyScanExA(static_cast<CHAR>(ch), reinterpret_cast<HKL>(layout)));
+}
 
-unsigned Win32Keyboard::MapVkToScanEx(std::uint8_t vk) {
-  return MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, nullptr);
+unsigned Win32Keyboard::MapVkToScan(std::uint8_t vk, KeyboardLayout layout) {
+  return MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, reinterpret_cast<HKL>(layout));
 }
 
 unsigned Win32Keyboard::AnsiCodePage() { return GetACP(); }

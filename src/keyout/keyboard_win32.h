@@ -10,9 +10,9 @@ class Win32Keyboard : public Keyboard {
   void PostChar(std::uint8_t ch) override;
   int SendInput(const KeyRecord* records, int count) override;
   bool ForegroundRefusesInput() override;
-  std::int16_t VkKeyScanChar(std::uint8_t ch) override;
-  unsigned MapVkToScan(std::uint8_t vk) override;
-  unsigned MapVkToScanEx(std::uint8_t vk) override;
+  KeyboardLayout ForegroundLayout() override;
+  std::int16_t VkKeyScanChar(std::uint8_t ch, KeyboardLayout layout) override;
+  unsigned MapVkToScan(std::uint8_t vk, KeyboardLayout layout) override;
   unsigned AnsiCodePage() override;
   int Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint16_t* units, int capacity) override;
   bool CapsLockOn() override;

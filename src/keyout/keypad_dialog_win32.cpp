@@ -20,8 +20,8 @@ bool KeyMode(const KeyPadState& state) { return CodeFieldMode(state.fieldIndex) 
 void RefreshDisplay(HWND dialog) {
   CodeFieldText text;
   GetDlgItemText932(dialog, IDC_CODE_TEXT, text.text, sizeof text.text);
-  char display[kNotationDisplaySize] = {};
-  DescribeCodeText(text.text, CodeFieldMode(State(dialog).fieldIndex), display, sizeof display);
+  char display[kByteListDisplaySize] = {};
+  DescribeCodeText(text.text, State(dialog).fieldIndex, display, sizeof display);
   SetDlgItemText932(dialog, IDC_CODE_DISPLAY, display);
 }
 
@@ -29,10 +29,11 @@ void Initialise(HWND dialog, KeyPadState& state) {
   state.dialog = dialog;
   SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
   CenterOnDesktop(dialog);
-  SendDlgItemMessageA(dialog, IDC_CODE_TEXT, EM_LIMITTEXT, kCodeTextLimit, 0);
+  const int limit = CodeFieldTextLimit(state.fieldIndex);
+  SendDlgItemMessageA(dialog, IDC_CODE_TEXT, EM_LIMITTEXT, static_cast<WPARAM>(limit), 0);
   SetDlgItemText932(dialog, IDC_CODE_TEXT, state.text.text);
   RefreshDisplay(dialog);
-  SendDlgItemMessageA(dialog, IDC_CODE_TEXT, EM_SETSEL, kCodeTextLimit, kCodeTextLimit);
+  SendDlgItemMessageA(dialog, IDC_CODE_TEXT, EM_SETSEL, static_cast<WPARAM>(limit), limit);
   SetDlgItemText932(dialog, IDC_FIELD_LABEL, CodeFieldLabel(state.fieldIndex));
   SetUpCodeGrids(state, KeyMode(state));
 }

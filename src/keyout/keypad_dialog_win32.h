@@ -11,7 +11,7 @@ struct CodeFieldText {
 };
 
 // Runs KeyPadDlg modally, owned by owner, for code field fieldIndex (0 KANJIIN ... 5 RCVEND,
-// 6 PRECODE, 7 POSTCODE), starting from `start`. The edited text on OK (not validated), nothing
+// 6 PRECODE, 7 POSTCODE, 8 REQCODE), starting from `start`. The edited text on OK (not validated), nothing
 // on cancel or for a field index out of range.
 std::optional<CodeFieldText> EditCodeFieldText(HWND owner, int fieldIndex, const CodeFieldText& start);
 

@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::uint8_t kCR = 0x0D;
 constexpr unsigned kCodePage932 = 932;
-// The answer of VkKeyScanA when the layout has no key for the character.
+// The answer of VkKeyScanExA when the layout has no key for the character.
 constexpr std::int16_t kNoKey = -1;
 constexpr unsigned kShiftStateShift = 1, kShiftStateCtrl = 2, kShiftStateAlt = 4;
 
@@ -32,9 +32,23 @@ void KeyOutput::SetKeyPause(int keyPauseMs) { keyPause_ = keyPauseMs < 0 ? 0 : k
 
 void KeyOutput::PauseAfterKey() { keyboard_.PauseBetweenKeys(static_cast<unsigned>(keyPause_)); }
 
-KeyRecord KeyOutput::FillKeyRecord(std::uint8_t vk, std::uint32_t flags) {
+// Keys and scan codes are looked up in the layout of the window the frame goes to, asked once
+// a frame: the application in front turns our keys into characters with its own layout.
+KeyboardLayout KeyOutput::FrameLayout() {
+  if (!layoutTaken_) {
+    layout_ = keyboard_.ForegroundLayout();
+    layoutTaken_ = true;
+  }
+  return layout_;
+}
+
+KeyRecord KeyOutput::LayoutRecord(std::uint8_t vk, std::uint32_t flags, KeyboardLayout layout) {
   if (IsExtendedKey(vk)) flags |= kKeyFlagExtended;
-  return KeyRecord{vk, static_cast<std::uint16_t>(keyboard_.MapVkToScanEx(vk)), flags};
+  return KeyRecord{vk, static_cast<std::uint16_t>(keyboard_.MapVkToScan(vk, layout)), flags};
+}
+
+KeyRecord KeyOutput::FillKeyRecord(std::uint8_t vk, std::uint32_t flags) {
+  return LayoutRecord(vk, flags, FrameLayout());
 }
 
 void KeyOutput::PostCharacters(const std::uint8_t* bytes, int count) {
@@ -65,10 +79,10 @@ void KeyOutput::ShowCharacter(const std::uint8_t* ch) {
   }
 }
 
-// The keys of an Alt code carry the low byte of MapVirtualKeyA's scan code, as keybd_event
-// took it when the Alt codes went that way.
+// The keys of an Alt code carry the low byte of the scan code, as keybd_event took it when the
+// Alt codes went that way.
 KeyRecord KeyOutput::AltCodeRecord(std::uint8_t vk, std::uint32_t flags) {
-  return KeyRecord{vk, LowByte(keyboard_.MapVkToScan(vk)), flags};
+  return KeyRecord{vk, LowByte(keyboard_.MapVkToScan(vk, FrameLayout())), flags};
 }
 
 // Alt held, the decimal digits on the keypad (leading zeros included), Alt released. Only the
@@ -151,13 +165,14 @@ void KeyOutput::Refuse() {
 FrameKeys KeyOutput::EndFrame() {
   const FrameKeys keys = frame_;
   frame_ = FrameKeys::None;
+  layoutTaken_ = false;
   return keys;
 }
 
 // The character's UTF-16 units, each pressed and released, in one SendInput call, so that no
-// other input (the user's own typing, another program's) can come between its records. The
-// pause between characters (SENDDELAY) follows it. False when the bytes are no character of
-// code page 932.
+// other input (the user's own typing, another program's) can come between its records. No
+// pause follows: SENDDELAY gives the target time to enter its Alt-code state after Alt goes
+// down, and a Unicode packet has no Alt. False when the bytes are no character of code page 932.
 bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
   constexpr int kMaxUnits = 2;  // a surrogate pair at most
   std::uint16_t units[kMaxUnits];
@@ -169,14 +184,12 @@ bool KeyOutput::TypeUnicode(const std::uint8_t* ch, int count) {
     records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode};
     records[filled++] = KeyRecord{0, units[i], kKeyFlagUnicode | kKeyFlagUp};
   }
-  if (Send(records, filled)) {
-    keyboard_.PauseBetweenKeys(sendDelay_ < 0 ? 0u : static_cast<unsigned>(sendDelay_));
-  }
+  Send(records, filled);
   return true;
 }
 
 bool KeyOutput::PressCharacterKey(std::uint8_t b) {
-  const std::int16_t scan = keyboard_.VkKeyScanChar(b);
+  const std::int16_t scan = keyboard_.VkKeyScanChar(b, FrameLayout());
   if (scan == kNoKey) return false;  // no key on this layout: typing a guess would be wrong
   const auto answer = static_cast<std::uint16_t>(scan);
   PressKey(LowByte(answer), answer >> 8u);
@@ -220,7 +233,7 @@ void KeyOutput::TypeOneCharacter(const std::uint8_t* ch, ControlKeys controlKeys
     return;
   }
   const std::uint8_t b = ch[0];
-  if (b == 0) return;
+  if (b == 0 || logOnly_) return;
   if (sendMode_ == kSendModeUnicode && TypeUnicodeCharacter(ch)) return;
   if (IsLeadByte(b)) {
     const std::uint8_t t = ch[1];
@@ -275,6 +288,7 @@ void KeyOutput::TypeKeyItems(const KeyItem* items) {
         ShowVirtualKey(item);
         continue;
       }
+      if (logOnly_) continue;
       if (groupStart == kNoGroup) groupStart = i;
       if (item & KEYITEM_HOLD) continue;
       SendKeyGroup(items + groupStart, i - groupStart + 1);
@@ -290,10 +304,12 @@ void KeyOutput::TypeKeyItems(const KeyItem* items) {
   // A group whose last key still waits for a partner is dropped unsent.
 }
 
-// Not a frame's key: the toggle and its restore around each block go whatever the frame's fate.
+// Not a frame's key: the toggle and its restore around each block go whatever the frame's fate,
+// in the layout of the window in front at the time, which the frame's own keys do not take.
 void KeyOutput::ToggleCapsLock() {
-  const KeyRecord records[2] = {FillKeyRecord(kVkCapital, kKeyFlagExtended),
-                                FillKeyRecord(kVkCapital, kKeyFlagExtended | kKeyFlagUp)};
+  const KeyboardLayout layout = keyboard_.ForegroundLayout();
+  const KeyRecord records[2] = {LayoutRecord(kVkCapital, kKeyFlagExtended, layout),
+                                LayoutRecord(kVkCapital, kKeyFlagExtended | kKeyFlagUp, layout)};
   keyboard_.SendInput(records, 2);
 }
 

@@ -28,8 +28,9 @@ enum class FrameKeys : std::uint8_t { None, Typed, Refused };
 class KeyOutput {
  public:
   // sendDelayMs is the pause after Alt goes down (SENDDELAY), read through the reference at
-  // each Alt code, so the owner of the value may change it between calls; keyPauseMs is the
-  // pause after each control-character key and each virtual-key group (negative counts as 0).
+  // each Alt code (a Unicode character has none), so the owner of the value may change it
+  // between calls; keyPauseMs is the pause after each control-character key and each
+  // virtual-key group, in both send modes (negative counts as 0).
   KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs, int keyPauseMs = kDefaultKeyPauseMs);
   // The same, with the send mode (SENDMODE) read through the reference at each character too.
   KeyOutput(Keyboard& keyboard, const std::int16_t& sendDelayMs, const std::uint8_t& sendMode,
@@ -37,6 +38,9 @@ class KeyOutput {
 
   void SetKeyPause(int keyPauseMs);
   int KeyPauseMs() const { return keyPause_; }
+  // Log only (a data logger): nothing reaches the keyboard, neither characters nor key lists
+  // nor their pauses; with the main dialog in front the output display still shows them.
+  void SetLogOnly(bool logOnly) { logOnly_ = logOnly; }
 
   // Types one character of the received data: its first byte and, for the two-byte class, the
   // byte after it. A control byte 0x00-0x1F or 0x7F types its plain key or nothing.
@@ -51,18 +55,19 @@ class KeyOutput {
   bool IsCapsLockOn();
 
   // Ends the frame whose keys were sent since the last call, so that the next key asks the
-  // window in front again, and says what became of them.
+  // window in front again (whether it takes our input, and its keyboard layout), and says what
+  // became of them.
   FrameKeys EndFrame();
   // The window in front refused the current frame's input: nothing more of it is typed.
   bool Refused() const { return frame_ == FrameKeys::Refused; }
 
-  // One keyboard record; the scan code comes from the active layout, and an extended key
+  // One keyboard record; the scan code comes from the frame's layout, and an extended key
   // (IsExtendedKey) carries the extended flag whatever `flags` says.
   KeyRecord FillKeyRecord(std::uint8_t vk, std::uint32_t flags);
   // Posts 1 or 2 bytes to the output display, first byte first; other counts post nothing.
   void PostCharacters(const std::uint8_t* bytes, int count);
-  // Types the byte as the key and shift state VkKeyScanA gives for it, in one SendInput call.
-  // False (and nothing sent) when the layout has no key for it.
+  // Types the byte as the key and shift state the frame's layout gives for it (VkKeyScanExA),
+  // in one SendInput call. False (and nothing sent) when the layout has no key for it.
   bool PressCharacterKey(std::uint8_t b);
 
  private:
@@ -73,6 +78,8 @@ class KeyOutput {
   void PressKey(std::uint8_t key, unsigned shiftState);
   void ShowCharacter(const std::uint8_t* ch);
   void PostText(const char* text);
+  KeyboardLayout FrameLayout();
+  KeyRecord LayoutRecord(std::uint8_t vk, std::uint32_t flags, KeyboardLayout layout);
   KeyRecord AltCodeRecord(std::uint8_t vk, std::uint32_t flags);
   void TypeAltCode(unsigned value, int digits);
   bool TypeUnicode(const std::uint8_t* ch, int count);
@@ -88,5 +95,9 @@ class KeyOutput {
   const std::int16_t& sendDelay_;
   const std::uint8_t& sendMode_;
   int keyPause_;
+  bool logOnly_ = false;
   FrameKeys frame_ = FrameKeys::None;
+  // The layout of the window in front, taken at the frame's first key look-up.
+  KeyboardLayout layout_ = 0;
+  bool layoutTaken_ = false;
 };

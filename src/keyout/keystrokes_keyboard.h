@@ -37,6 +37,9 @@ inline constexpr std::uint8_t kVkMenu = 0x12;  // Alt
 inline constexpr std::uint8_t kVkCapital = 0x14;
 inline constexpr std::uint8_t kVkNumpad0 = 0x60;
 
+// A keyboard layout (the platform's HKL), carried as an opaque value and only handed back.
+using KeyboardLayout = std::uintptr_t;
+
 class Keyboard {
  public:
   virtual ~Keyboard() = default;
@@ -52,12 +55,14 @@ class Keyboard {
   // program, the system's own windows): the system drops our input to it, and SendInput does
   // not always say so. False when that cannot be found out.
   virtual bool ForegroundRefusesInput() = 0;
-  // VkKeyScanA: low byte the key code, high byte the shift state; -1 when the layout has no key.
-  virtual std::int16_t VkKeyScanChar(std::uint8_t ch) = 0;
-  // MapVirtualKeyA(vk, MAPVK_VK_TO_VSC).
-  virtual unsigned MapVkToScan(std::uint8_t vk) = 0;
-  // MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, no layout): the calling thread's active layout.
-  virtual unsigned MapVkToScanEx(std::uint8_t vk) = 0;
+  // The keyboard layout of the thread that owns the foreground window: the application in
+  // front reads our keys through its own layout, which need not be ours.
+  virtual KeyboardLayout ForegroundLayout() = 0;
+  // VkKeyScanExA in `layout`: low byte the key code, high byte the shift state; -1 when the
+  // layout has no key.
+  virtual std::int16_t VkKeyScanChar(std::uint8_t ch, KeyboardLayout layout) = 0;
+  // MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, layout).
+  virtual unsigned MapVkToScan(std::uint8_t vk, KeyboardLayout layout) = 0;
   // The system's ANSI code page (half-width katakana are characters only under 932).
   virtual unsigned AnsiCodePage() = 0;
   // The UTF-16 units of `count` code page 932 bytes (code page 932 named, whatever the system's

@@ -8,14 +8,18 @@
 void EchoBlock(ReceptionHost& host, const std::uint8_t* block, int n) {
   if (n <= 0 || !host.MainDialogInFront()) return;
   static constexpr char kHex[] = "0123456789ABCDEF";
-  // The display gets text with the first byte, so only that one can go without a blank.
-  bool blank = host.EchoDisplayHasText();
-  for (int i = 0; i < n; ++i) {
-    if (blank) host.EchoChar(' ');
-    host.EchoChar('x');
-    host.EchoChar(kHex[block[i] >> 4]);
-    host.EchoChar(kHex[block[i] & 0x0F]);
-    blank = true;
+  char text[kEchoTextSize];
+  for (int at = 0; at < n; at += kEchoPieceBytes) {
+    const int end = n - at < kEchoPieceBytes ? n : at + kEchoPieceBytes;
+    int length = 0;
+    for (int i = at; i < end; ++i) {
+      if (i > at) text[length++] = ' ';
+      text[length++] = 'x';
+      text[length++] = kHex[block[i] >> 4];
+      text[length++] = kHex[block[i] & 0x0F];
+    }
+    text[length] = 0;
+    host.Echo(text, length);
   }
 }
 

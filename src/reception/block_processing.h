@@ -15,8 +15,9 @@ class ReceptionHost {
   virtual void ToggleCapsLock() = 0;     // one synthetic Caps Lock press and release
   virtual void Pause(std::uint32_t ms) = 0;
   virtual bool MainDialogInFront() = 0;  // the main dialog is the foreground window
-  virtual bool EchoDisplayHasText() = 0; // the input code display is not empty
-  virtual void EchoChar(char c) = 0;     // one character into the input code display
+  // The echo of received bytes (`length` characters, zero-terminated), for the input code
+  // display, which puts a blank before it when it already holds text.
+  virtual void Echo(const char* text, int length) = 0;
   // See Utf8ToShiftJis in utf8_conversion.h (same contract).
   virtual int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
                              int dstCapacity) = 0;
@@ -36,6 +37,11 @@ inline constexpr std::uint32_t kCapsLockRestorePauseMs = 10;
 // next block.
 void ProcessBlock(FramerState& st, const SettingsRecord& s, FrameOutput& out, ReceptionHost& host,
                   const std::uint8_t* block, int n);
-// The echo alone: "x%02X" per byte, blank-separated, with a leading blank when the display
-// already holds text; only when the main dialog is in front.
+// Bytes whose echo goes to the host in one piece: a whole block read from the port (2047 bytes
+// at most) is one piece.
+inline constexpr int kEchoPieceBytes = 2048;
+// "x%02X" per byte, blank-separated, with the terminator.
+inline constexpr int kEchoTextSize = 4 * kEchoPieceBytes;
+// The echo alone: "x%02X" per byte, blank-separated, handed to the host in pieces of at most
+// kEchoPieceBytes bytes; only when the main dialog is in front.
 void EchoBlock(ReceptionHost& host, const std::uint8_t* block, int n);

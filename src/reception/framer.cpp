@@ -51,7 +51,6 @@ bool TakeKanjiFirstByte(FramerState& st, const SettingsRecord& s, std::uint8_t b
   st.Accumulator[1] = 0;
   st.ScanPos = 1;
   st.ShiftState = SHIFT_KANJI_SECOND;
-  if (st.PeakLength < 1) st.PeakLength = 1;
   return true;
 }
 
@@ -67,7 +66,6 @@ bool TakeKanjiSecondByte(FramerState& st, const SettingsRecord& s, FrameOutput& 
   st.Accumulator[0] = 0;
   st.ScanPos = 0;
   st.ShiftState = SHIFT_KANJI_FIRST;
-  if (st.PeakLength < 2) st.PeakLength = 2;
   if (sj != 0) {
     const std::uint8_t ch[3] = {static_cast<std::uint8_t>(sj >> 8), static_cast<std::uint8_t>(sj & 0xFF), 0};
     OutputCharacter(st, s, out, ch);
@@ -82,7 +80,6 @@ void FrameByte(FramerState& st, const SettingsRecord& s, FrameOutput& out, std::
   if (IsPlainCharacter(st, s, b)) {
     const std::uint8_t ch[2] = {b, 0};
     st.ScanPos = 0;
-    if (st.PeakLength < 1) st.PeakLength = 1;
     OutputCharacter(st, s, out, ch);
     return;
   }

@@ -21,7 +21,6 @@ void AppendToAccumulator(FramerState& st, std::uint8_t b) {
   }
   st.Accumulator[n] = b;
   st.Accumulator[n + 1] = 0;
-  if (n + 1 > st.PeakLength) st.PeakLength = n + 1;
 }
 
 void DropFront(FramerState& st, int n) {

@@ -38,9 +38,6 @@ struct FramerState {
   bool FrameOpen = false;  // a start code opened the frame and POSTCODE is owed
   // With no RCVSTA configured: PRECODE has been typed for the current frame.
   bool PrecodeTyped = false;
-  // The most bytes the accumulator has held at once (it only grows by appending); kept for
-  // the checks of tests and fuzzing, never reset.
-  std::int32_t PeakLength = 0;
   // With UTF-8 conversion: the incomplete character at the end of the last block, converted
   // with the next block; dropped when the data interval ends, at a reset and at a start.
   Utf8Carry Utf8Tail;

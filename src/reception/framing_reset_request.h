@@ -10,7 +10,6 @@ class FramingResetRequest {
  public:
   // Any thread.
   void RequestReset() { pending_.store(true, std::memory_order_release); }
-  bool ResetPending() const { return pending_.load(std::memory_order_acquire); }
   // The thread that owns the state: ResetFraming if a reset was asked for; true when done.
   bool ApplyPendingReset(FramerState& st);
 

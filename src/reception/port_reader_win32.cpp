@@ -5,22 +5,19 @@
 #include <cstring>
 
 #include "config/settings_record.h"
+#include "reception/device_request_win32.h"
 #include "reception/serial_api_win32.h"
 #include "reception/serial_port_win32.h"
+#include "reception/target_window_delivery_win32.h"
 
 namespace {
 
-constexpr DWORD kReceiveBufferSize = 2048;
 constexpr DWORD kMaxReadPerTurn = kReceiveBufferSize - 1;  // the block stays terminated
 // A wait that fails for another reason is retried after this pause, not in a spin.
 constexpr DWORD kFailedWaitPauseMs = 20;
 constexpr DWORD kReopenIntervalMs = 1000;
 // The longest port wait without a look at the port: how soon a removed device is noticed.
 constexpr DWORD kPortCheckMs = 1000;
-
-unsigned char ReceiveBuffer[kReceiveBufferSize];
-
-using PortWait = PortReader::PortWait;
 
 // The errors a port gives once its device has been removed.
 bool DeviceGone(DWORD error) {
@@ -38,55 +35,21 @@ bool DeviceGone(DWORD error) {
   }
 }
 
-enum class WaitResult { Event, Failed, TimedOut, Stopped };
+enum class IoWait { Event, Failed, TimedOut, Stopped };
 
-// An overlapped operation's event or the stop, whichever comes first, at most limitMs.
-WaitResult WaitIo(HANDLE ioEvent, DWORD limitMs) {
-  const HANDLE events[2] = {ReceivePort.StopEvent, ioEvent};
-  switch (WaitForMultipleObjects(2, events, FALSE, limitMs)) {
-    case WAIT_OBJECT_0: return WaitResult::Stopped;
-    case WAIT_OBJECT_0 + 1: return WaitResult::Event;
-    case WAIT_TIMEOUT: return WaitResult::TimedOut;
-    default: return WaitResult::Failed;
+// An overlapped operation's event or the stop, whichever comes first, at most limitMs. The
+// port wait also ends when the user asks for a device request, which then goes out at once
+// (it counts as a wait that timed out: the port wait stays pending).
+IoWait WaitIo(HANDLE ioEvent, DWORD limitMs, bool wakeForRequest = false) {
+  const HANDLE events[3] = {ReceivePort.StopEvent, ioEvent, DeviceRequestEvent()};
+  const DWORD count = wakeForRequest && events[2] != nullptr ? 3 : 2;
+  switch (WaitForMultipleObjects(count, events, FALSE, limitMs)) {
+    case WAIT_OBJECT_0: return IoWait::Stopped;
+    case WAIT_OBJECT_0 + 1: return IoWait::Event;
+    case WAIT_OBJECT_0 + 2:
+    case WAIT_TIMEOUT: return IoWait::TimedOut;
+    default: return IoWait::Failed;
   }
-}
-
-WaitResult WaitForPort(PortWait& w, DWORD limitMs) {
-  HANDLE port = ReceivePort.PortHandle;
-  SerialApi& api = PortApi();
-  if (!w.pending) {
-    // A stop that came after the loop's check has set the stop event as well; looking at the
-    // flag here only saves starting a wait that would be cancelled at once.
-    if (!RunningFlag) return WaitResult::Stopped;
-    w.mask = 0;
-    ResetEvent(w.overlapped.hEvent);
-    if (api.WaitEvent(port, &w.mask, &w.overlapped)) return WaitResult::Event;
-    w.error = GetLastError();
-    if (w.error != ERROR_IO_PENDING) return WaitResult::Failed;
-    w.pending = true;
-  }
-  const WaitResult r = WaitIo(w.overlapped.hEvent, limitMs);
-  if (r != WaitResult::Event) return r;
-  w.pending = false;
-  DWORD unused = 0;
-  if (api.Result(port, &w.overlapped, &unused, FALSE)) return WaitResult::Event;
-  w.error = GetLastError();
-  return WaitResult::Failed;
-}
-
-// Ends a wait that is still pending: an empty event mask or the cancel completes it. Its
-// overlapped structure is reused for the next wait, on this port or a reopened one, and must
-// not be before the request has completed (CancelIoEx, Microsoft Learn); the driver completes
-// a cancelled request, so the wait for that has no time limit.
-void FinishWait(PortWait& w) {
-  if (!w.pending) return;
-  HANDLE port = ReceivePort.PortHandle;
-  SerialApi& api = PortApi();
-  api.SetMask(port, 0);
-  api.Cancel(port, &w.overlapped);
-  DWORD unused = 0;
-  api.Result(port, &w.overlapped, &unused, TRUE);
-  w.pending = false;
 }
 
 // The input queue's byte count (and the port's error state cleared); false when the port
@@ -112,13 +75,20 @@ void DispatchThreadMessages() {
   }
 }
 
-// Until the data interval runs out, at most kPortCheckMs.
+// Until the data interval runs out, the next timed device request is due or held frames must
+// be looked at again, at most kPortCheckMs.
 DWORD WaitLimit(DWORD lastReceiveTime) {
-  if (lastReceiveTime == 0 || Settings.DATADELAY <= 0) return kPortCheckMs;
-  const DWORD elapsed = timeGetTime() - lastReceiveTime;
-  const DWORD delay = static_cast<DWORD>(Settings.DATADELAY);
-  const DWORD left = elapsed >= delay ? 0 : delay - elapsed;
-  return left < kPortCheckMs ? left : kPortCheckMs;
+  DWORD limit = kPortCheckMs;
+  if (lastReceiveTime != 0 && Settings.DATADELAY > 0) {
+    const DWORD elapsed = timeGetTime() - lastReceiveTime;
+    const DWORD delay = static_cast<DWORD>(Settings.DATADELAY);
+    const DWORD left = elapsed >= delay ? 0 : delay - elapsed;
+    if (left < limit) limit = left;
+  }
+  const DWORD request = DeviceRequestWakeMs();
+  if (request < limit) limit = request;
+  const DWORD held = TargetWakeMs();  // 0: no frame held
+  return held != 0 && held < limit ? held : limit;
 }
 
 // 0 stands for "no data yet", so a clock reading of 0 is taken as 1.
@@ -126,21 +96,88 @@ DWORD NonZeroTime(DWORD now) { return now == 0 ? 1 : now; }
 
 }  // namespace
 
-PortReader::PortReader(ReaderSink& sink) : sink_(sink) {
-  wait_.overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-}
+PortReader::PortReader(ReaderSink& sink) : sink_(sink) { TakeRecords(); }
 
 PortReader::~PortReader() {
-  FinishWait(wait_);
-  if (wait_.overlapped.hEvent != nullptr) CloseHandle(wait_.overlapped.hEvent);
+  FinishWait();
+  if (wait_ != nullptr) ReturnPortIo(wait_);
+  if (read_ != nullptr) ReturnPortIo(read_);
+}
+
+bool PortReader::Begin() {
+  if (PortApi().SetMask(ReceivePort.PortHandle, EV_RXCHAR)) return true;
+  const DWORD error = GetLastError();
+  if (!DeviceGone(error)) return false;
+  AwaitDeviceReturn();
+  return true;
+}
+
+bool PortReader::TakeRecords() {
+  if (wait_ == nullptr) wait_ = TakePortIo();
+  if (read_ == nullptr) read_ = TakePortIo();
+  return Ready();
+}
+
+bool PortReader::Settle(PortIo*& io) {
+  DWORD unused = 0;
+  if (PortApi().Result(ReceivePort.PortHandle, &io->overlapped, &unused, kCancelledIoMs) ||
+      GetLastError() != ERROR_IO_INCOMPLETE) {
+    return true;
+  }
+  // The driver keeps the request: its record is left to it, with the buffer it writes to.
+  AbandonPortIo(io);
+  ReceivePort.NoteAbandonedIo(Settings.PORT);
+  io = TakePortIo();
+  return false;
+}
+
+PortReader::WaitResult PortReader::WaitForPort(DWORD limitMs) {
+  HANDLE port = ReceivePort.PortHandle;
+  SerialApi& api = PortApi();
+  OVERLAPPED& o = wait_->overlapped;
+  if (!waitPending_) {
+    // A stop that came after the loop's check has set the stop event as well; looking at the
+    // flag here only saves starting a wait that would be cancelled at once.
+    if (!RunningFlag) return WaitResult::Stopped;
+    wait_->mask = 0;
+    ResetEvent(o.hEvent);
+    if (api.WaitEvent(port, &wait_->mask, &o)) return WaitResult::Event;
+    waitError_ = GetLastError();
+    if (waitError_ != ERROR_IO_PENDING) return WaitResult::Failed;
+    waitPending_ = true;
+  }
+  switch (WaitIo(o.hEvent, limitMs, true)) {
+    case IoWait::Stopped: return WaitResult::Stopped;
+    case IoWait::TimedOut: return WaitResult::TimedOut;
+    case IoWait::Failed: return WaitResult::Failed;
+    case IoWait::Event: break;
+  }
+  waitPending_ = false;
+  DWORD unused = 0;
+  if (api.Result(port, &o, &unused, 0)) return WaitResult::Event;
+  waitError_ = GetLastError();
+  return WaitResult::Failed;
+}
+
+// The wait's structure and mask are reused for the next wait, on this port or a reopened one,
+// and must not be before the request has completed (CancelIoEx, Microsoft Learn). A working
+// driver completes it at once; one that does not gets its record to keep.
+void PortReader::FinishWait() {
+  if (!waitPending_) return;
+  waitPending_ = false;
+  HANDLE port = ReceivePort.PortHandle;
+  SerialApi& api = PortApi();
+  api.SetMask(port, 0);
+  api.Cancel(port, &wait_->overlapped);
+  Settle(wait_);
 }
 
 DWORD PortReader::AwaitData() {
-  const WaitResult r = WaitForPort(wait_, WaitLimit(lastReceiveTime_));
+  const WaitResult r = WaitForPort(WaitLimit(lastReceiveTime_));
   if (r == WaitResult::Stopped) return 0;
   if (r == WaitResult::Failed) {
-    if (wait_.error == ERROR_OPERATION_ABORTED) return AfterAbortedWait();
-    OnPortError(wait_.error);
+    if (waitError_ == ERROR_OPERATION_ABORTED) return AfterAbortedWait();
+    OnPortError(waitError_);
     return 0;
   }
   abortedEmpty_ = false;
@@ -176,26 +213,32 @@ DWORD PortReader::AfterAbortedWait() {
 
 DWORD PortReader::ReadQueued(DWORD count) {
   if (count > kMaxReadPerTurn) count = kMaxReadPerTurn;
-  std::memset(ReceiveBuffer, 0, sizeof ReceiveBuffer);
+  std::memset(read_->data, 0, sizeof read_->data);
   HANDLE port = ReceivePort.PortHandle;
-  OVERLAPPED& o = ReceivePort.ReadOverlapped;
+  OVERLAPPED& o = read_->overlapped;
   SerialApi& api = PortApi();
+  ResetEvent(o.hEvent);
   DWORD read = 0;
-  if (!api.Read(port, ReceiveBuffer, count, &read, &o)) {
+  if (!api.Read(port, read_->data, count, &read, &o)) {
     const DWORD error = GetLastError();
     if (error != ERROR_IO_PENDING) {
       OnPortError(error);
       return 0;
     }
-    // The read's time-outs end it within 50 ms; a stop cancels it sooner. Either way the
-    // structure is in use until the read has completed, which the waiting result waits for.
-    if (WaitIo(o.hEvent, INFINITE) == WaitResult::Stopped) api.Cancel(port, &o);
-    if (!api.Result(port, &o, &read, TRUE)) read = 0;
+    // The read's time-outs end it within 50 ms; a stop, or a driver that keeps it longer,
+    // cancels it. Its structure and buffer are in use until it has completed.
+    if (WaitIo(o.hEvent, kReadLimitMs) != IoWait::Event) {
+      api.Cancel(port, &o);
+      if (!Settle(read_)) return 0;  // abandoned: what it reads is lost
+    }
+    if (!api.Result(port, &o, &read, 0)) read = 0;
   }
   return read > count ? count : read;
 }
 
 void PortReader::OnPortError(DWORD error) {
+  // A stopped reader, perhaps back from a driver's call after its stop gave up waiting, ends.
+  if (!RunningFlag) return;
   if (DeviceGone(error)) {
     AwaitDeviceReturn();
     return;
@@ -207,7 +250,8 @@ void PortReader::OnPortError(DWORD error) {
 }
 
 void PortReader::AwaitDeviceReturn() {
-  FinishWait(wait_);
+  if (!RunningFlag) return;
+  FinishWait();
   carriedOver_ = 0;
   // The frame the removal cut ends as a data-interval timeout ends it.
   if (lastReceiveTime_ != 0) {
@@ -215,19 +259,30 @@ void PortReader::AwaitDeviceReturn() {
     lastReceiveTime_ = 0;
   }
   ReceivePort.DropDevice();
+  // Back when the port opens again and the records of a wait and a read are free.
   while (!ReceivePort.WaitForStop(kReopenIntervalMs)) {
-    if (ReceivePort.Reopen(Settings)) return;
+    if (TakeRecords() && ReceivePort.Reopen(Settings)) return;
   }
 }
 
 void PortReader::Turn() {
+  if (!Ready() && !TakeRecords()) {
+    // Every record is held by a driver that has not completed its requests.
+    ReceivePort.WaitForStop(kReopenIntervalMs);
+    return;
+  }
   if (sink_.CheckInterval(timeGetTime(), lastReceiveTime_)) lastReceiveTime_ = 0;
+  // A device request due now (its timer, a frame's end, the user) goes out before the wait;
+  // a write that fails as a removed device does goes the way of a failed read.
+  const DWORD writeError = SendDueDeviceRequest();
+  if (writeError != 0 && DeviceGone(writeError)) AwaitDeviceReturn();
+  if (!RunningFlag) return;
   const DWORD queued = carriedOver_ != 0 ? carriedOver_ : AwaitData();
   carriedOver_ = 0;
-  if (queued == 0 || !RunningFlag) return;
+  if (queued == 0 || !RunningFlag || !Ready()) return;
   const DWORD n = ReadQueued(queued);
   if (n == 0) return;
-  sink_.Block(ReceiveBuffer, static_cast<int>(n));
+  sink_.Block(read_->data, static_cast<int>(n));
   // Typing a long block can take longer than the data interval. The bytes that arrived
   // meanwhile are already queued, so that time is no gap in the data: the interval runs
   // from the end of processing the last read, or a backlog would cut a frame at every

@@ -18,8 +18,19 @@
 // removed device. Not every driver ends a pending wait when that happens, so a wait that sees
 // no data for a second asks the port for its queue. The reader then closes the port and tries
 // to open the same port again every second, quietly, until it is back or reception is stopped.
+//
+// No wait of the reader is unbounded, whatever the driver does: a cancelled request is given
+// kCancelledIoMs to complete and is then abandoned with its record (port_io_win32.h), and a
+// read that its 50 ms time-outs do not end within kReadLimitMs is cancelled.
 #pragma once
 #include <windows.h>
+
+#include "reception/port_io_win32.h"
+
+// How long a cancelled request is waited for before its record is abandoned.
+inline constexpr DWORD kCancelledIoMs = 500;
+// The longest a read may take; its time-outs end it after 50 ms on a working driver.
+inline constexpr DWORD kReadLimitMs = 1000;
 
 // Where the reader's data goes.
 class ReaderSink {
@@ -35,37 +46,49 @@ class ReaderSink {
 
 class PortReader {
  public:
+  // Takes the records of its wait and its read.
   explicit PortReader(ReaderSink& sink);
+  // Ends a pending wait (within kCancelledIoMs) and gives the records back, or abandons one
+  // whose request the driver has not completed.
   ~PortReader();
   PortReader(const PortReader&) = delete;
   PortReader& operator=(const PortReader&) = delete;
-  bool Ready() const { return wait_.overlapped.hEvent != nullptr; }
+  // Both records are held. False only while the driver holds every record of the pool.
+  bool Ready() const { return wait_ != nullptr && read_ != nullptr; }
   // One wait and read; returns when a block was handed on, the wait ended without data, or
   // reception was stopped.
   void Turn();
-
-  // The port wait of one turn. It stays pending across time-out wake-ups.
-  struct PortWait {
-    OVERLAPPED overlapped{};
-    DWORD mask = 0;
-    DWORD error = 0;
-    bool pending = false;
-  };
+  // Sets the port's event mask. A port that has gone away is waited for until it is back or
+  // reception is stopped; false when the port refuses the mask otherwise (it cannot be waited
+  // on, and reception cannot go on).
+  bool Begin();
 
  private:
+  enum class WaitResult { Event, Failed, TimedOut, Stopped };
+  WaitResult WaitForPort(DWORD limitMs);
+  // Ends the pending wait: an empty event mask and a cancel complete it on a working driver.
+  void FinishWait();
+  // After a cancel of io's request: true when it completed within kCancelledIoMs; else the
+  // record is abandoned and io is a fresh one (nullptr when none is free).
+  bool Settle(PortIo*& io);
+  // Takes the records missing after an abandonment; false when the pool has none free.
+  bool TakeRecords();
   // The number of queued bytes to read, 0 for none this turn.
   DWORD AwaitData();
   // After an aborted wait: the count of queued bytes, or 0 (with a pause when the previous
   // wait was aborted with nothing queued as well, so that a driver aborting every wait at
   // once does not make the reader spin).
   DWORD AfterAbortedWait();
-  // Reads up to `count` queued bytes into the receive buffer; returns the number read.
+  // Reads up to `count` queued bytes into the read record; returns the number read.
   DWORD ReadQueued(DWORD count);
   void OnPortError(DWORD error);
   void AwaitDeviceReturn();
 
   ReaderSink& sink_;
-  PortWait wait_;
+  PortIo* wait_ = nullptr;  // the port wait; stays pending across time-out wake-ups
+  PortIo* read_ = nullptr;  // every read, and the block handed on
+  bool waitPending_ = false;
+  DWORD waitError_ = 0;
   DWORD lastReceiveTime_ = 0;
   DWORD carriedOver_ = 0;  // bytes queued after a block: read them without waiting
   bool abortedEmpty_ = false;  // the last wait was aborted with nothing queued

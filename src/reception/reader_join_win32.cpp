@@ -4,12 +4,6 @@ namespace {
 
 constexpr DWORD kTurnMs = 20;
 
-BOOL CALLBACK CloseThreadBox(HWND window, LPARAM) {
-  // The reader's only windows are the notice boxes it shows; OK lets it go on.
-  PostMessageA(window, WM_COMMAND, IDOK, 0);
-  return TRUE;
-}
-
 void DispatchQueued() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -25,18 +19,20 @@ void DispatchQueued() {
 
 }  // namespace
 
-void JoinReader(HANDLE thread, DWORD threadId, void (*cancelIo)(void*), void* context) {
+bool JoinReader(HANDLE thread, const std::atomic<bool>& ended, void (*cancelIo)(void*),
+                void* context) {
   const DWORD started = GetTickCount();
   bool cancelled = false;
   for (;;) {
+    if (ended.load()) return true;
     const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, kTurnMs, QS_ALLINPUT);
-    if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) return;
+    if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) return true;
     DispatchQueued();
     const DWORD waited = GetTickCount() - started;
     if (!cancelled && waited >= kCancelGraceMs) {
       cancelIo(context);
       cancelled = true;
     }
-    if (waited >= kBoxGraceMs) EnumThreadWindows(threadId, CloseThreadBox, 0);
+    if (waited >= kJoinDeadlineMs) return ended.load();
   }
 }

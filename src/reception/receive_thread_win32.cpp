@@ -4,7 +4,6 @@
 
 #include "reception/port_reader_win32.h"
 #include "reception/reception_pipeline_win32.h"
-#include "reception/serial_api_win32.h"
 #include "reception/serial_port_win32.h"
 
 namespace {
@@ -21,17 +20,23 @@ class PipelineSink final : public ReaderSink {
   void Block(const unsigned char* block, int n) override { ProcessReceivedBlock(block, n); }
 };
 
-}  // namespace
-
-DWORD WINAPI ReceiveThread(LPVOID) {
-  if (!PortApi().SetMask(ReceivePort.PortHandle, EV_RXCHAR)) return 0;
-  if (ReceivePort.WaitForStop(kStartPauseMs)) return 0;
-  ReceptionStart();
+// Turns the reader until reception is stopped. A port that refuses the event mask has gone
+// away (the reader waits for it to come back) or cannot be waited on (reception ends here).
+void Receive() {
   PipelineSink sink;
   PortReader reader(sink);
-  if (!reader.Ready()) return 0;
+  if (!reader.Begin() || ReceivePort.WaitForStop(kStartPauseMs)) return;
   while (RunningFlag) reader.Turn();
+}
+
+}  // namespace
+
+// Every way out goes through the end of reception, and the thread's last act says it has ended.
+DWORD WINAPI ReceiveThread(LPVOID) {
+  ReceptionStart();
+  Receive();
   ReceptionEnd();
+  ReceivePort.ReaderEnded();
   return 0;
 }
 

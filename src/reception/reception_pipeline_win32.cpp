@@ -2,31 +2,34 @@
 // log writer, wired to user32 and to the main dialog's displays.
 #include "reception/reception_pipeline_win32.h"
 
+#include <mmsystem.h>
+
 #include "common/shell_state_win32.h"
 #include "config/command_line.h"
 #include "config/settings_record.h"
 #include "datalog/log_writer_win32.h"
-#include "ids_main_dialog.h"
 #include "keyout/keyboard_win32.h"
 #include "keyout/typing_lock_win32.h"
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"
 #include "reception/data_interval.h"
+#include "reception/device_request_win32.h"
+#include "reception/echo_post_win32.h"
 #include "reception/frame_actions.h"
 #include "reception/frame_output.h"
+#include "reception/frame_shaper.h"
 #include "reception/framer_state.h"
 #include "reception/framing_reset_request.h"
 #include "reception/input_refusal_win32.h"
 #include "reception/pause_timer_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
+#include "reception/target_window.h"
+#include "reception/target_window_delivery_win32.h"
+#include "reception/text_codec_win32.h"
 #include "reception/utf8_conversion.h"
 
 namespace {
-
-// The echo goes to the dialog's thread synchronously; a dialog that does not answer within
-// this time does not hold up reception.
-constexpr UINT kEchoTimeoutMs = 2000;
 
 FramerState Framing;
 FramingResetRequest ResetRequest;
@@ -70,8 +73,14 @@ KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY, Settings.SENDMODE);
 // wait watches the stop event), and the thread gives the lock up when it ends.
 TypingLock FrameTyping(kTypingLockName);
 
-// False once stopped, also when the stop came while waiting for the lock.
-bool MayType() { return !Stopped() && FrameTyping.Acquire(ReceivePort.StopEvent); }
+// "キー送信しない" with recording on: a data logger that types nothing. Settings stay as they
+// are while reception runs, so this is decided once at each start.
+bool LogOnly = false;
+
+// False once stopped, also when the stop came while waiting for the lock. Log only takes no
+// lock: it types nothing that could mix with another copy's typing, and keeps its records
+// going while another copy types.
+bool MayType() { return !Stopped() && (LogOnly || FrameTyping.Acquire(ReceivePort.StopEvent)); }
 
 // Where the lock is given up the frame's keys are done too: the next frame asks the window in
 // front again, and one typed whole takes a refusal notice away.
@@ -99,51 +108,113 @@ class Output final : public FrameOutput {
 
 class Host final : public ReceptionHost {
  public:
-  bool CapsLockOn() override { return Keys.IsCapsLockOn(); }
+  // Log only leaves Caps Lock alone: no key is typed for it to change.
+  bool CapsLockOn() override { return !LogOnly && Keys.IsCapsLockOn(); }
   void ToggleCapsLock() override { Keys.ToggleCapsLock(); }
   void Pause(std::uint32_t ms) override { KeyPauses.Wait(ms, nullptr); }
   bool MainDialogInFront() override {
     return MainDialogWindow != nullptr && GetForegroundWindow() == MainDialogWindow;
   }
-  bool EchoDisplayHasText() override { return GetWindowTextLengthA(InputDisplay()) > 0; }
-  void EchoChar(char c) override {
-    DWORD_PTR unused = 0;
-    SendMessageTimeoutA(InputDisplay(), WM_CHAR, static_cast<unsigned char>(c), 0, SMTO_NORMAL,
-                        kEchoTimeoutMs, &unused);
-  }
+  // Posted, never sent: a busy dialog does not slow reception.
+  void Echo(const char* text, int length) override { PostEcho(text, length); }
   int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
                      int dstCapacity) override {
     return ::Utf8ToShiftJis(src, srcLength, dst, dstCapacity);
   }
-
- private:
-  static HWND InputDisplay() { return GetDlgItem(MainDialogWindow, IDC_INPUT_DISPLAY); }
 };
 
 Output TheOutput;
 Host TheHost;
+
+// Whole-frame collection, while a frame pattern, a duplicate time or target windows are set:
+// the shaper sits in front of the output, logs each frame it keeps at its end as one record
+// and hands it to the target windows' delivery, which types it at once or holds it until a
+// target window is in front.
+std::uint32_t Milliseconds() { return timeGetTime(); }
+FrameShaper Shaper(TheOutput, TargetFrameDelivery(), kCp932Codec, Milliseconds);
+
+// A collected frame typed whole, now or once its target is in front; the frame's hold on the
+// keyboard ends with it.
+void TypeCollectedFrame(const ShapedFrame& frame) {
+  TypeShapedFrame(frame, TheOutput);
+  FrameTyping.Release();
+  EndFrameKeys();
+}
+FramePattern Pattern;
+
+// What framing talks to: the output itself or the shaper before it, chosen at each start. It
+// also tells the device requests where a frame of data ended, whether the frame was kept or
+// not, so that a balance polled after each answer is asked again after an unstable one too.
+class FramingOutput final : public FrameOutput {
+ public:
+  void Start(bool collect) {
+    to_ = collect ? static_cast<FrameOutput*>(&Shaper) : &TheOutput;
+    data_ = false;
+  }
+  void TypeCharacter(const std::uint8_t* text) override {
+    data_ = true;
+    to_->TypeCharacter(text);
+  }
+  void TypeKeyItems(const KeyItem* list) override {
+    data_ = true;
+    to_->TypeKeyItems(list);
+  }
+  void LogAppend(const std::uint8_t* text) override { to_->LogAppend(text); }
+  int LogFlush() override {
+    if (data_) DeviceRequestFrameEnded();
+    data_ = false;
+    return to_->LogFlush();
+  }
+
+ private:
+  FrameOutput* to_ = &TheOutput;
+  bool data_ = false;
+};
+
+FramingOutput Framed;
+
+// The frame pattern, the duplicate time and the target windows of this reception. A pattern that does not compile
+// (the dialog refuses one before a start; a file edited by hand) shapes nothing.
+void StartShaping() {
+  const char* error = nullptr;
+  const bool pattern = Settings.FILTER[0] != 0 &&
+                       CompileFramePattern932(Settings.FILTER, kCp932Codec, Pattern, &error);
+  ShapingOptions options;
+  options.pattern = pattern ? &Pattern : nullptr;
+  options.duplicateMs = Settings.DUPTIME > 0 ? static_cast<std::uint32_t>(Settings.DUPTIME) : 0;
+  Shaper.Start(options);
+  TargetReceptionStart(Settings.TARGET, Settings.TARGETMODE, Settings.TARGETWAIT, TypeCollectedFrame);
+  const bool targets = Settings.TARGETMODE != 0 && HasTargetEntries(Settings.TARGET);
+  Framed.Start(options.pattern != nullptr || options.duplicateMs != 0 || targets);
+}
 
 }  // namespace
 
 void ReceptionStart() {
   KeyPauses.Begin();
   Keys.SetKeyPause(KeyPause);
+  LogOnly = Settings.LOGEXEC != 0 && Settings.LOGNOSEND != 0;
+  Keys.SetLogOnly(LogOnly);
   Keys.EndFrame();
   ShowInputRefused(false);
   ProcessLogWriter().LogReset();
+  StartShaping();
+  DeviceRequestsStart();
 }
 
 bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
+  TypeDueTargetFrames();
   std::uint32_t last = lastReceiveTime;
-  return CheckDataIntervalTimeout(Framing, Settings, TheOutput, now, last);
+  return CheckDataIntervalTimeout(Framing, Settings, Framed, now, last);
 }
 
 void EndFrameAtTimeout() {
-  TheOutput.LogFlush();
+  Framed.LogFlush();
   FrameEndBookkeeping(Framing, Settings);
 }
 
 void ReceptionEnd() {
+  TargetReceptionEnd();
   KeyPauses.End();
   FrameTyping.Release();
   Keys.EndFrame();
@@ -152,7 +223,7 @@ void ReceptionEnd() {
 
 void ProcessReceivedBlock(const unsigned char* block, int n) {
   ResetRequest.ApplyPendingReset(Framing);
-  ProcessBlock(Framing, Settings, TheOutput, TheHost, block, n);
+  ProcessBlock(Framing, Settings, Framed, TheHost, block, n);
   if (Settings.DATADELAY <= 0) {
     FrameTyping.Release();
     EndFrameKeys();

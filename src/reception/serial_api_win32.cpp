@@ -1,5 +1,15 @@
 #include "reception/serial_api_win32.h"
 
+namespace {
+using ResultExCall = BOOL(WINAPI*)(HANDLE, LPOVERLAPPED, LPDWORD, DWORD, BOOL);
+// Looked up at run time: Windows 7 lacks it.
+ResultExCall GetOverlappedResultExOfKernel32() {
+  static const auto call = reinterpret_cast<ResultExCall>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetOverlappedResultEx")));
+  return call;
+}
+}  // namespace
+
 HANDLE SerialApi::Open(const char* deviceName) {
   return CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                      FILE_FLAG_OVERLAPPED, nullptr);
@@ -15,8 +25,19 @@ BOOL SerialApi::SetMask(HANDLE port, DWORD mask) { return SetCommMask(port, mask
 BOOL SerialApi::WaitEvent(HANDLE port, DWORD* mask, OVERLAPPED* o) {
   return WaitCommEvent(port, mask, o);
 }
-BOOL SerialApi::Result(HANDLE port, OVERLAPPED* o, DWORD* bytes, BOOL wait) {
-  return GetOverlappedResult(port, o, bytes, wait);
+BOOL SerialApi::Result(HANDLE port, OVERLAPPED* o, DWORD* bytes, DWORD waitMs) {
+  if (waitMs != 0) {
+    if (const auto resultEx = GetOverlappedResultExOfKernel32()) {
+      if (resultEx(port, o, bytes, waitMs, FALSE)) return TRUE;
+      if (GetLastError() == WAIT_TIMEOUT) SetLastError(ERROR_IO_INCOMPLETE);
+      return FALSE;
+    }
+    if (WaitForSingleObject(o->hEvent, waitMs) != WAIT_OBJECT_0) {
+      SetLastError(ERROR_IO_INCOMPLETE);
+      return FALSE;
+    }
+  }
+  return GetOverlappedResult(port, o, bytes, FALSE);
 }
 BOOL SerialApi::ClearError(HANDLE port, DWORD* errors, COMSTAT* status) {
   return ClearCommError(port, errors, status);
@@ -25,3 +46,6 @@ BOOL SerialApi::Read(HANDLE port, void* buffer, DWORD count, DWORD* read, OVERLA
   return ReadFile(port, buffer, count, read, o);
 }
 BOOL SerialApi::Cancel(HANDLE port, OVERLAPPED* o) { return CancelIoEx(port, o); }
+BOOL SerialApi::Write(HANDLE port, const void* bytes, DWORD count, DWORD* written, OVERLAPPED* o) {
+  return WriteFile(port, bytes, count, written, o);
+}

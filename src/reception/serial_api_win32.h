@@ -16,10 +16,17 @@ class SerialApi {
   virtual BOOL SetTimeouts(HANDLE port, COMMTIMEOUTS* t);          // SetCommTimeouts
   virtual BOOL SetMask(HANDLE port, DWORD mask);                   // SetCommMask
   virtual BOOL WaitEvent(HANDLE port, DWORD* mask, OVERLAPPED* o); // WaitCommEvent
-  virtual BOOL Result(HANDLE port, OVERLAPPED* o, DWORD* bytes, BOOL wait);  // GetOverlappedResult
+  // The result of an overlapped request, waiting at most waitMs for it (0: not at all): FALSE
+  // with ERROR_IO_INCOMPLETE when it is still pending then. GetOverlappedResultEx where the
+  // system has it (Windows 8 and later), else a bounded wait on the request's event followed
+  // by GetOverlappedResult without waiting. Never waits without a limit: a driver may never
+  // complete a request, not even a cancelled one.
+  virtual BOOL Result(HANDLE port, OVERLAPPED* o, DWORD* bytes, DWORD waitMs);
   virtual BOOL ClearError(HANDLE port, DWORD* errors, COMSTAT* status);      // ClearCommError
   virtual BOOL Read(HANDLE port, void* buffer, DWORD count, DWORD* read, OVERLAPPED* o);  // ReadFile
   virtual BOOL Cancel(HANDLE port, OVERLAPPED* o);                 // CancelIoEx
+  virtual BOOL Write(HANDLE port, const void* bytes, DWORD count, DWORD* written,
+                     OVERLAPPED* o);                                // WriteFile
 };
 
 // The calls SerialPort and the reader use: the system's unless a test set its own.

@@ -1,10 +1,12 @@
 #include "reception/serial_port_win32.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "common/shell_state_win32.h"
+#include "common/messages_win32.h"
+#include "reception/port_io_win32.h"
 #include "reception/reader_join_win32.h"
+#include "reception/device_request_win32.h"
 #include "reception/serial_api_win32.h"
 
 std::atomic<BYTE> RunningFlag{0};
@@ -112,18 +114,31 @@ int SerialPort::OpenDevice(const SettingsRecord& s, HANDLE& handle) {
 }
 
 int SerialPort::Open(const SettingsRecord& s) {
+  // The reader of the last reception is still inside a driver's call, with this port.
+  if (!ReleaseLeftThread()) return kPortHeldByDriver;
   const int rc = OpenDevice(s, PortHandle);
+  // A driver that has not completed the request abandoned to it may keep its port from opening.
+  if (rc == -101 && AbandonedPortIo() > 0 && abandonedOn_.load() == s.PORT) return kPortHeldByDriver;
   if (rc != 1) return rc;
-  if (ReadEvent == nullptr) ReadEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  // The reader needs the records of a wait and a read that no driver holds.
+  if (FreePortIo() < 2) return kPortHeldByDriver;
   if (StopEvent == nullptr) StopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (ReadEvent == nullptr || StopEvent == nullptr) return 0;
+  if (StopEvent == nullptr) return 0;
   ResetEvent(StopEvent);
-  std::memset(&ReadOverlapped, 0, sizeof ReadOverlapped);
-  ReadOverlapped.hEvent = ReadEvent;
   return 1;
 }
 
+bool SerialPort::ReleaseLeftThread() {
+  if (leftThread_ == nullptr) return true;
+  if (!readerEnded_.load() && WaitForSingleObject(leftThread_, 0) != WAIT_OBJECT_0) return false;
+  CloseHandle(leftThread_);
+  CloseIfOpen(leftPort_);
+  leftThread_ = nullptr;
+  return true;
+}
+
 bool SerialPort::StartThread(LPTHREAD_START_ROUTINE proc) {
+  readerEnded_ = false;
   RunningFlag = 2;
   DWORD id = 0;
   HANDLE thread = CreateThread(nullptr, 0, proc, nullptr, 0, &id);
@@ -143,11 +158,28 @@ void SerialPort::CancelPortIo() {
 }
 
 void SerialPort::Join() {
-  JoinReader(ThreadHandle, ThreadId,
-             [](void* self) { static_cast<SerialPort*>(self)->CancelPortIo(); }, this);
-  CloseHandle(ThreadHandle);
+  const bool ended = JoinReader(
+      ThreadHandle, readerEnded_, [](void* self) { static_cast<SerialPort*>(self)->CancelPortIo(); },
+      this);
+  if (ended) {
+    CloseHandle(ThreadHandle);
+  } else {
+    // Still inside a driver's call: the port stays open until it has ended (the stop event is
+    // never closed). Back from the call, a stopped reader ends without touching the port again.
+    std::lock_guard<std::mutex> guard(handleLock_);
+    leftThread_ = ThreadHandle;
+    leftPort_ = PortHandle;
+    PortHandle = nullptr;
+  }
   ThreadHandle = nullptr;
   ThreadId = 0;
+}
+
+void SerialPort::ReaderEnded() {
+  // Without a stop the reader could not go on: reception is over.
+  if (RunningFlag.exchange(0) != 0 && MainDialogWindow != nullptr)
+    PostMessageA(MainDialogWindow, kReceptionEndedMessage, 0, 0);
+  readerEnded_ = true;
 }
 
 void SerialPort::Stop() {
@@ -161,9 +193,6 @@ void SerialPort::Stop() {
     if (IsOpen(PortHandle)) Api->SetMask(PortHandle, 0);
   }
   if (ThreadHandle != nullptr) Join();
-  CloseIfOpen(ReadEvent);
-  CloseIfOpen(StopEvent);
-  std::memset(&ReadOverlapped, 0, sizeof ReadOverlapped);
   SetMissing(false);
   stopping_ = false;
 }
@@ -214,6 +243,10 @@ void StopReceiveThread() { ReceivePort.Stop(); }
 void ClosePort() {
   if (ReceivePort.Stopping()) return;
   ReceivePort.Close();
+  UnregisterRequestHotKey(MainWindow);
+  // Shown by this thread above the dialog's modal loop, a notice box would keep an ending
+  // dialog open; at a stop none is open (it holds the dialog's buttons).
+  CloseNoticeBoxes();
   if (AboutWindow != nullptr) EndDialog(AboutWindow, 1);
   AboutWindow = nullptr;
 }

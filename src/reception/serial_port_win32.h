@@ -1,15 +1,20 @@
-// The serial port of reception as one object: the port handle, the read event and overlapped
-// structure, the reader thread and its stop event, with one lifecycle:
+// The serial port of reception as one object: the port handle, the reader thread and its stop
+// event, with one lifecycle:
 //   Open -> StartThread -> [reader: DropDevice -> Reopen ...] -> Stop -> Close.
 // The GUI thread opens, starts, stops and closes. While the thread runs, only the thread
 // closes and reopens the handle (a removed device); it swaps it under the lock that the
 // GUI thread takes to touch the handle during a stop.
+//
+// A stop never waits longer than kJoinDeadlineMs for the thread. A thread still inside a
+// driver's call by then is left to return from it by itself: the port handle it uses is kept
+// open for it, the stop event is never closed, and no new reception starts until it has ended.
 #pragma once
 #include <windows.h>
 
 #include <atomic>
 #include <mutex>
 
+#include "common/shell_state_win32.h"
 #include "config/settings_record.h"
 
 class SerialApi;
@@ -18,22 +23,24 @@ extern std::atomic<BYTE> RunningFlag;  // nonzero while reception runs (the star
 
 // OpenPort: the port is open but refused its line settings (GetCommState or SetCommState).
 inline constexpr int kPortSettingsRefused = -104;
-// Posted to MainDialogWindow when the device goes missing or is back, and when a stop ends a
-// missing state; SerialPort::DeviceMissing says which. Also when the notice of a refused input
-// comes or goes (input_refusal_win32.h).
-inline constexpr UINT kPortStateMessage = WM_APP + 13;
+// OpenPort: the port cannot be opened while its driver has not completed a request of the last
+// reception, which was abandoned at its stop or unplugging; or that reader has not ended yet.
+inline constexpr int kPortHeldByDriver = -105;
+// Posted to MainDialogWindow when the reader thread ended without a stop (its port refused the
+// event mask it needs): reception is over, and the dialog goes back to idle.
+inline constexpr UINT kReceptionEndedMessage = WM_APP + 23;
 
 class SerialPort {
  public:
   // ---- GUI thread
-  // 1: open, configured, with ReadEvent; -101: opening failed; kPortSettingsRefused; 0: an
-  // event could not be made.
+  // 1: open, configured, with the stop event; -101: opening failed; kPortSettingsRefused;
+  // kPortHeldByDriver; 0: an event could not be made.
   int Open(const SettingsRecord& s);
   // Sets RunningFlag and starts proc at the highest normal priority; false when it failed.
   bool StartThread(LPTHREAD_START_ROUTINE proc);
-  // Tells the thread to stop, wakes it, waits for it (dispatching messages, closing its notice
-  // boxes, cancelling its port I/O if it does not end at once), closes the thread's handles.
-  // A call made while a stop runs (from a message dispatched by its wait) returns at once.
+  // Tells the thread to stop, wakes it, waits for it (dispatching messages, cancelling its port
+  // I/O if it does not end at once) at most kJoinDeadlineMs, closes the thread's handle. A call
+  // made while a stop runs (from a message dispatched by its wait) returns at once.
   void Stop();
   // Discards both queues and closes the handle (after Stop). Inert while a stop runs.
   void Close();
@@ -47,12 +54,15 @@ class SerialPort {
   void DropDevice();
   // Opens and configures the same port again with its event mask set; true when it is back.
   bool Reopen(const SettingsRecord& s);
+  // A request on port number `port` (PORT) was abandoned to its driver.
+  void NoteAbandonedIo(BYTE port) { abandonedOn_.store(port); }
+  // The thread's last act: it touches nothing of the port or the reception afterwards. Clears
+  // RunningFlag and tells the main dialog when no stop asked the thread to end.
+  void ReaderEnded();
 
   bool DeviceMissing() const { return missing_.load(); }
 
   HANDLE PortHandle = nullptr;   // 0 when no port is open; invalid after a failed open
-  HANDLE ReadEvent = nullptr;    // event of ReadOverlapped; null when none
-  OVERLAPPED ReadOverlapped{};   // the one structure used for every read of the port
   HANDLE StopEvent = nullptr;    // set by Stop; the thread waits on it beside the port
   HANDLE ThreadHandle = nullptr; // the reader thread, null when none
   DWORD ThreadId = 0;
@@ -62,10 +72,17 @@ class SerialPort {
   void SetMissing(bool missing);
   void CancelPortIo();
   void Join();
+  // Closes what a thread left by a stop's deadline kept, once it has ended; false while it runs.
+  bool ReleaseLeftThread();
 
   std::mutex handleLock_;
   std::atomic<bool> missing_{false};
+  std::atomic<bool> readerEnded_{false};
+  std::atomic<int> abandonedOn_{-1};  // PORT of the last request abandoned to its driver
   bool stopping_ = false;
+  // A reader the last stop did not see end, and the handles it may still use.
+  HANDLE leftThread_ = nullptr;
+  HANDLE leftPort_ = nullptr;
 };
 
 extern SerialPort ReceivePort;

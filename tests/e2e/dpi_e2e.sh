@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # DPI end to end: the real Tamblix.exe under Wine (virtual desktop on Xvfb), run once at 96 and
 # once at 144 DPI (Wine's LogPixels). At each DPI every dialog (splash, main dialog, key code
-# list, log settings, About) is measured by layoutdriver.exe: each control's text fits the
+# list, log settings, About, extended settings) is measured by layoutdriver.exe: each control's text fits the
 # control, no two controls overlap, none stands outside its dialog. What the program sizes in
 # pixels follows the DPI: at 144 DPI the key code list's columns and the logo are 1.5 times
 # their 96 DPI sizes, and after a DPI change to 96 they are back at those. The manifest, read
@@ -46,6 +46,7 @@ DIALOGS=(
   "keypad_dialog キーコード一覧 KeyPadDlg 1044 2"
   "log_dialog ログ設定 LogSettingDlg 153 2"
   "about About AboutDlg 152 1"
+  "ext_dialog 拡張設定 ExtSettingDlg $(harness__res_id IDC_EXT_SETTINGS) 2"
 )
 
 declare -A COLUMNS SPLASH_LOGO ABOUT_LOGO

@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
 # Faults while the real Tamblix.exe receives under Wine, on the virtual COM5:
-#  1. The log folder disappears during reception: the frame is still typed, its record cannot
-#     be written and the notice box says so (again at every record while the folder is gone);
-#     once dismissed, typing goes on, and when the folder is back the records are written again.
-#  2. A second Tamblix.exe in the same prefix starts on the port the first one holds: its start
+#  1. The dialog's thread is held (suspended, as a dialog busy with something else) while a
+#     frame arrives with the dialog in front: the frame is handled and recorded at once, and the
+#     echo and the output reach the displays once the dialog runs again.
+#  2. The log folder disappears during reception: the frames are still typed, at once, into the
+#     window in front, which no box takes the keyboard from; the caption says it as long as it
+#     lasts; one notice box comes when the dialog is brought to the front, not one per scan;
+#     when the folder is back the records are written again and the caption is plain again.
+#  3. A second Tamblix.exe in the same prefix starts on the port the first one holds: its start
 #     must end with the port failure after its attempts while the first keeps receiving.
+#  4. A log file at its size limit (LOGFLSIZE 0: every record after the first): the same, the
+#     caption, scans typed at once, one box, and the record written again once the file is moved
+#     away.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
+CAPTION='Tamblix( TM ) Ver.2.5.2'
 NOTICE_OPEN='ログファイルがオープンできません。設定を確認してください。'
+NOTICE_SIZE='ログファイルのサイズが制限値を超えました'
 PORT_FAILED='指定されたポートのオープンに失敗しました'
 
 harness_scenario faults_runtime port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
@@ -25,9 +34,19 @@ harness_stx_etx_settings "$H_DEFAULT_INI" "$HARNESS_ENTER_AFTER" LOGEXEC=1 \
   "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log
 # The second program's own file: the same port, no log, started by its button.
 harness_stx_etx_settings "$DOCS/Tamblixsecond.ini" "$HARNESS_ENTER_AFTER"
+# The third program's: every record after the first meets the size limit.
+SIZE_LOG=$LOGS/size.log
+harness_stx_etx_settings "$DOCS/Tamblixsize.ini" "$HARNESS_ENTER_AFTER" LOGEXEC=1 LOGFLSIZE=0 \
+  "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=size.log
 
 drive() { harness_drive "$@"; }
 tray() { harness_tray "$@"; }
+# drive_captioned TEXT ARGS...: the driver on the main dialog while its caption says TEXT.
+drive_captioned() { local text=$1; shift; harness_drive /caption "$CAPTION - $text" "$@"; }
+# caption_is TEXT: the main dialog's caption is "$CAPTION - TEXT" (plain "$CAPTION" for "").
+caption_is() {
+  if [ -n "$1" ]; then drive_captioned "$1" wait-window 10 >/dev/null; else drive wait-window 10 >/dev/null; fi
+}
 # probe_text_since MARK: what the probe decoded after MARK (a byte count of PROBE_TEXT).
 probe_size() { stat -c %s "$PROBE_TEXT" 2>/dev/null || echo 0; }
 probe_text_since() { tail -c +$(( $1 + 1 )) "$PROBE_TEXT" 2>/dev/null; }
@@ -41,57 +60,83 @@ wait_probe_text() {
   return 1
 }
 log_text() { cat "$LOGFILE" 2>/dev/null; }
+# wait_log FILE TEXT SECS: until FILE holds TEXT (CR LF line ends written as \r\n).
+wait_log() {
+  local want end=$((SECONDS + $3))
+  want=$(printf "$2")
+  while [ "$SECONDS" -lt "$end" ]; do
+    [ "$(cat "$1" 2>/dev/null)" = "$want" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+now_ms() { date +%s%3N; }
 
 harness_wine_bg APP 300 "$H_TMP/app.out" Tamblix.exe
 drive wait-window 60 >/dev/null || harness_abort "the main dialog did not appear"
 drive click 1 wait-enabled 3 1 20 >/dev/null || harness_abort "reception did not start on COM5"
 harness_probe_start probe 150 || harness_abort "the probe window did not get the foreground"
 
-# --- 1. the log folder disappears while receiving ---------------------------------------------
 MARK=$(probe_size)
 $FEED "$H_TMP/device" "02 41 42 03"
 harness_check "a frame is typed into the window in front" wait_probe_text "$MARK" "AB{CR}" 15
 harness_wait_file "$LOGFILE" 5
 harness_expect_eq "and recorded in the log file" "$(printf 'AB\r\n')" "$(log_text)"
+harness_probe_stop
 
+# --- 1. a busy dialog ---------------------------------------------------------------------------
+# The dialog in front, so that the frame's echo and text go to its displays; its thread held for
+# 4 s from another program. The reader posts them and goes on: the record is written at once.
+drive front 10 >/dev/null || harness_abort "the dialog did not come to the front"
+harness_wine_bg HOLD 30 "$H_TMP/hold.out" dlgdriver.exe hold 5000
+harness_wait_line "$H_TMP/hold.out" '^holding' 20 || harness_abort "the dialog's thread could not be held"
+t_feed=$(now_ms)
+$FEED "$H_TMP/device" "02 4D 4E 03"
+wait_log "$LOGFILE" 'AB\r\nMN\r\n' 10
+recorded_ms=$(( $(now_ms) - t_feed ))
+still_held=$(grep -c '^held' "$H_TMP/hold.out")
+harness_check "with the dialog's thread held, the frame is recorded at once (${recorded_ms} ms after it was sent)" \
+  test "$recorded_ms" -le 1500 -a "$still_held" = 0
+harness_wait_pid "$HOLD" 20; wait "$HOLD" 2>/dev/null; harness__untrack "$HOLD"
+harness_expect_eq "once it runs again its input display shows the frame's codes" "x02 x4D x4E x03" \
+  "$(harness_text_of 1026)"
+harness_check "and its output display the frame's text" grep -q 'MN' <(harness_text_of 1027)
+harness_probe_start probe1 150 || harness_abort "the probe window did not get the foreground"
+
+# --- 2. the log folder disappears while receiving ---------------------------------------------
+# The probe stays in front: the notice waits for the dialog (a box would take the keyboard from
+# the window being typed into), the caption says it meanwhile, and every scan is typed at once.
 rm -rf "$LOGS"
 MARK=$(probe_size)
 $FEED "$H_TMP/device" "02 43 44 03"
-drive wait-box 15 box-title >"$H_TMP/notice1.txt"
-harness_check "the next frame's record gives the notice: $NOTICE_OPEN" \
-  grep -qx "box $NOTICE_OPEN" "$H_TMP/notice1.txt"
-harness_check "the notice box is titled Tamblix( TM )" grep -qx 'box-title Tamblix( TM )' "$H_TMP/notice1.txt"
-harness_check "that frame was typed before its record failed" wait_probe_text "$MARK" "CD{CR}" 5
+harness_check "the frame is typed although its record fails" wait_probe_text "$MARK" "CD{CR}" 10
+harness_check "the caption says it: $CAPTION - $NOTICE_OPEN" caption_is "$NOTICE_OPEN"
 harness_check "no log folder was made again" test ! -e "$LOGS"
+MARK=$(probe_size)
+$FEED "$H_TMP/device" "02 45 46 03 02 47 48 03 02 49 4A 03"
+harness_check "every scan of a burst is typed at once into the window in front" \
+  wait_probe_text "$MARK" "EF{CR}GH{CR}IJ{CR}" 10
+harness_expect_eq "no box takes the keyboard from it" "boxes 0" \
+  "$(drive_captioned "$NOTICE_OPEN" boxes | grep '^boxes')"
+# The user comes to the dialog: one box for all the records lost, not one per scan.
+drive_captioned "$NOTICE_OPEN" front 10 wait-box 10 box-title sleep 1000 boxes >"$H_TMP/notice1.txt"
+harness_check "the dialog in front shows the notice: $NOTICE_OPEN" grep -qx "box $NOTICE_OPEN" "$H_TMP/notice1.txt"
+harness_check "the notice box is titled Tamblix( TM )" grep -qx 'box-title Tamblix( TM )' "$H_TMP/notice1.txt"
+harness_check "one notice box for the four scans" grep -qx 'boxes 1' "$H_TMP/notice1.txt"
+drive_captioned "$NOTICE_OPEN" wait-box 5 close-box >/dev/null
 
-# While the box is shown the reader waits; the frame sent now is handled once it is dismissed,
-# and its record fails again, with the notice again.
-$FEED "$H_TMP/device" "02 45 46 03"
-sleep 1
-harness_expect_eq "nothing more is typed while the notice is shown" "CD{CR}" "$(probe_text_since "$MARK")"
-drive wait-box 5 close-box >/dev/null
-drive sleep 1000 wait-box 15 >"$H_TMP/notice2.txt"
-harness_check "the frame after it gives the notice again" grep -qx "box $NOTICE_OPEN" "$H_TMP/notice2.txt"
-harness_note "after the first notice: probe '$(probe_text_since "$MARK" | tr -d '\n')', output display '$(drive gettext 1027 | sed -n 's/^text 1027 //p' | tr -d '\n')'"
-harness_check "typing went on after the notice: the frame sent meanwhile is in the probe or the dialog's output display" \
-  grep -q 'EF' <(probe_text_since "$MARK"; drive gettext 1027)
-drive wait-box 5 close-box >/dev/null
-sleep 1
-harness_note "tray driver after the notices: $(harness_tray_state)"
-
-# The probe in front again, the folder back: typing and recording go on.
+# The folder back: the next record is written, alone in a new file, and the caption is plain.
 harness_probe_stop
 harness_probe_start probe2 120 || harness_abort "the probe did not get the foreground again"
 mkdir -p "$LOGS"
 MARK=$(probe_size)
-$FEED "$H_TMP/device" "02 47 48 03"
-harness_check "after the notices a frame is typed again" wait_probe_text "$MARK" "GH{CR}" 15
-harness_wait_file "$LOGFILE" 5
-harness_expect_eq "with the folder back the record is written again, alone in a new file" \
-  "$(printf 'GH\r\n')" "$(log_text)"
+$FEED "$H_TMP/device" "02 4B 4C 03"
+harness_check "with the folder back a frame is typed" wait_probe_text "$MARK" "KL{CR}" 15
+harness_check "and its record is written, alone in a new file" wait_log "$LOGFILE" 'KL\r\n' 5
+harness_check "the caption is plain again" caption_is ""
 harness_probe_stop
 
-# --- 2. a second program on the same port -----------------------------------------------------
+# --- 3. a second program on the same port -----------------------------------------------------
 # The first one goes to the tray (minimising hides its dialog), so that the second one's
 # dialog is the only one shown.
 tray minimize >/dev/null
@@ -134,4 +179,34 @@ harness_probe_stop
 tray post $WM_COMMAND $IDM_SHOW 0 >/dev/null
 tray post $WM_COMMAND $IDM_EXIT 0 >/dev/null
 harness_check "終了 ends the first program" harness_wait_pid "$APP" 20
+wait "$APP" 2>/dev/null; harness__untrack "$APP"
+
+# --- 4. the log file at its size limit ----------------------------------------------------------
+harness_wine_bg APP3 150 "$H_TMP/app3.out" Tamblix.exe /Fsize
+drive wait-window 60 >/dev/null || harness_abort "the third program's dialog did not appear"
+drive click 1 wait-enabled 3 1 20 >/dev/null || harness_abort "the third program did not start on COM5"
+harness_probe_start probe4 120 || harness_abort "the probe did not get the foreground"
+MARK=$(probe_size)
+$FEED "$H_TMP/device" "02 31 03"
+harness_check "size limit: the first record makes the file" wait_log "$SIZE_LOG" '1\r\n' 10
+$FEED "$H_TMP/device" "02 32 03"
+harness_check "size limit: the frame is typed although its record is discarded" wait_probe_text "$MARK" "1{CR}2{CR}" 10
+harness_check "the caption says it: $CAPTION - $NOTICE_SIZE" caption_is "$NOTICE_SIZE"
+MARK=$(probe_size)
+$FEED "$H_TMP/device" "02 33 03 02 34 03 02 35 03"
+harness_check "size limit: every scan of a burst is typed at once" wait_probe_text "$MARK" "3{CR}4{CR}5{CR}" 10
+harness_expect_eq "size limit: their records are not written (LOGABORT)" "$(printf '1\r\n')" "$(cat "$SIZE_LOG")"
+drive_captioned "$NOTICE_SIZE" front 10 wait-box 10 sleep 1000 boxes >"$H_TMP/notice3.txt"
+harness_check "size limit: the dialog in front shows the notice: $NOTICE_SIZE" grep -qx "box $NOTICE_SIZE" "$H_TMP/notice3.txt"
+harness_check "size limit: one notice box for the four records" grep -qx 'boxes 1' "$H_TMP/notice3.txt"
+drive_captioned "$NOTICE_SIZE" wait-box 5 close-box >/dev/null
+harness_probe_stop
+harness_probe_start probe5 120 || harness_abort "the probe did not get the foreground again"
+rm -f "$SIZE_LOG"
+$FEED "$H_TMP/device" "02 36 03"
+harness_check "the file moved away: the next record is written" wait_log "$SIZE_LOG" '6\r\n' 10
+harness_check "and the caption is plain again" caption_is ""
+harness_probe_stop
+tray post $WM_COMMAND $IDM_EXIT 0 >/dev/null
+harness_check "終了 ends the third program" harness_wait_pid "$APP3" 20
 harness_finish

@@ -58,11 +58,11 @@ alt_code() {
 }
 harness_expect_eq "raw: nothing else arrived" "${#EVENTS[@]}" "$POS"
 
-# Scan codes: every key arrives with the scan code the executor looked up in the layout
-# (MapVirtualKeyA for the keys of Alt codes, MapVirtualKeyExA for the other records).
+# Scan codes: every key arrives with the scan code the executor looked up in the layout of the
+# window in front (MapVirtualKeyExA).
 declare -A SCAN
-while read -r _ _ vk map mapex; do
-  case $vk in 12|6[0-9]) SCAN[$vk]=$map ;; *) SCAN[$vk]=$mapex ;; esac
+while read -r _ _ vk scan; do
+  SCAN[$vk]=$scan
 done < <(grep '^keysend: scan ' "$H_TMP/keysend.log" | tr -d '\r')
 harness_check "keysend reported the layout's scan codes" test "${#SCAN[@]}" -eq 29
 bad_scans=$(while read -r vk scan; do

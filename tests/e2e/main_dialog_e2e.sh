@@ -47,6 +47,85 @@ harness_check "screenshot of the main dialog written" harness_screenshot main_di
 drive click 1002 sleep 300 >/dev/null
 harness_expect_eq "clear empties the input display" "" "$(text_of 1026)"
 
+# --- 拡張設定: the extended settings dialog ------------------------------------------------------
+EXT_BUTTON=$(harness__res_id IDC_EXT_SETTINGS)
+ext() { drive /caption "拡張設定" "$@"; }
+# ini_utf8 KEY: the value of KEY in the settings file, code page 932 turned to UTF-8.
+ini_utf8() { iconv -f CP932 -t UTF-8 "$INI" | tr -d '\r' | sed -n "s/^$1=//p"; }
+# wait_shown CAPTION: until the dialog of that caption is shown; it exists before its
+# initialisation has filled it, and is shown only after that.
+wait_shown() {
+  drive /caption "$1" wait-window 20 >/dev/null || return 1
+  local _
+  for _ in $(seq 50); do
+    [ "$(drive /caption "$1" visible)" = "visible 1" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+open_ext() { drive click "$EXT_BUTTON" >/dev/null && wait_shown "拡張設定"; }
+PRESET_DIGITS='^\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)'
+harness_check "拡張設定 opens its dialog" open_ext
+harness_expect_eq "拡張設定 shows the defaults; send now is disabled while stopped, 選択... and the start check are not" \
+  "text 1202 |text 1204 0|checked 1205 0|text 1215 0|text 1221 |text 1223 しない|text 1224 30|enabled 1207 0|enabled 1222 1|enabled 1230 1|enabled 1202 1" \
+  "$(ext gettext 1202 gettext 1204 checked 1205 gettext 1215 gettext 1221 gettext 1223 gettext 1224 \
+       enabled 1207 enabled 1222 enabled 1230 enabled 1202 | paste -sd '|')"
+harness_expect_eq "the pattern list offers three patterns and the modes three entries" "3 3" \
+  "$(ext items 1212 | grep -c '^item') $(ext items 1223 | grep -c '^item')"
+ext settext 1202 "Q x0D x0A" >/dev/null
+harness_expect_eq "the request Q x0D x0A shows Q <CR> <LF>" "text 1203 Q <CR> <LF>" "$(ext gettext 1203)"
+ext click 1201 >/dev/null
+wait_shown "キーコード一覧"
+harness_expect_eq "要求コード opens the key code list on the request" "text 1054 要求コード|text 1052 Q x0D x0A" \
+  "$(drive /caption "キーコード一覧" gettext 1054 gettext 1052 | paste -sd '|')"
+drive /caption "キーコード一覧" command 2 wait-gone 10 >/dev/null
+
+rm -f "$INI"
+ext settext 1224 0 click 1 wait-box 10 close-box focus >"$H_TMP/ext_box.txt"
+harness_check "a wait of 0 s is refused with its range" \
+  grep -q '待ち時間(秒) は 1 から 3600 までの数字で入力してください。' "$H_TMP/ext_box.txt"
+harness_expect_eq "the refused dialog stays open with the focus on the wait" "visible 1|focus 1224" \
+  "$(ext visible focus | paste -sd '|')"
+harness_check "a refused OK writes no settings file" test ! -e "$INI"
+
+# The pattern: the live result under the sample line, and a pattern that cannot be used refused.
+ext settext 1224 30 settext 1211 '(a' settext 1213 'ST,+00012.34  g' sleep 200 >/dev/null
+harness_expect_eq "the live result says why a pattern is refused" "パターンの括弧 ( ) が対応していません" \
+  "$(ext gettext 1214 | sed -n 's/^text 1214 //p')"
+ext click 1 wait-box 10 close-box focus >"$H_TMP/ext_box.txt"
+harness_check "OK with that pattern is refused with the reason" grep -q 'パターンの括弧' "$H_TMP/ext_box.txt"
+harness_expect_eq "the refused dialog keeps the focus on the pattern" "focus 1211" "$(ext focus)"
+ext select 1212 '安定した計量値 (ST行の数値)' sleep 200 >/dev/null
+harness_expect_eq "the stable-reading pattern makes 12.34 of the sample" "12.34" \
+  "$(ext gettext 1214 | sed -n 's/^text 1214 //p')"
+ext settext 1213 'US,+00012.50  g' sleep 200 >/dev/null
+harness_expect_eq "an unstable reading matches nothing" "一致しません" "$(ext gettext 1214 | sed -n 's/^text 1214 //p')"
+
+ext settext 1224 45 settext 1204 50 click 1205 sethotkey 1206 0675 select 1212 数字のみ click 1230 \
+  settext 1215 500 settext 1221 "EXCEL.EXE;受付" select 1223 前面に出す sleep 300 >/dev/null
+harness_expect_eq "a pattern chosen from the list fills the pattern edit" "$PRESET_DIGITS" \
+  "$(ext gettext 1211 | sed -n 's/^text 1211 //p')"
+harness_check "OK closes the dialog" ext click 1 wait-gone 10
+harness_wait_file "$INI" 10
+harness_expect_eq "OK saves every field under its key (REQTIMER 50 raised to 100)" \
+  "510D0A0000000000000000000000000000000000|100|1|0675|$PRESET_DIGITS|500|EXCEL.EXE;受付|2|45" \
+  "$(for k in REQCODE REQTIMER REQAFTER REQHOTKEY FILTER DUPTIME TARGET TARGETMODE TARGETWAIT; do ini_utf8 $k; done | paste -sd '|')"
+harness_check "the other settings are kept (PORT=2)" ini_has PORT=2
+STARTUP_LINK=$(find "$WINEPREFIX/drive_c/users" -ipath '*/startup/tamblix.lnk' 2>/dev/null | head -n 1)
+harness_check "the start check made Tamblix.lnk in the Startup folder" test -n "$STARTUP_LINK"
+
+SAVED_TEXT=$(od -An -tx1 <"$INI")
+harness_check "拡張設定 opens again" open_ext
+harness_expect_eq "it shows what was stored, the start check ticked" \
+  "text 1202 x51 x0D x0A|text 1204 100|text 1223 前面に出す|text 1224 45|checked 1230 1" \
+  "$(ext gettext 1202 gettext 1204 gettext 1223 gettext 1224 checked 1230 | paste -sd '|')"
+ext settext 1204 7000 settext 1221 other >/dev/null
+harness_check "キャンセル closes the dialog" ext command 2 wait-gone 10
+harness_expect_eq "キャンセル stores and saves nothing" "$SAVED_TEXT" "$(od -An -tx1 <"$INI")"
+harness_check "拡張設定 opens a third time" open_ext
+harness_check "the start check unticked and OK" ext click 1230 click 1 wait-gone 10
+harness_check "the shortcut is gone from the Startup folder" test ! -e "$STARTUP_LINK"
+
 
 drive command 2 >/dev/null
 harness_check "the close command ends the program" harness_wait_pid "$APP_PID" 20

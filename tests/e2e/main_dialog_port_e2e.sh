@@ -137,6 +137,20 @@ harness_check "COM5: the start opens it" opened
 drive click 3 wait-enabled 1 1 30 >/dev/null
 harness_expect_eq "COM5: stored as its number less one" "PORT=4" "$(ini_lines PORT)"
 
+# ---- a start whose port does not open ---------------------------------------------------------
+# COM12 is listed but no port: four attempts a second apart, then the port message. The dialog
+# answers meanwhile (the pause between attempts is a timer, not a sleep of its thread); 中止 during
+# the attempts ends them, and no message follows.
+PORT_FAILED='指定されたポートのオープンに失敗しました'
+drive select 501 COM12 click 1 sleep 300 answer 200 sleep 700 answer 200 sleep 1000 answer 200 \
+  wait-box 10 close-box wait-enabled 1 1 10 >"$H_TMP/attempts.txt"
+harness_expect_eq "during the start's attempts the dialog answers at once, three times" "3" \
+  "$(grep -c '^answer' "$H_TMP/attempts.txt")"
+harness_check "after the last attempt the port message" grep -qx "box $PORT_FAILED" "$H_TMP/attempts.txt"
+drive select 501 COM12 click 1 sleep 1500 click 3 wait-enabled 1 1 5 sleep 3000 boxes >"$H_TMP/cancel.txt"
+harness_expect_eq "中止 during the attempts ends them: idle, and no message" "boxes 0" \
+  "$(grep '^boxes' "$H_TMP/cancel.txt")"
+
 # ---- the output display and the typed frame ---------------------------------------------------
 FRAME="02 41 42 0D B1 82 A0 03"
 : >"$TAMBLIX_LINE_LOG"

@@ -7,7 +7,7 @@ HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
 # The virtual port: a pty pair, the Wine side mapped as COM5.
-harness_scenario reception port keyprobe.exe rxhost.exe
+harness_scenario reception port keyprobe.exe rxhost.exe traydriver.exe lockhold.exe
 FEED="python3 $HERE/lib/serial_feed.py"
 
 # STX/ETX frames, both codes removed, Enter after each frame.
@@ -118,6 +118,27 @@ harness_expect_eq "CONVCODE 1 types the UTF-8 text as its characters" "あい" \
 echo quit >>"$H_TMP/commands"
 harness_wait_pid "$HOST_PID" 10
 
+# A double read: the same barcode twice within DUPTIME is typed and logged once, after it twice.
+DUPLOGS=$H_TMP/duplogs
+mkdir -p "$DUPLOGS"
+harness_stx_etx_settings "$SETTINGS" "$HARNESS_ENTER_AFTER" DUPTIME=1500 LOGEXEC=1 \
+  "LOGFOLDER=$(harness_winpath "$DUPLOGS")" LOGFILE=dup.log
+: >"$H_TMP/commands"
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+harness_wine_bg HOST_PID 40 "$H_TMP/host4.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
+  "$(harness_winpath "$H_TMP/commands")"
+harness_wait_line "$H_TMP/host4.log" '^start' 20
+sleep 0.5
+$FEED "$H_TMP/device" "02 34 39 31 32 03" "02 34 39 31 32 03" --gap 300
+sleep 2
+$FEED "$H_TMP/device" "02 34 39 31 32 03"
+sleep 1
+harness_expect_eq "a repeat within DUPTIME is not typed, one after it is" "4912{CR}4912{CR}" \
+  "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")"
+harness_expect_eq "nor logged" "4912 4912" "$(tr -d '\r' <"$DUPLOGS/dup.log" | paste -sd ' ')"
+echo quit >>"$H_TMP/commands"
+harness_wait_pid "$HOST_PID" 10
+
 # The device goes away while a frame is half received: the reader neither crashes nor spins,
 # stop works, and once the device is back a new start receives again.
 harness_stx_etx_settings "$SETTINGS"
@@ -154,6 +175,65 @@ harness_expect_eq "after the port is back a frame is received" "77" \
   "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" | iconv -f CP932 -t UTF-8)"
 echo quit >>"$H_TMP/commands"
 harness_wait_pid "$HOST_PID" 10
+
+# Log only ("キー送信しない" with recording on), a data logger: while another copy is in the
+# middle of typing (lockhold.exe holds the typing lock for 10 s) a frame is logged at once; with
+# Caps Lock on, a frame with PRECODE Tab and POSTCODE Enter is logged and nothing reaches the
+# probe: no character, no key, no Caps Lock toggle. With recording off the same setting types
+# as before. Wine gives a thread the Caps Lock state only from its first look at the keyboard
+# on, so each host gets a first frame before Caps Lock is pressed (as the user presses it).
+LOGS=$H_TMP/logs
+mkdir -p "$LOGS"
+caps_press() {
+  local before
+  before=$(grep -c '^KEYUP vk=14 ' "$PROBE_RAW")
+  harness_tray caps && harness_wait_count "$PROBE_RAW" '^KEYUP vk=14 ' $((before + 1)) 10 ||
+    harness_note "Caps Lock: the press did not show in the probe"
+}
+logonly_start() {  # logonly_start LOGEXEC: a host with these settings, its first frame "3"
+  harness_stx_etx_settings "$SETTINGS" "$HARNESS_ENTER_AFTER" LOGNOSEND=1 "LOGEXEC=$1" \
+    PRECODE=0109000000000000000000000000000000000000 "LOGFOLDER=$(harness_winpath "$LOGS")" \
+    LOGFILE=logonly.log
+  : >"$H_TMP/commands"
+  harness_wine_bg HOST_PID 40 "$H_TMP/host-log$1.log" rxhost.exe "$(harness_winpath "$SETTINGS")" \
+    "$(harness_winpath "$H_TMP/commands")"
+  harness_wait_line "$H_TMP/host-log$1.log" '^start' 20
+  sleep 0.5
+  $FEED "$H_TMP/device" "02 33 03"
+}
+logonly_end() {
+  caps_press
+  echo quit >>"$H_TMP/commands"
+  harness_wait_pid "$HOST_PID" 10
+}
+harness_wine_bg LOCK_PID 40 "$H_TMP/lock.out" lockhold.exe 10000
+harness_wait_line "$H_TMP/lock.out" '^held' 10 || harness_note "lockhold did not take the lock"
+raw_before=$(wc -l <"$PROBE_RAW")
+logonly_start 1
+harness_check "log only: a frame is logged at once while another copy types" \
+  harness_wait_file "$LOGS/logonly.log" 3
+caps_press
+$FEED "$H_TMP/device" "02 34 35 03"
+sleep 1
+harness_expect_eq "log only: every frame is logged" "3 45" "$(tr -d '\r' <"$LOGS/logonly.log" | paste -sd ' ')"
+# Key events as D/U, the key code and "+" for an extended key: the user's Caps Lock is a plain
+# key, the reader's toggle an extended one.
+harness_expect_eq "log only: only the user's Caps Lock reaches the probe (no key, no toggle)" "D14 U14" \
+  "$(tail -n +$((raw_before + 1)) "$PROBE_RAW" | awk '/^(SYS)?(KEY|CHAR)/{ sub("vk=", "", $2);
+    printf "%s%s%s%s", sep, (($1 ~ /DOWN/) ? "D" : ($1 ~ /UP/) ? "U" : $1), $2, (($4 == "ext=1") ? "+" : ""); sep=" " }')"
+logonly_end
+harness_stop_pid "$LOCK_PID"
+logonly_start 0
+harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 1 10
+sleep 0.5
+caps_press
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+caps_ups=$(grep -c '^KEYUP vk=14 ' "$PROBE_RAW")
+$FEED "$H_TMP/device" "02 34 35 03"
+harness_wait_count "$PROBE_RAW" '^KEYUP vk=14 ' $((caps_ups + 2)) 10
+harness_expect_eq "the same setting with recording off types, Caps Lock off around the frame" \
+  "{CAPS}{TAB}45{CR}{CAPS}" "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")"
+logonly_end
 
 # A port that does not exist.
 printf '%s\r\n' "[x]" PORT=20 >"$SETTINGS"

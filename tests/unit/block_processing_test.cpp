@@ -53,6 +53,28 @@ TEST(BlockProcessing, EchoIsHexPerByteBlankSeparatedIncludingDiscardedBytes) {
   EXPECT_EQ(h.host.display, "x41 x02 xAB x0A");
   h.Block({0xFF});
   EXPECT_EQ(h.host.display, "x41 x02 xAB x0A xFF");
+  EXPECT_EQ(h.host.echoes, 2) << "one echo per block";
+}
+
+// The longest read (2047 bytes) is echoed in one piece; a longer block in pieces that join to
+// the same text.
+TEST(BlockProcessing, ABlockIsEchoedWholeInPiecesOfAtMost2048Bytes) {
+  for (const int n : {2047, 2048, 2049, 4100}) {
+    SCOPED_TRACE(n);
+    FramingHarness h;
+    SetCode(h.s.RCVSTA, {0x02});  // nothing is framed
+    h.host.inFront = true;
+    h.Start();
+    Bytes block(static_cast<std::size_t>(n));
+    std::string expected;
+    for (int i = 0; i < n; ++i) {
+      block[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(0x30 + i % 10);
+      expected += (i > 0 ? " x3" : "x3") + std::to_string(i % 10);
+    }
+    h.Block(block);
+    EXPECT_EQ(h.host.display, expected);
+    EXPECT_EQ(h.host.echoes, (n + 2047) / 2048);
+  }
 }
 
 TEST(BlockProcessing, NoEchoWhenTheMainDialogIsNotInFront) {

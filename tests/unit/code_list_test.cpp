@@ -31,12 +31,22 @@ std::string Insert(const std::string& text, int start, int end, const char* toke
 
 }  // namespace
 
-TEST(CodeListFields, ByteFieldsThenTheTwoKeyFields) {
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(CodeFieldMode(i), NotationMode::Bytes) << i;
+TEST(CodeListFields, ByteFieldsThenTheTwoKeyFieldsThenTheRequest) {
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(CodeFieldMode(i), NotationMode::Bytes) << i;
+    EXPECT_EQ(CodeFieldLength(i), 5) << i;
+  }
   EXPECT_EQ(CodeFieldMode(6), NotationMode::Keys);
   EXPECT_EQ(CodeFieldMode(7), NotationMode::Keys);
+  EXPECT_EQ(CodeFieldLength(7), 10);
+  EXPECT_EQ(CodeFieldMode(kRequestCodeField), NotationMode::Bytes);
+  EXPECT_EQ(CodeFieldLength(kRequestCodeField), 20);
+  EXPECT_STREQ(CodeFieldLabel(kRequestCodeField), "要求コード");
   EXPECT_STREQ(CodeFieldLabel(-1), "");
-  EXPECT_STREQ(CodeFieldLabel(8), "");
+  EXPECT_STREQ(CodeFieldLabel(kCodeFieldCount), "");
+  // The request's text takes 20 codes written in hexadecimal with their blanks.
+  EXPECT_GE(CodeFieldTextLimit(kRequestCodeField), 20 * 4 - 1);
+  EXPECT_LE(CodeFieldTextLimit(kRequestCodeField), 98);  // what a code field's text holds
 }
 
 TEST(CodeListGrid, RowLabelsAndColumnHeaders) {
@@ -132,20 +142,22 @@ TEST(CodeListInsertion, PositionsBeyondTheTextCountAsItsEnd) {
   EXPECT_STREQ(out, " x");
 }
 
-TEST(CodeListDisplay, TheFieldsModeDecidesWhatTheTextMeans) {
-  char out[kNotationDisplaySize];
-  DescribeCodeText("x00", NotationMode::Bytes, out, sizeof out);
+TEST(CodeListDisplay, TheFieldsModeAndLengthDecideWhatTheTextMeans) {
+  char out[kByteListDisplaySize];
+  DescribeCodeText("x00", 0, out, sizeof out);
   EXPECT_STREQ(out, "Err");
-  DescribeCodeText("x41 x42", NotationMode::Bytes, out, sizeof out);
+  DescribeCodeText("x41 x42", 0, out, sizeof out);
   EXPECT_STREQ(out, "A B");
-  DescribeCodeText("v0D", NotationMode::Bytes, out, sizeof out);
+  DescribeCodeText("v0D", 0, out, sizeof out);
   EXPECT_STREQ(out, "Err");
-  DescribeCodeText("v0D", NotationMode::Keys, out, sizeof out);
+  DescribeCodeText("v0D", 6, out, sizeof out);
   EXPECT_STREQ(out, "[ENT]");
-  DescribeCodeText("v11+v43 x41 x42 x43 x44 x45", NotationMode::Keys, out, sizeof out);
+  DescribeCodeText("v11+v43 x41 x42 x43 x44 x45", 7, out, sizeof out);
   EXPECT_STREQ(out, "[CTRL]+[C] A B C D E");
-  DescribeCodeText("x41 x42 x43 x44 x45 x46", NotationMode::Bytes, out, sizeof out);
+  DescribeCodeText("x41 x42 x43 x44 x45 x46", 5, out, sizeof out);
   EXPECT_STREQ(out, "A B C D E");
-  DescribeCodeText("", NotationMode::Keys, out, sizeof out);
+  DescribeCodeText("x41 x42 x43 x44 x45 x46", kRequestCodeField, out, sizeof out);
+  EXPECT_STREQ(out, "A B C D E F");
+  DescribeCodeText("", 6, out, sizeof out);
   EXPECT_STREQ(out, "");
 }

@@ -198,6 +198,37 @@ TEST(CodeNotationGroups, ErrorsDoNotBreakTheGroupSeparatorOfTheDisplay) {
   EXPECT_STREQ(Keys("v11 v07+v41").display, "[CTRL] Err [A]");
 }
 
+// ---- byte lists of the caller's length ------------------------------------------------------
+
+TEST(CodeNotationByteLists, RequestsOfTwentyBytesWithCharactersAndCodes) {
+  std::uint8_t bytes[kMaxRequestBytes];
+  char display[kByteListDisplaySize];
+  ParseByteList("Q x0D x0A", bytes, kMaxRequestBytes, display, sizeof display);
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 4), (std::vector<std::uint8_t>{'Q', 0x0D, 0x0A, 0}));
+  EXPECT_STREQ(display, "Q <CR> <LF>");
+  ParseByteList("x1B P x0D x0A", bytes, kMaxRequestBytes, display, sizeof display);
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 5), (std::vector<std::uint8_t>{0x1B, 'P', 0x0D, 0x0A, 0}));
+  EXPECT_STREQ(display, "<ESC> P <CR> <LF>");
+}
+
+TEST(CodeNotationByteLists, TwentyCodesAreReadAndShownWholeAndTheTwentyFirstIsNot) {
+  std::string text;
+  for (int i = 0; i < kMaxRequestBytes + 1; ++i) text += i == 0 ? "x01" : " x01";
+  std::uint8_t bytes[kMaxRequestBytes + 1];
+  bytes[kMaxRequestBytes] = 0x77;  // past the count: never written
+  char display[kByteListDisplaySize];
+  ParseByteList(text.c_str(), bytes, kMaxRequestBytes, display, sizeof display);
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + kMaxRequestBytes), std::vector<std::uint8_t>(20, 1));
+  EXPECT_EQ(bytes[kMaxRequestBytes], 0x77);
+  EXPECT_EQ(std::strlen(display), 20u * 5 + 19);  // "<SOH>" twenty times, nothing cut
+  char canonical[kNotationDisplaySize];
+  FormatByteList(bytes, kMaxRequestBytes, canonical, sizeof canonical);
+  EXPECT_EQ(std::string(canonical), text.substr(0, 20 * 4 - 1));
+  char small[12];
+  ParseByteList(text.c_str(), bytes, kMaxRequestBytes, small, sizeof small);  // cut, terminated
+  EXPECT_STREQ(small, "<SOH> <SOH>");
+}
+
 // ---- canonical text -------------------------------------------------------------------------
 
 TEST(CodeNotationFormat, ByteListUpToTheFirstZero) {
@@ -301,5 +332,15 @@ TEST(CodeNotationRoundTrip, CanonicalTextOfParsedByteListsParsesBack) {
     while (n < kMaxCodeBytes && parsed.bytes[n] != 0) ++n;
     ASSERT_EQ(std::memcmp(again.bytes, parsed.bytes, static_cast<std::size_t>(n)), 0) << text;
     for (int i = n; i < kMaxCodeBytes; ++i) ASSERT_EQ(again.bytes[i], 0) << text;
+    // The same for a request of 20 bytes: what a long list shows comes back unchanged.
+    std::uint8_t request[kMaxRequestBytes], requestAgain[kMaxRequestBytes];
+    char display[kByteListDisplaySize], longText[kByteListDisplaySize];
+    ParseByteList(text.c_str(), request, kMaxRequestBytes, display, sizeof display);
+    FormatByteList(request, kMaxRequestBytes, longText, sizeof longText);
+    ParseByteList(longText, requestAgain, kMaxRequestBytes, display, sizeof display);
+    n = 0;
+    while (n < kMaxRequestBytes && request[n] != 0) ++n;
+    ASSERT_EQ(std::memcmp(requestAgain, request, static_cast<std::size_t>(n)), 0) << text;
+    for (int i = n; i < kMaxRequestBytes; ++i) ASSERT_EQ(requestAgain[i], 0) << text;
   }
 }

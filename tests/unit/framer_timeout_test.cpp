@@ -112,10 +112,9 @@ TEST(FramingReset, ARequestIsAppliedOnceByTheOwnerOfTheState) {
   EXPECT_FALSE(request.ApplyPendingReset(h.st));
   EXPECT_EQ(h.Held(), "0D");
   request.RequestReset();
-  EXPECT_TRUE(request.ResetPending());
   EXPECT_TRUE(request.ApplyPendingReset(h.st));
   EXPECT_EQ(h.Held(), "");
-  EXPECT_FALSE(request.ResetPending());
+  EXPECT_FALSE(request.ApplyPendingReset(h.st)) << "applied once";
   h.Block({0x0A});
   EXPECT_EQ(h.TakeLog(), "L0A T0A");  // the held half of the end code is gone
 }

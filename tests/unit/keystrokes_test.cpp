@@ -1,6 +1,7 @@
 // Key output against the keystroke sequences it must produce, through a recording keyboard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <optional>
@@ -31,6 +32,8 @@ class RecordingKeyboard : public Keyboard {
   bool foregroundRefuses = false;
   int foregroundQueries = 0;
   std::vector<int> inserted;               // what each SendInput call answers; later ones insert all
+  int layoutQueries = 0;
+  std::vector<KeyboardLayout> lookupLayouts;  // the layout of each key and scan code look-up
 
   RecordingKeyboard() {
     for (auto& k : keyScan) k = -1;
@@ -54,10 +57,17 @@ class RecordingKeyboard : public Keyboard {
     return foregroundRefuses;
   }
   void InputRefused() override { events.push_back("REFUSED"); }
-  std::int16_t VkKeyScanChar(std::uint8_t ch) override { return keyScan[ch]; }
-  // Distinct answers for the two mappings, with bits above the low byte.
-  unsigned MapVkToScan(std::uint8_t vk) override { return 0x7700u + (vk ^ 0x5Au); }
-  unsigned MapVkToScanEx(std::uint8_t vk) override { return 0x0300u + vk; }
+  // A layout of its own at each question, so that a test can tell which look-up used which.
+  KeyboardLayout ForegroundLayout() override { return 0x04110000u + ++layoutQueries; }
+  std::int16_t VkKeyScanChar(std::uint8_t ch, KeyboardLayout layout) override {
+    lookupLayouts.push_back(layout);
+    return keyScan[ch];
+  }
+  // An answer with bits above the low byte, which the keys of an Alt code drop.
+  unsigned MapVkToScan(std::uint8_t vk, KeyboardLayout layout) override {
+    lookupLayouts.push_back(layout);
+    return 0x7700u + (vk ^ 0x5Au);
+  }
   unsigned AnsiCodePage() override { return codePage; }
   // Code page 932 for the characters the tests type; 0 for any other bytes.
   int Cp932ToUtf16(const std::uint8_t* b, int count, std::uint16_t* units, int capacity) override {
@@ -199,7 +209,7 @@ TEST_F(AltCodeTest, PauseAfterAltDownIsSendDelay) {
   EXPECT_EQ(kb.events, AltCode({0, 5, 2}, 37));
 }
 
-TEST_F(AltCodeTest, ScanCodesAreLowByteOfMapVirtualKey) {
+TEST_F(AltCodeTest, ScanCodesAreTheLowByteOfTheLayoutsAnswer) {
   Type({'a'});
   ASSERT_EQ(kb.records.size(), 8u);
   const unsigned vks[] = {0x12, 0x60, 0x60, 0x69, 0x69, 0x67, 0x67, 0x12};
@@ -219,15 +229,17 @@ class UnicodeModeTest : public KeystrokesTest {
   }
 };
 
-TEST_F(UnicodeModeTest, EachCharacterIsOneBatchOfItsUnitsThenSendDelay) {
+// No SENDDELAY follows a Unicode character (there is no Alt to settle); the control keys keep
+// their KeyPause.
+TEST_F(UnicodeModeTest, EachCharacterIsOneBatchOfItsUnitsWithoutPause) {
   struct Case {
     const char* name;
     std::vector<std::uint8_t> bytes;
     Events events;
   };
   const Case cases[] = {
-      {"ASCII", {'a'}, {"S[u0061D u0061U]", "P10"}},
-      {"two-byte kanji 0x889F", {0x88, 0x9F}, {"S[u4E9CD u4E9CU]", "P10"}},
+      {"ASCII", {'a'}, {"S[u0061D u0061U]"}},
+      {"two-byte kanji 0x889F", {0x88, 0x9F}, {"S[u4E9CD u4E9CU]"}},
       {"CR stays the Enter key", {0x0D}, {"S[0DD 0DU]", "P20"}},
       {"a lead byte without a trail types nothing", {0x88, 0x20}, {}},
       {"a byte code page 932 does not map falls back to its Alt code", {0xFD}, AltCode({2, 5, 3})},
@@ -245,7 +257,7 @@ TEST_F(UnicodeModeTest, EachCharacterIsOneBatchOfItsUnitsThenSendDelay) {
 TEST_F(UnicodeModeTest, KatakanaAreCharactersWhateverTheSystemCodePage) {
   kb.codePage = 1252;
   Type({0xB1});
-  EXPECT_EQ(kb.events, (Events{"S[uFF71D uFF71U]", "P10"}));
+  EXPECT_EQ(kb.events, (Events{"S[uFF71D uFF71U]"}));
 }
 
 TEST_F(UnicodeModeTest, TheOutputDisplayShowsWhatModeZeroShows) {
@@ -314,11 +326,11 @@ TEST_F(ControlByteTest, KatakanaAreKeysUnderAnotherCodePage) {
   EXPECT_EQ(kb.events, (Events{"S[31D 31U]", "P20"}));
 }
 
-TEST_F(ControlByteTest, RecordsCarryActiveLayoutScanCodes) {
+TEST_F(ControlByteTest, RecordsCarryTheLayoutsWholeScanCode) {
   kb.keyScan[0x0B] = 0x024B;
   Keys({0x0B});
   ASSERT_EQ(kb.records.size(), 4u);
-  for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x0300u + r.vk);
+  for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x7700u + (r.vk ^ 0x5Au));
 }
 
 TEST_F(ControlByteTest, KeyPauseIsConfigurable) {
@@ -480,10 +492,10 @@ TEST_F(KeyListTest, ExtendedKeysAndOnlyThoseCarryTheExtendedFlag) {
   }
 }
 
-TEST_F(KeyListTest, GroupRecordsCarryActiveLayoutScanCodes) {
+TEST_F(KeyListTest, GroupRecordsCarryTheLayoutsWholeScanCode) {
   Keys({V | H | 0x11, V | 0x43});
   ASSERT_EQ(kb.records.size(), 4u);
-  for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x0300u + r.vk);
+  for (const auto& r : kb.records) EXPECT_EQ(r.scan, 0x7700u + (r.vk ^ 0x5Au));
 }
 
 TEST_F(KeyListTest, MixedCharactersAndKeys) {
@@ -625,6 +637,9 @@ TEST_F(RefusedInputTest, NothingMoreOfTheFrameOnceRefusedAndHeldKeysReleased) {
        Concat({enter, AltCode({0, 9, 7}), {"S[12U]", "REFUSED"}})},
       {"a control byte refused: no pause after it", false, {2, 1, 7, 0}, kSendModeAltCodes,
        Concat({enter, AltCode({0, 9, 7}), {"S[0DD 0DU]", "REFUSED"}})},
+      {"accepted in Unicode mode: a pause after each key, none after a character", false, {},
+       kSendModeUnicode,
+       Concat({enter, {"S[u0061D u0061U]"}, enter, AltCode({3, 3, 4, 4, 0}), {"S[09D 09U]", "P20"}})},
       {"a refused Unicode character: no pause after it", false, {2, 0}, kSendModeUnicode,
        Concat({enter, {"S[u0061D u0061U]", "REFUSED"}})},
   };
@@ -655,11 +670,65 @@ TEST_F(RefusedInputTest, EachFrameAsksAgainAndAFrameWithoutKeysSaysNothing) {
   EXPECT_EQ(kb.foregroundQueries, 2);
 }
 
+// Every key and scan code of a frame is looked up in the layout of the window in front, asked
+// once, at the frame's first key; the next frame asks again. A Caps Lock toggle in the middle
+// of a frame asks for itself and leaves the frame's layout alone.
+TEST_F(RefusedInputTest, EachFrameLooksUpItsKeysInTheLayoutOfTheWindowInFront) {
+  kb.keyScan[0x0B] = 0x024B;
+  const KeyItem ctrlK[] = {0x0B, 0};  // a key list's control character: a key scan in the layout
+  const auto countOf = [&](KeyboardLayout layout) {
+    return std::count(kb.lookupLayouts.begin(), kb.lookupLayouts.end(), layout);
+  };
+  out.TypeKeyItems(ctrlK);
+  out.ToggleCapsLock();
+  TypeFrame(out);
+  EXPECT_EQ(kb.layoutQueries, 2);
+  EXPECT_EQ(countOf(0x04110002u), 2) << "the toggle's own layout, for its two records";
+  EXPECT_EQ(countOf(0x04110001u), static_cast<std::ptrdiff_t>(kb.lookupLayouts.size()) - 2);
+  EXPECT_GT(kb.lookupLayouts.size(), 20u);
+  kb.lookupLayouts.clear();
+  TypeFrame(out);
+  EXPECT_EQ(kb.layoutQueries, 3);
+  EXPECT_EQ(countOf(0x04110003u), static_cast<std::ptrdiff_t>(kb.lookupLayouts.size()));
+  kb.inFront = true;  // shown in the output display: no layout asked
+  TypeFrame(out);
+  EXPECT_EQ(kb.layoutQueries, 3);
+}
+
 TEST_F(RefusedInputTest, TheCapsLockToggleIsNoFramesKey) {
   kb.foregroundRefuses = true;
   out.ToggleCapsLock();
   EXPECT_EQ(kb.events, (Events{"S[14DE 14UE]"}));
   EXPECT_EQ(out.EndFrame(), FrameKeys::None);
+}
+
+// ---- log only ---------------------------------------------------------------------------------
+
+// A frame and a key list with characters, a control character and a "+" group, typed in both
+// send modes: log only sends nothing, pauses nowhere and asks the window in front nothing; with
+// the main dialog in front the display shows what it shows when typing.
+TEST(LogOnly, NothingReachesTheKeyboardAndTheDisplayStaysAsItWas) {
+  const KeyItem list[] = {0x41, 0x0B, V | H | 0x11, V | 0x43, 0};
+  for (const std::uint8_t mode : {kSendModeAltCodes, kSendModeUnicode}) {
+    SCOPED_TRACE(+mode);
+    const std::int16_t sendDelay = 10;
+    RecordingKeyboard typed, logged;
+    typed.keyScan[0x0B] = logged.keyScan[0x0B] = 0x024B;
+    KeyOutput typing(typed, sendDelay, mode), logging(logged, sendDelay, mode);
+    logging.SetLogOnly(true);
+    for (const bool inFront : {false, true}) {
+      typed.inFront = logged.inFront = inFront;
+      typing.TypeKeyItems(list);
+      logging.TypeKeyItems(list);
+      EXPECT_EQ(TypeFrame(typing), inFront ? FrameKeys::None : FrameKeys::Typed);
+      EXPECT_EQ(TypeFrame(logging), FrameKeys::None);
+    }
+    EXPECT_FALSE(typed.events.empty());
+    EXPECT_TRUE(logged.events.empty());
+    EXPECT_EQ(logged.foregroundQueries, 0);
+    EXPECT_EQ(logged.posted, typed.posted);
+    EXPECT_FALSE(logged.posted.empty());
+  }
 }
 
 TEST(IntegrityLevels, InputReachesOnlyEqualOrLowerLevels) {
@@ -686,7 +755,7 @@ TEST_F(CapsLockTest, ToggleIsOneExtendedPressAndRelease) {
   out.ToggleCapsLock();
   EXPECT_EQ(kb.events, (Events{"S[14DE 14UE]"}));
   ASSERT_EQ(kb.records.size(), 2u);
-  EXPECT_EQ(kb.records[0].scan, 0x0314u);
+  EXPECT_EQ(kb.records[0].scan, 0x7700u + (0x14 ^ 0x5Au));
 }
 
 TEST_F(CapsLockTest, ToggleIsSentEvenWithMainDialogInFront) {

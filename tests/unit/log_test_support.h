@@ -25,10 +25,13 @@ class FixedLogClock : public LogClock {
   }
 };
 
+// The texts of the notices told, in order, and every change of the lasting set.
 class RecordedLogNotices : public LogNotices {
  public:
   std::vector<std::string> texts;
-  void ShowNotice(const char* text) override { texts.emplace_back(text); }
+  std::vector<unsigned> lasting;
+  void ShowNotice(LogNotice notice) override { texts.emplace_back(LogNoticeText(notice)); }
+  void NoticesLasting(unsigned conditions) override { lasting.push_back(conditions); }
 };
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the

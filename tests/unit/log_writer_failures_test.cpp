@@ -27,15 +27,23 @@ TEST_F(LogWriterTest, FileJustBelowTheLimitTakesTheWholeRecord) {
   EXPECT_EQ(notices.texts, std::vector<std::string>{kSizeNotice});
 }
 
-TEST_F(LogWriterTest, FileAtTheLimitDiscardsWithNoticeWhenAborting) {
+TEST_F(LogWriterTest, FileAtTheLimitDiscardsWithOneNoticeWhileTheConditionLasts) {
+  const unsigned size = LogNoticeBit(LogNotice::SizeLimit);
   MakeSizedLogFile(LogPath(), 10485760);
   EXPECT_EQ(Record("x"), -1);
-  EXPECT_EQ(notices.texts, std::vector<std::string>{kSizeNotice});
-  EXPECT_EQ(std::filesystem::file_size(LogPath()), 10485760u);
-  EXPECT_STREQ(w.BufferedText(), "");
-  // The notice comes again at every flush while the condition lasts.
   EXPECT_EQ(Record("y"), -1);
-  EXPECT_EQ(notices.texts.size(), 2u);
+  EXPECT_EQ(notices.texts, std::vector<std::string>{kSizeNotice}) << "told once, not per record";
+  EXPECT_EQ(notices.lasting, std::vector<unsigned>{size});
+  EXPECT_EQ(std::filesystem::file_size(LogPath()), 10485760u);
+  // The file moved away: the next record is written alone (the discarded ones are gone) and
+  // the condition ends; reaching the limit again is told again.
+  WriteLogFile(LogPath(), "");
+  EXPECT_EQ(Record("z"), 0);
+  EXPECT_EQ(Log(), "z\r\n");
+  EXPECT_EQ(notices.lasting, (std::vector<unsigned>{size, 0}));
+  MakeSizedLogFile(LogPath(), 10485760);
+  EXPECT_EQ(Record("w"), -1);
+  EXPECT_EQ(notices.texts, (std::vector<std::string>{kSizeNotice, kSizeNotice}));
 }
 
 TEST_F(LogWriterTest, FileAtTheLimitDiscardsSilentlyWithoutMessage) {
@@ -56,6 +64,8 @@ TEST_F(LogWriterTest, FileAtTheLimitIsStillWrittenWhenNotAborting) {
   EXPECT_EQ(Record("y"), 0);
   EXPECT_EQ(notices.texts.size(), 1u);
   EXPECT_EQ(std::filesystem::file_size(LogPath()), 10485760u + 6u);
+  // Without the message nothing is said, and the condition no longer shows.
+  EXPECT_EQ(notices.lasting, (std::vector<unsigned>{LogNoticeBit(LogNotice::SizeLimit), 0}));
 }
 
 TEST_F(LogWriterTest, LimitZeroLetsTheFirstRecordCreateTheFileOnly) {
@@ -92,7 +102,6 @@ TEST_F(LogWriterTest, FolderGivenAsTheFileIsRefusedAndWritingGoesOnAfterwards) {
   SetName("sub");
   EXPECT_EQ(Record("x"), -1);
   EXPECT_EQ(notices.texts, std::vector<std::string>{kFolderNotice});
-  EXPECT_STREQ(w.BufferedText(), "");
   EXPECT_EQ(std::string(w.LastPath()), dir.File("sub"));
   SetName("test.log");
   EXPECT_EQ(Record("y"), 0);
@@ -113,10 +122,34 @@ TEST_F(LogWriterTest, MissingFolderCannotBeOpenedUntilItExists) {
   SetFolder(dir.File("later"));
   EXPECT_EQ(Record("x"), -1);
   EXPECT_EQ(notices.texts, std::vector<std::string>{kOpenNotice});
-  EXPECT_STREQ(w.BufferedText(), "");
   std::filesystem::create_directory(dir.File("later"));
   EXPECT_EQ(Record("y"), 0);
   EXPECT_EQ(ReadLogFile(dir.File("later") + kLogPathSeparator + "test.log"), "y\r\n");
+}
+
+// The log folder goes away while receiving and comes back: one notice for the records lost
+// meanwhile, the condition lasting until a record is written again; a condition of another
+// kind is told in its turn; a new start of reception tells a lasting condition again.
+TEST_F(LogWriterTest, EachConditionIsToldWhenItBeginsAndLastsUntilARecordMeetsNone) {
+  const unsigned open = LogNoticeBit(LogNotice::NotOpenable);
+  const unsigned folder = LogNoticeBit(LogNotice::FolderGiven);
+  SetFolder(dir.File("gone"));
+  for (const char* scan : {"a", "b", "c"}) EXPECT_EQ(Record(scan), -1);
+  EXPECT_EQ(notices.texts, std::vector<std::string>{kOpenNotice});
+  std::filesystem::create_directory(dir.File("gone"));
+  EXPECT_EQ(Record("d"), 0);
+  EXPECT_EQ(ReadLogFile(dir.File("gone") + kLogPathSeparator + "test.log"), "d\r\n");
+  std::filesystem::create_directory(dir.File("gone") + kLogPathSeparator + "sub");
+  SetName("sub");
+  EXPECT_EQ(Record("e"), -1);
+  SetFolder(dir.File("missing"));
+  EXPECT_EQ(Record("f"), -1);
+  EXPECT_EQ(notices.texts, (std::vector<std::string>{kOpenNotice, kFolderNotice, kOpenNotice}));
+  EXPECT_EQ(notices.lasting, (std::vector<unsigned>{open, 0, folder, open}));
+  w.LogReset();
+  EXPECT_EQ(Record("g"), -1);
+  EXPECT_EQ(notices.texts.size(), 4u) << "a new start tells the lasting condition again";
+  EXPECT_EQ(notices.lasting, (std::vector<unsigned>{open, 0, folder, open, 0, open}));
 }
 
 TEST_F(LogWriterTest, FileAsTheFolderCannotBeOpened) {

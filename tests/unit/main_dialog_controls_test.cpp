@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstring>
 #include <set>
+#include <string>
 
+#include "config/ext_dialog_controls.h"
 #include "config/main_dialog_controls.h"
 #include "config/settings_keys.h"
 
@@ -16,7 +18,10 @@ long FieldOffset(const ControlBinding& row) {
   if (row.byte != nullptr) field = &(record.*row.byte);
   if (row.number != nullptr) field = &(record.*row.number);
   if (row.code != nullptr) field = &(record.*row.code);
+  if (row.request != nullptr) field = &(record.*row.request);
   if (row.keys != nullptr) field = &(record.*row.keys);
+  if (row.text != nullptr) field = &(record.*row.text);
+  if (row.word != nullptr) field = &(record.*row.word);
   if (field == nullptr) return -1;
   return static_cast<const char*>(field) - reinterpret_cast<const char*>(&record);
 }
@@ -28,22 +33,32 @@ const SettingDescriptor* KeyAt(long offset) {
   return nullptr;
 }
 
+struct Table {
+  const char* name;
+  std::span<const ControlBinding> rows;
+};
+
+const Table kTables[] = {{"main dialog", MainDialogControls()}, {"extended dialog", ExtDialogControls()}};
+
 // Every key of the settings file but the log settings (which their own dialog edits) is shown
-// by exactly one control, each control appears once, and every control that holds a setting
-// is disabled while reception runs.
-TEST(MainDialogControls, EachSettingOnceDisabledWhileReceiving) {
+// by exactly one control of the two dialogs, each control appears once in its dialog, and every
+// control that holds a setting is disabled while reception runs.
+TEST(SettingsDialogControls, EachSettingOnceDisabledWhileReceiving) {
   std::multiset<long> bound;
-  std::set<int> ids;
-  for (const ControlBinding& row : MainDialogControls()) {
-    EXPECT_TRUE(ids.insert(row.id).second) << "control " << row.id << " appears twice";
-    const long offset = FieldOffset(row);
-    EXPECT_EQ(offset < 0, row.kind == ControlKind::Button) << "control " << row.id;
-    if (offset < 0) continue;
-    bound.insert(offset);
-    EXPECT_FALSE(row.enabledWhileReceiving) << "control " << row.id;
-    const SettingDescriptor* key = KeyAt(offset);
-    ASSERT_NE(key, nullptr) << "control " << row.id << " binds no key";
-    EXPECT_NE(std::strncmp(key->key, "LOG", 3), 0) << "control " << row.id << " binds " << key->key;
+  for (const Table& table : kTables) {
+    std::set<int> ids;
+    for (const ControlBinding& row : table.rows) {
+      const std::string where = std::string(table.name) + ", control " + std::to_string(row.id);
+      EXPECT_TRUE(ids.insert(row.id).second) << where << " appears twice";
+      const long offset = FieldOffset(row);
+      EXPECT_EQ(offset < 0, row.kind == ControlKind::Button) << where;
+      if (offset < 0) continue;
+      bound.insert(offset);
+      EXPECT_FALSE(row.enabledWhileReceiving) << where;
+      const SettingDescriptor* key = KeyAt(offset);
+      ASSERT_NE(key, nullptr) << where << " binds no key";
+      EXPECT_NE(std::strncmp(key->key, "LOG", 3), 0) << where << " binds " << key->key;
+    }
   }
   for (const SettingDescriptor* d = SettingDescriptors; d->key[0] != 0; ++d) {
     if (std::strncmp(d->key, "LOG", 3) == 0) continue;
@@ -51,15 +66,51 @@ TEST(MainDialogControls, EachSettingOnceDisabledWhileReceiving) {
   }
 }
 
-// A list offers one entry for each value its key accepts, from 0, so the stored index always
-// names an entry.
-TEST(MainDialogControls, ListsHaveAnEntryPerAcceptedValue) {
-  for (const ControlBinding& row : MainDialogControls()) {
-    if (row.kind != ControlKind::List) continue;
-    const SettingDescriptor* key = KeyAt(FieldOffset(row));
-    ASSERT_NE(key, nullptr) << "control " << row.id;
-    EXPECT_EQ(key->min, 0) << key->key;
-    EXPECT_EQ(static_cast<long>(row.entries.size()), key->max + 1) << key->key;
+// What a control can hold is what its key accepts: a list offers one entry per value from 0,
+// a number edit stays inside the key's range (so the file never refuses what the dialog
+// stored), an edit takes no more than its field holds, a code edit fills all of its field.
+TEST(SettingsDialogControls, ControlsHoldWhatTheirKeysAccept) {
+  for (const Table& table : kTables) {
+    for (const ControlBinding& row : table.rows) {
+      const SettingDescriptor* key = KeyAt(FieldOffset(row));
+      if (key == nullptr) continue;
+      const std::string where = std::string(table.name) + ", " + key->key;
+      switch (row.kind) {
+        case ControlKind::List:
+          EXPECT_EQ(key->min, 0) << where;
+          EXPECT_EQ(static_cast<long>(row.entries.size()), key->max + 1) << where;
+          break;
+        case ControlKind::Number:
+          EXPECT_GE(row.min, key->min) << where;
+          EXPECT_LE(row.max, key->max) << where;
+          EXPECT_LE(row.raiseTo, row.max) << where;
+          break;
+        case ControlKind::Text:
+          EXPECT_EQ(row.textLimit, key->max - 1) << where;
+          break;
+        case ControlKind::ByteCodes: {
+          const SettingsRecord s{};
+          EXPECT_EQ(static_cast<int>(CodeField(row, s).size()), key->count) << where;
+          EXPECT_NE(row.display, 0) << where;
+          break;
+        }
+        case ControlKind::HotKey:
+          EXPECT_EQ(key->width, 2) << where;
+          EXPECT_EQ(key->max, 0xFFFF) << where;
+          break;
+        default:
+          break;
+      }
+    }
+  }
+}
+
+// The extended dialog's number edits are named in the message that refuses a value.
+TEST(SettingsDialogControls, ExtendedDialogNumbersHaveNames) {
+  for (const ControlBinding& row : ExtDialogControls()) {
+    if (row.kind != ControlKind::Number) continue;
+    ASSERT_NE(row.label, nullptr) << row.id;
+    EXPECT_NE(row.label[0], 0) << row.id;
   }
 }
 

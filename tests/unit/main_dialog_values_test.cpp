@@ -54,4 +54,32 @@ TEST(HoldIntervalText, HeldToOneThrough2000) {
   }
 }
 
+// The extended dialog's numbers: REQTIMER 0..30000 with 1..99 raised to 100, TARGETWAIT
+// 1..3600; what is not a number in range is refused.
+TEST(CheckNumberText, RangeRaisedStartAndRefusals) {
+  struct Row {
+    const char* text;
+    std::int16_t min, max, raiseTo;
+    bool accepted;
+    std::int16_t value;
+  };
+  const Row rows[] = {
+      {"0", 0, 30000, 100, true, 0},       {"", 0, 30000, 100, true, 0},
+      {"1", 0, 30000, 100, true, 100},     {"99", 0, 30000, 100, true, 100},
+      {"100", 0, 30000, 100, true, 100},   {"30000", 0, 30000, 100, true, 30000},
+      {"30001", 0, 30000, 100, false, 0},  {"99999999999999999999", 0, 30000, 0, false, 0},
+      {"-5", 0, 30000, 0, false, 0},       {"5 ", 0, 30000, 0, false, 0},
+      {"1e3", 0, 30000, 0, false, 0},      {"0", 1, 3600, 0, false, 0},
+      {"", 1, 3600, 0, false, 0},          {"3600", 1, 3600, 0, true, 3600},
+      {"0030", 1, 3600, 0, true, 30},      {"3601", 1, 3600, 0, false, 0},
+  };
+  for (const Row& r : rows) {
+    const CheckedNumber n = CheckNumberText(r.text, r.min, r.max, r.raiseTo);
+    EXPECT_EQ(n.accepted, r.accepted) << r.text << " in " << r.min << ".." << r.max;
+    if (r.accepted) {
+      EXPECT_EQ(n.value, r.value) << r.text;
+    }
+  }
+}
+
 }  // namespace

@@ -1,7 +1,8 @@
 // The reader on a port that behaves as Windows documents: EV_RXCHAR marks an arrival (once, for
 // a wait pending then; a wait begun later does not see it), a USB driver may end a wait with
-// ERROR_OPERATION_ABORTED, and a cancelled request completes when the driver gets to it.
-// The reader's blocks go through a real framing state with recording fakes.
+// ERROR_OPERATION_ABORTED, and a cancelled request completes when the driver gets to it, which
+// may be seconds later or never. The reader's blocks go through a real framing state with
+// recording fakes.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,11 +10,14 @@
 #include <algorithm>
 #include <atomic>
 #include <deque>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/messages_win32.h"
 #include "config/settings_record.h"
+#include "reception/port_io_win32.h"
 #include "reception/port_reader_win32.h"
 #include "reception/serial_api_win32.h"
 #include "reception/serial_port_win32.h"
@@ -38,7 +42,14 @@ struct Step {
 // step of the script that is meant for it.
 class FakeComm final : public SerialApi {
  public:
-  HANDLE Open(const char*) override { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+  FakeComm() = default;
+  ~FakeComm() override { CloseHandle(release_); }
+  FakeComm(const FakeComm&) = delete;
+  FakeComm& operator=(const FakeComm&) = delete;
+  HANDLE Open(const char*) override {
+    if (failOpen) return INVALID_HANDLE_VALUE;
+    return CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  }
   BOOL Setup(HANDLE, DWORD, DWORD) override { return TRUE; }
   BOOL GetState(HANDLE, DCB*) override { return TRUE; }
   BOOL SetState(HANDLE, DCB*) override { return TRUE; }
@@ -72,25 +83,41 @@ class FakeComm final : public SerialApi {
     SetLastError(ERROR_IO_PENDING);
     return FALSE;
   }
-  BOOL Result(HANDLE, OVERLAPPED* o, DWORD* bytes, BOOL wait) override {
+  BOOL Result(HANDLE, OVERLAPPED* o, DWORD* bytes, DWORD waitMs) override {
     *bytes = 0;
-    if (o != wait_) return TRUE;  // reads complete at once
-    if (!done_ && !wait) {
+    if (o == hungRead_) {
+      WaitForSingleObject(o->hEvent, waitMs);
       SetLastError(ERROR_IO_INCOMPLETE);
       return FALSE;
     }
-    if (!done_) WaitForSingleObject(o->hEvent, INFINITE);
+    if (o != wait_) return TRUE;  // reads complete at once
+    if (!done_ && WaitForSingleObject(o->hEvent, waitMs) != WAIT_OBJECT_0) {
+      SetLastError(ERROR_IO_INCOMPLETE);
+      return FALSE;
+    }
     wait_ = nullptr;
     SetLastError(error_);
     return error_ == ERROR_SUCCESS;
   }
   BOOL ClearError(HANDLE, DWORD* errors, COMSTAT* status) override {
+    if (holdClearError) {
+      // A driver that keeps a synchronous call: the reader is stuck in it until released.
+      inClearError = true;
+      WaitForSingleObject(release_, INFINITE);
+      inClearError = false;
+    }
     *errors = 0;
     *status = COMSTAT{};
     status->cbInQue = static_cast<DWORD>(queue_.size());
     return TRUE;
   }
-  BOOL Read(HANDLE, void* buffer, DWORD count, DWORD* read, OVERLAPPED*) override {
+  BOOL Read(HANDLE, void* buffer, DWORD count, DWORD* read, OVERLAPPED* o) override {
+    if (hangReads) {
+      // Pending for good, whatever its time-outs and a cancel say.
+      hungRead_ = o;
+      SetLastError(ERROR_IO_PENDING);
+      return FALSE;
+    }
     const size_t n = std::min<size_t>(count, queue_.size());
     std::copy_n(queue_.begin(), n, static_cast<unsigned char*>(buffer));
     queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(n));
@@ -98,6 +125,7 @@ class FakeComm final : public SerialApi {
     return TRUE;
   }
   BOOL Cancel(HANDLE, OVERLAPPED* o) override {
+    Note("cancel");
     if (o == nullptr || o == wait_) EndWait(ERROR_OPERATION_ABORTED);
     return TRUE;
   }
@@ -109,11 +137,39 @@ class FakeComm final : public SerialApi {
   void JoinLate() {
     if (late_.joinable()) late_.join();
   }
+  // The driver completes at last what it kept (a wait it never completed, a hung read) and lets
+  // a held call go.
+  void CompleteEverything() {
+    JoinLate();
+    if (wait_ != nullptr && !done_) {
+      Note("completed");
+      Complete(0, ERROR_OPERATION_ABORTED);
+    }
+    if (hungRead_ != nullptr) SetEvent(hungRead_->hEvent);
+    hungRead_ = nullptr;
+    holdClearError = false;
+    SetEvent(release_);
+  }
+  // What happened, in order, from any thread.
+  void Note(const char* what) {
+    std::lock_guard<std::mutex> guard(eventsLock_);
+    events_ += events_.empty() ? what : std::string(" ") + what;
+  }
+  std::string Events() {
+    std::lock_guard<std::mutex> guard(eventsLock_);
+    return events_;
+  }
 
   std::deque<Step> script;
   bool abortEveryWait = false;
-  DWORD lateMs = 0;  // a wait ended by a mask change or a cancel completes this much later
-  int waits = 0;
+  bool failOpen = false;
+  std::atomic<bool> hangReads{false};
+  std::atomic<bool> holdClearError{false};
+  std::atomic<bool> inClearError{false};
+  // A wait ended by a mask change or a cancel completes this much later; kNever: not at all.
+  static constexpr DWORD kNever = INFINITE;
+  DWORD lateMs = 0;
+  std::atomic<int> waits{0};
   std::atomic<bool> outstanding{false};  // a wait the driver has not completed
 
  private:
@@ -126,14 +182,17 @@ class FakeComm final : public SerialApi {
     return s;
   }
   void Queue(const Bytes& bytes) { queue_.insert(queue_.end(), bytes.begin(), bytes.end()); }
+  // The stop and the reader end a wait at the same time: one of them does.
   void EndWait(DWORD error) {
-    if (wait_ == nullptr || done_ || late_.joinable()) return;
+    std::lock_guard<std::mutex> guard(endLock_);
+    if (wait_ == nullptr || done_ || late_.joinable() || lateMs == kNever) return;
     if (lateMs == 0) {
       Complete(0, error);
       return;
     }
     late_ = std::thread([this, error] {
       Sleep(lateMs);
+      Note("completed");
       Complete(0, error);
     });
   }
@@ -153,6 +212,11 @@ class FakeComm final : public SerialApi {
   DWORD error_ = ERROR_SUCCESS;
   std::vector<unsigned char> queue_;
   std::thread late_;
+  OVERLAPPED* hungRead_ = nullptr;
+  HANDLE release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::mutex endLock_;
+  std::mutex eventsLock_;
+  std::string events_;
 };
 
 // The reader's blocks and interval checks go to one framing state.
@@ -192,7 +256,8 @@ struct Rig {
   ~Rig() {
     RunningFlag = 0;
     ReceivePort.Close();
-    comm.JoinLate();
+    comm.CompleteEverything();
+    ReceivePort.Close();  // a reader left in a driver's call has ended by now
     SetSerialApi(nullptr);
     SetDefaultSettings(Settings);
   }
@@ -262,6 +327,113 @@ TEST(PortReader, AWaitPendingAtTheEndHasCompletedWhenTheReaderIsGone) {
     ASSERT_TRUE(rig.comm.outstanding);
   }
   EXPECT_FALSE(rig.comm.outstanding);
+}
+
+// ---- a driver that keeps cancelled requests ---------------------------------------------------
+
+// The reader as the program's thread runs it, on the rig's sink.
+ReaderSink* ThreadSink = nullptr;
+DWORD WINAPI TestReaderThread(LPVOID) {
+  {
+    PortReader reader(*ThreadSink);
+    if (reader.Begin()) {
+      while (RunningFlag) reader.Turn();
+    }
+  }
+  ReceivePort.ReaderEnded();
+  return 0;
+}
+
+// Until `done` holds, at most 5 s; false on time-out.
+template <typename Done>
+bool Await(Done done) {
+  for (int i = 0; i < 500; ++i) {
+    if (done()) return true;
+    Sleep(10);
+  }
+  return done();
+}
+
+// 中止 and 終了 close the port while the reader waits on it, and the driver completes the
+// cancelled wait 5 s later or never: the close is over first, within 2 s; the wait's record
+// stays with the driver until it completes and is used again afterwards; meanwhile a start
+// that cannot open the port says why.
+TEST(PortReaderStop, ACloseIsOverWithinTwoSecondsWhateverTheDriverDoesWithTheCancelledWait) {
+  struct Case {
+    const char* name;
+    DWORD completesAfterMs;
+  };
+  const Case cases[] = {{"the driver never completes it", FakeComm::kNever},
+                        {"the driver completes it 5 s later", 5000}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    {
+      Rig rig;
+      ASSERT_TRUE(rig.open);
+      rig.comm.lateMs = c.completesAfterMs;
+      ThreadSink = &rig.sink;
+      ASSERT_TRUE(ReceivePort.StartThread(TestReaderThread));
+      ASSERT_TRUE(Await([&] { return rig.comm.outstanding.load(); })) << "the reader waits";
+      const DWORD started = GetTickCount();
+      ReceivePort.Close();
+      const DWORD took = GetTickCount() - started;
+      rig.comm.Note("closed");
+      EXPECT_LT(took, 2000u);
+      EXPECT_FALSE(ReceivePort.ThreadAlive());
+      EXPECT_TRUE(rig.comm.outstanding) << "the driver still holds the wait";
+      EXPECT_EQ(AbandonedPortIo(), 1);
+      // The port cannot be opened again while its driver holds the request: said so.
+      rig.comm.failOpen = true;
+      EXPECT_EQ(ReceivePort.Open(Settings), kPortHeldByDriver);
+      EXPECT_NE(PortErrorText(kPortHeldByDriver), nullptr);
+      rig.comm.CompleteEverything();
+      EXPECT_EQ(rig.comm.Events(), "cancel cancel closed completed");
+      EXPECT_EQ(FreePortIo(), kPortIoRecords) << "the record is free once the request completed";
+      EXPECT_EQ(ReceivePort.Open(Settings), -101) << "then the port's own failure";
+    }
+    EXPECT_EQ(FreePortIo(), kPortIoRecords);
+  }
+}
+
+// A read that its time-outs do not end and that a cancel does not complete: the reader gives
+// it up with its record and reads what is queued with another.
+TEST(PortReaderStop, AReadTheDriverNeverCompletesIsGivenUpAndReadingGoesOn) {
+  Rig rig;
+  ASSERT_TRUE(rig.open);
+  rig.comm.script.assign({{Arrival::Signalled, {0x02, 'A', 0x03}}});
+  PortReader reader(rig.sink);
+  rig.comm.hangReads = true;
+  reader.Turn();
+  EXPECT_EQ(AbandonedPortIo(), 1);
+  EXPECT_EQ(rig.h.TakeLog(), "");
+  EXPECT_TRUE(reader.Ready()) << "a free record stands in";
+  rig.comm.hangReads = false;
+  for (int turn = 0; turn < 3 && rig.h.log.empty(); ++turn) reader.Turn();
+  EXPECT_EQ(rig.h.TakeLog(), "F L41 T41 F");
+  rig.comm.CompleteEverything();
+  EXPECT_EQ(FreePortIo(), kPortIoRecords - 2) << "the reader holds two, the given-up one is back";
+}
+
+// A reader inside a driver's synchronous call when the stop comes: the stop does not wait for it
+// beyond its deadline, its port stays open for it, and no reception starts until it has ended.
+TEST(PortReaderStop, AReaderStuckInADriverCallIsLeftAndNoStartComesBeforeItEnds) {
+  Rig rig;
+  ASSERT_TRUE(rig.open);
+  const HANDLE port = ReceivePort.PortHandle;
+  rig.comm.holdClearError = true;
+  rig.comm.script.assign({{Arrival::Signalled, {0x02, 'A', 0x03}}});
+  ThreadSink = &rig.sink;
+  ASSERT_TRUE(ReceivePort.StartThread(TestReaderThread));
+  ASSERT_TRUE(Await([&] { return rig.comm.inClearError.load(); }));
+  const DWORD started = GetTickCount();
+  ReceivePort.Close();
+  EXPECT_LT(GetTickCount() - started, 2000u);
+  DWORD flags = 0;
+  EXPECT_TRUE(GetHandleInformation(port, &flags)) << "the port is kept for the stuck reader";
+  EXPECT_EQ(ReceivePort.Open(Settings), kPortHeldByDriver);
+  rig.comm.CompleteEverything();
+  ASSERT_TRUE(Await([&] { return ReceivePort.Open(Settings) == 1; })) << "once it has ended";
+  EXPECT_EQ(rig.h.TakeLog(), "") << "nothing of the stopped reception is typed";
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -24,8 +25,11 @@
 #include "keyout/keystrokes_keyboard.h"
 #include "reception/block_processing.h"
 #include "reception/frame_output.h"
+#include "reception/frame_shaper.h"
+#include "reception/frame_text_shaping.h"
 #include "reception/framer_state.h"
 #include "reception/utf8_conversion.h"
+#include "support/fake_text_codec.h"
 
 #ifndef _WIN32
 #include <iconv.h>
@@ -101,11 +105,11 @@ class TypingKeyboard final : public Keyboard {
   }
   bool ForegroundRefusesInput() override { return false; }
   // A Japanese layout gives the control characters their own keys.
-  std::int16_t VkKeyScanChar(std::uint8_t ch) override {
+  KeyboardLayout ForegroundLayout() override { return 0; }
+  std::int16_t VkKeyScanChar(std::uint8_t ch, KeyboardLayout) override {
     return (ch == 0x08 || ch == 0x09 || ch == 0x0D || ch == 0x1B) ? ch : -1;
   }
-  unsigned MapVkToScan(std::uint8_t) override { return 0; }
-  unsigned MapVkToScanEx(std::uint8_t) override { return 0; }
+  unsigned MapVkToScan(std::uint8_t, KeyboardLayout) override { return 0; }
   unsigned AnsiCodePage() override { return 932; }
   int Cp932ToUtf16(const std::uint8_t*, int, std::uint16_t*, int) override { return 0; }
   bool CapsLockOn() override { return false; }
@@ -155,8 +159,7 @@ class QuietHost final : public ReceptionHost {
   void ToggleCapsLock() override {}
   void Pause(std::uint32_t) override {}
   bool MainDialogInFront() override { return false; }
-  bool EchoDisplayHasText() override { return false; }
-  void EchoChar(char) override {}
+  void Echo(const char*, int) override {}
   int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
                      int dstCapacity) override {
 #ifdef _WIN32
@@ -185,7 +188,17 @@ std::string TypedText(const SettingsRecord& s, const std::vector<std::uint8_t>& 
   QuietHost host;
   FramerState st;
   InitFrameFlags(st, s);
-  ProcessBlock(st, s, out, host, block.data(), static_cast<int>(block.size()));
+  // A sample with a pattern types what the shaper keeps of each frame.
+  static FramePattern pattern;
+  const char* error = nullptr;
+  if (s.FILTER[0] != 0 && !CompileFramePattern932(s.FILTER, kFakeCodec, pattern, &error)) return error;
+  TypingDelivery delivery(out);
+  auto shaper = std::make_unique<FrameShaper>(out, delivery, kFakeCodec, [] { return std::uint32_t{0}; });
+  ShapingOptions options;
+  options.pattern = &pattern;
+  shaper->Start(options);
+  FrameOutput& framed = s.FILTER[0] != 0 ? static_cast<FrameOutput&>(*shaper) : out;
+  ProcessBlock(st, s, framed, host, block.data(), static_cast<int>(block.size()));
   return keyboard.typed;
 }
 
@@ -249,6 +262,17 @@ const Sample kSamples[] = {
      Fields({{"CONVCODE", "1"}, {"BAUD", "0"}, {"RCVEND", "x0D x0A"}, {"RCVENDOUT", "1"},
              {"POSTCODE", "v0D"}}),
      "E5 93 81 E7 95 AA 2D 37 0D 0A", BOTH_ENCODINGS("品番-7[ENT]")},
+    // A balance asked by hot key ("Q" CR LF): a stable reading typed as its number, an
+    // unstable one not at all.
+    {"balance_hotkey.ini",
+     Fields({{"BAUD", "6"}, {"RCVEND", "x0D x0A"}, {"RCVENDOUT", "1"}, {"POSTCODE", "v0D"}}),
+     "53 54 2C 2B 30 30 30 31 32 2E 33 34 20 20 67 0D 0A 55 53 2C 2B 30 30 30 31 32 2E 35 30 20 20 67 0D 0A",
+     BOTH_ENCODINGS("12.34[ENT]")},
+    // A balance asked after each answer (ESC "P" CR LF): a reading with its unit is stable.
+    {"balance_continuous.ini",
+     Fields({{"RCVEND", "x0D x0A"}, {"RCVENDOUT", "1"}, {"POSTCODE", "v0D"}}),
+     "2D 20 20 20 20 30 2E 35 30 20 67 20 20 0D 0A 2B 20 20 20 31 32 2E 33 36 20 20 20 20 0D 0A",
+     BOTH_ENCODINGS("-0.50[ENT]")},
 };
 
 void PrintTo(const Sample& sample, std::ostream* os) { *os << sample.file; }

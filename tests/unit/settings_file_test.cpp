@@ -19,7 +19,9 @@ const char kDefaultFile[] =
     "PRECODE=0000000000000000000000000000000000000000\r\n"
     "POSTCODE=0000000000000000000000000000000000000000\r\n"
     "LOGEXEC=0\r\nLOGNOSEND=0\r\nLOGOPENMD=1\r\nLOGFLSIZE=000A\r\nLOGDSPMSG=1\r\nLOGABORT=1\r\n"
-    "LOGFOLDER=\r\nLOGFILE=\r\nLOGNAME=1\r\nLOGADDENT=1\r\nLOGWDATE=0\r\nLOGWTIME=0\r\nSENDMODE=0\r\n";
+    "LOGFOLDER=\r\nLOGFILE=\r\nLOGNAME=1\r\nLOGADDENT=1\r\nLOGWDATE=0\r\nLOGWTIME=0\r\nSENDMODE=0\r\n"
+    "REQCODE=0000000000000000000000000000000000000000\r\nREQTIMER=0\r\nREQAFTER=0\r\n"
+    "REQHOTKEY=0000\r\nFILTER=\r\nDUPTIME=0\r\nTARGET=\r\nTARGETMODE=0\r\nTARGETWAIT=30\r\n";
 
 class SettingsFileTest : public ::testing::Test {
  protected:
@@ -60,6 +62,15 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   ApplySettingsLine(s, "LOGFILE=a.log");
   ApplySettingsLine(s, "LOGWTIME=1");
   ApplySettingsLine(s, "SENDMODE=1");
+  ApplySettingsLine(s, "REQCODE=51");
+  ApplySettingsLine(s, "REQTIMER=30000");
+  ApplySettingsLine(s, "REQAFTER=1");
+  ApplySettingsLine(s, "REQHOTKEY=0651");
+  ApplySettingsLine(s, "FILTER=(\\d+)");
+  ApplySettingsLine(s, "DUPTIME=500");
+  ApplySettingsLine(s, "TARGET=EXCEL.EXE");
+  ApplySettingsLine(s, "TARGETMODE=2");
+  ApplySettingsLine(s, "TARGETWAIT=3600");
   EXPECT_EQ(s.PORT, 7);
   EXPECT_EQ(s.CONVCODE, 1);
   EXPECT_EQ(s.SENDDELAY, 1999);
@@ -72,6 +83,15 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   EXPECT_EQ(s.LOGWTIME, 1);
   EXPECT_EQ(s.LOGWDATE, 0);
   EXPECT_EQ(s.SENDMODE, 1);
+  EXPECT_EQ(s.REQCODE[0], 0x51);
+  EXPECT_EQ(s.REQTIMER, 30000);
+  EXPECT_EQ(s.REQAFTER, 1);
+  EXPECT_EQ(s.REQHOTKEY, 0x0651);
+  EXPECT_STREQ(s.FILTER, "(\\d+)");
+  EXPECT_EQ(s.DUPTIME, 500);
+  EXPECT_STREQ(s.TARGET, "EXCEL.EXE");
+  EXPECT_EQ(s.TARGETMODE, 2);
+  EXPECT_EQ(s.TARGETWAIT, 3600);
 }
 
 // ---- writing ------------------------------------------------------------------------------
@@ -89,6 +109,11 @@ TEST_F(SettingsFileTest, ValuesAreWrittenInTheirFormats) {
   s.PRECODE[0] = 0x0110;
   s.LOGFLSIZE = 2000;
   std::strcpy(s.LOGFILE, "LOG_&Y&M&D.log");
+  const std::uint8_t request[] = {0x1B, 'P', 0x0D, 0x0A};
+  std::memcpy(s.REQCODE, request, sizeof request);
+  s.REQHOTKEY = 0x0675;  // Ctrl+Alt+F6
+  s.TARGETWAIT = 300;
+  std::strcpy(s.TARGET, "EXCEL.EXE;\x8E\xF3\x95\x74");  // "受付" in code page 932
   ASSERT_TRUE(WriteSettingsFile(s, path.c_str()));
   const std::string text = ReadWholeFile(path);
   EXPECT_NE(text.find("\r\nBAUD=4\r\n"), std::string::npos);
@@ -96,6 +121,10 @@ TEST_F(SettingsFileTest, ValuesAreWrittenInTheirFormats) {
   EXPECT_NE(text.find("\r\nPRECODE=0110000000000000000000000000000000000000\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nLOGFLSIZE=07D0\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nLOGFILE=LOG_&Y&M&D.log\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nREQCODE=1B500D0A00000000000000000000000000000000\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nREQHOTKEY=0675\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nTARGETWAIT=300\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nTARGET=EXCEL.EXE;\x8E\xF3\x95\x74\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
@@ -106,6 +135,13 @@ TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
   for (int i = 0; i < 10; ++i) s.POSTCODE[i] = static_cast<KeyItem>(0xFFF0 + i);
   std::memset(s.LOGFOLDER, 'f', kLogFolderSize - 1 - 10);  // the longest that fits a line
   std::memset(s.LOGFILE, 'n', kLogFileSize - 1);
+  for (int i = 0; i < kMaxRequestBytes; ++i) s.REQCODE[i] = static_cast<std::uint8_t>(0xEC + i);
+  s.REQTIMER = 30000;
+  s.REQHOTKEY = 0xFFFF;
+  for (int i = 0; i + 1 < kFilterSize; i += 2) std::memcpy(s.FILTER + i, "\x95\x5C", 2);  // 表 x 50
+  std::memset(s.TARGET, 't', kTargetSize - 1);
+  s.TARGETMODE = 2;
+  s.TARGETWAIT = 1;
   ASSERT_TRUE(WriteSettingsFile(s, path.c_str()));
   SettingsRecord back;
   ReadSettingsFile(back, path.c_str());
@@ -152,13 +188,20 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
   EXPECT_TRUE(SameRecord(s, Defaults()));
 }
 
-// A file of an older version ends at LOGWTIME: it loads with Alt codes.
-TEST_F(SettingsFileTest, FileWithoutTheSendModeLoadsWithAltCodes) {
-  std::string old = kDefaultFile;
-  old.erase(old.find("SENDMODE="));
-  const SettingsRecord s = Read(old);
-  EXPECT_EQ(s.SENDMODE, 0);
-  EXPECT_TRUE(SameRecord(s, Defaults()));
+// Files of older versions end at LOGWTIME (no send mode) or at SENDMODE (no requests,
+// shaping or target): with a changed value before the cut, they load with the defaults after
+// it, and the record writes back as the full file.
+TEST_F(SettingsFileTest, FilesOfOlderVersionsLoadTheLaterKeysWithTheirDefaults) {
+  for (const char* firstMissing : {"SENDMODE=", "REQCODE="}) {
+    std::string old = kDefaultFile;
+    old.erase(old.find(firstMissing));
+    old.replace(old.find("PORT=0"), 6, "PORT=3");
+    const SettingsRecord s = Read(old);
+    SettingsRecord expected = Defaults();
+    expected.PORT = 3;
+    EXPECT_TRUE(SameRecord(s, expected)) << firstMissing;
+    EXPECT_EQ(s.TARGETWAIT, 30) << firstMissing;
+  }
 }
 
 TEST_F(SettingsFileTest, NumberAboveItsMaximumKeepsTheFormerValue) {
@@ -194,6 +237,30 @@ TEST_F(SettingsFileTest, HexElementsAcceptLowerCaseAndAnOddLastDigit) {
   EXPECT_EQ(s.PRECODE[0], 0x0110);
   EXPECT_EQ(s.PRECODE[1], 0xABCD);
   EXPECT_EQ(s.PRECODE[2], 0);
+}
+
+// Each new number key against the edges of its range: in range stored, out of range the
+// default kept.
+TEST_F(SettingsFileTest, NewNumberKeysKeepTheirDefaultsOutsideTheirRanges) {
+  EXPECT_EQ(Read("REQTIMER=30000\r\n").REQTIMER, 30000);
+  EXPECT_EQ(Read("REQTIMER=30001\r\n").REQTIMER, 0);
+  EXPECT_EQ(Read("REQTIMER=-1\r\n").REQTIMER, 0);
+  EXPECT_EQ(Read("DUPTIME=30001\r\n").DUPTIME, 0);
+  EXPECT_EQ(Read("REQAFTER=2\r\n").REQAFTER, 0);
+  EXPECT_EQ(Read("TARGETMODE=3\r\n").TARGETMODE, 0);
+  EXPECT_EQ(Read("TARGETWAIT=0\r\n").TARGETWAIT, 30);
+  EXPECT_EQ(Read("TARGETWAIT=1\r\n").TARGETWAIT, 1);
+  EXPECT_EQ(Read("TARGETWAIT=3601\r\n").TARGETWAIT, 30);
+  EXPECT_EQ(Read("REQHOTKEY=FFFF\r\n").REQHOTKEY, 0xFFFF);
+  EXPECT_EQ(Read("REQHOTKEY=675\r\n").REQHOTKEY, 0x675);  // read as one element of four digits
+}
+
+// The request holds 20 bytes: a longer value stops at the 20th, and the byte after it stays 0.
+TEST_F(SettingsFileTest, RequestCodeHoldsTwentyBytes) {
+  const SettingsRecord s = Read("REQCODE=" + std::string(40, '4') + "4142\r\n");
+  for (int i = 0; i < kMaxRequestBytes; ++i) EXPECT_EQ(s.REQCODE[i], 0x44) << i;
+  EXPECT_EQ(s.REQCODE[kMaxRequestBytes], 0);
+  EXPECT_EQ(s.REQTIMER, 0);
 }
 
 TEST_F(SettingsFileTest, LogSizeIsHexadecimal) {
@@ -276,19 +343,26 @@ TEST_F(SettingsFileTest, OverLongTextIsCutAtACharacterBoundary) {
   const std::string hyo = "\x95\x5C", n = "n", a = "a";
   const struct {
     const char* what;
-    std::string line, logFile, logFolder;
+    const char* key;
+    std::string value, stored;
   } rows[] = {
-      {"表 across the end of LOGFILE", "LOGFILE=" + times(49, n) + hyo + "x", times(49, n), ""},
-      {"表 as the last two bytes of LOGFILE", "LOGFILE=" + times(48, n) + hyo + "x", times(48, n) + hyo, ""},
-      {"two-byte text cut to LOGFILE", "LOGFILE=n" + times(30, hyo), n + times(24, hyo), ""},
-      {"表 across the end of the first piece", "LOGFOLDER=" + times(1013, a) + hyo + "b", "", times(1013, a)},
-      {"表 as the last two bytes of the first piece", "LOGFOLDER=" + times(1012, a) + hyo + "b", "",
+      {"表 across the end of LOGFILE", "LOGFILE=", times(49, n) + hyo + "x", times(49, n)},
+      {"表 as the last two bytes of LOGFILE", "LOGFILE=", times(48, n) + hyo + "x", times(48, n) + hyo},
+      {"two-byte text cut to LOGFILE", "LOGFILE=", "n" + times(30, hyo), n + times(24, hyo)},
+      {"表 across the end of the first piece", "LOGFOLDER=", times(1013, a) + hyo + "b", times(1013, a)},
+      {"表 as the last two bytes of the first piece", "LOGFOLDER=", times(1012, a) + hyo + "b",
        times(1012, a) + hyo},
+      {"表 across the end of FILTER", "FILTER=", times(99, n) + hyo, times(99, n)},
+      {"two-byte text cut to FILTER", "FILTER=", times(60, hyo), times(50, hyo)},
+      {"表 across the end of TARGET", "TARGET=", "n" + times(50, hyo), n + times(49, hyo)},
   };
   for (const auto& row : rows) {
-    const SettingsRecord s = Read(row.line + "\r\n");
-    EXPECT_EQ(std::string(s.LOGFILE), row.logFile) << row.what;
-    EXPECT_EQ(std::string(s.LOGFOLDER), row.logFolder) << row.what;
+    const SettingsRecord s = Read(row.key + row.value + "\r\n");
+    for (const SettingDescriptor* d = SettingDescriptors; d->key[0] != 0; ++d) {
+      if (!IsTextRow(*d)) continue;
+      const std::string text = reinterpret_cast<const char*>(&s) + d->offset;
+      EXPECT_EQ(text, std::strcmp(d->key, row.key) == 0 ? row.stored : "") << row.what << ", " << d->key;
+    }
   }
 }
 

@@ -61,17 +61,15 @@ TEST_F(TrayTest, TheTraysWindowAllowsTaskbarCreatedThroughTheMessageFilter) {
   EXPECT_EQ(FilterChanges[0].action, static_cast<DWORD>(MSGFLT_ALLOW));
 }
 
-TEST_F(TrayTest, EachAddReleasesTheImageBeforeAndTheRemovalItsOwn) {
-  AddTrayIcon();
-  const HICON first = TrayIconImage();
+TEST_F(TrayTest, EachLoadReleasesTheImageBeforeAndTheReleaseItsOwn) {
+  TrayImage image;
+  const HICON first = image.Load(32);
   ASSERT_TRUE(IsLiveIcon(first)) << "the TORVEX icon is loaded";
-  AddTrayIcon();
-  const HICON second = TrayIconImage();
-  EXPECT_TRUE(second == first || !IsLiveIcon(first)) << "the image of the first add is left behind";
-  ReAddTrayIcon();
-  EXPECT_EQ(TrayIconImage(), second) << "adding again uses the kept image";
-  RemoveTrayIcon();
-  EXPECT_FALSE(IsLiveIcon(second)) << "the removed icon's image is left behind";
+  const HICON second = image.Load(48);
+  ASSERT_TRUE(IsLiveIcon(second));
+  EXPECT_TRUE(second == first || !IsLiveIcon(first)) << "the image of the first load is left behind";
+  image.Release();
+  EXPECT_FALSE(IsLiveIcon(second)) << "the released image is left behind";
 }
 
 TEST_F(TrayTest, TheMenuOfARightClickIsReleasedWhenItCloses) {

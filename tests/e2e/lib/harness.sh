@@ -67,6 +67,9 @@
 #   harness_abort TEXT           Prints "FAIL TEXT" and exits 1 (the trap cleans up).
 #   harness_finish               Prints the check counts and "FIGURE <name> took N.N s", exits 0
 #                                when every check passed, else 1.
+#   harness_balance_start SECS KEY=VALUE...
+#   harness_balance_end          Tamblix.exe with the settings of a balance polled by requests,
+#                                and the simulated balance on the device side (see below).
 #
 # Cleanup (trap on EXIT, INT, TERM): ends the tracked Wine programs by pid, runs wineserver -k
 # for the harness's own prefix only, ends its own Xvfb by pid and removes H_TMP (kept when
@@ -502,4 +505,38 @@ harness_stx_etx_settings() {
   local file=$1; shift
   printf '%s\r\n' "[Tamblix( TM ) Ver.2.5.2]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
     RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 "$@" >"$file"
+}
+
+# ---- a balance that answers when asked -----------------------------------------------------------
+# harness_balance_start SECONDS KEY=VALUE...: Tamblix.exe /Fscale (needs a scenario with the
+# port, Tamblix.exe, traydriver.exe and keyprobe.exe) starts by itself into the tray with these
+# settings after the ones of a balance: readings end with CR LF, Enter after each, the request
+# "Q" CR LF, a pattern that keeps the number of a stable reading ("ST,+00012.34  g" -> 12.34).
+# Then the probe comes in front (PROBE_TEXT.before marks where) and tests/e2e/lib/balance.py
+# answers on the device side for SECONDS with HARNESS_READINGS in turn, logging to BALANCE_LOG.
+HARNESS_READINGS=("ST,+00012.34  g" "US,+00012.50  g" "ST,+00012.56  g")
+harness_balance_start() {
+  local secs=$1; shift
+  mkdir -p "$H_DOCS/Tamblix"
+  harness_stx_etx_settings "$H_DOCS/Tamblixscale.ini" AUTOSTA=1 RCVSTA=0000000000 \
+    RCVEND=0D0A000000 "$HARNESS_ENTER_AFTER" REQCODE=510D0A0000000000000000000000000000000000 \
+    'FILTER=^ST,\+?0*(\d+\.\d+)' "$@"
+  BALANCE_LOG=$H_TMP/balance.log
+  : >"$BALANCE_LOG"
+  harness_wine_bg APP 300 "$H_TMP/app.out" Tamblix.exe /Fscale
+  harness_wait_state 'main=hidden' 30 || harness_abort "reception did not start"
+  harness_probe_start probe 300 || harness_abort "the probe window did not get the foreground"
+  cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+  python3 "$HARNESS_ROOT/tests/e2e/lib/balance.py" "$H_TMP/device" "$BALANCE_LOG" "$secs" \
+    "${HARNESS_READINGS[@]}" &
+  BALANCE_PID=$!
+  sleep 0.3
+}
+
+# harness_balance_end: 終了 from the tray, the probe closed, the balance awaited.
+harness_balance_end() {
+  harness_tray post $WM_COMMAND $IDM_EXIT 0 >/dev/null
+  harness_wait_pid "$APP" 20
+  harness_probe_stop
+  wait "$BALANCE_PID" 2>/dev/null
 }

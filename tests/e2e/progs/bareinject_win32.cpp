@@ -3,8 +3,8 @@
 // other call between the events, then Enter. What the program types is compared with this on
 // the same probe. With "unicode" it sends the character as one Unicode packet
 // instead (one SendInput call of its key-down and key-up records), the ceiling of send mode 1.
-// With PAUSE-MS it pauses as the program does at SENDDELAY PAUSE-MS, on the program's own pause
-// timer: after Alt goes down, or after each packet.
+// With PAUSE-MS the Alt codes pause as the program's do at SENDDELAY PAUSE-MS, on the program's
+// own pause timer, after Alt goes down; Unicode packets, like the program's, never pause.
 //
 //   bareinject.exe COUNT [alt|unicode] [PAUSE-MS]
 #include <windows.h>
@@ -31,7 +31,6 @@ void SendUnicodePackets(int count) {
   records[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
   for (int n = 0; n < count; ++n) {
     SendInput(2, records, sizeof(INPUT));
-    Pause();
   }
 }
 

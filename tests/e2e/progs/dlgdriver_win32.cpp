@@ -26,20 +26,29 @@
 //     wait-box SECS              until a message box (#32770 "Tamblix") owned by the dialog
 //                                appears; prints "box <its text>"
 //     close-box                  presses OK in that message box
+//     boxes                      prints "boxes N": the message boxes the dialog owns now
+//     foreground                 prints "foreground <class> <caption>" of the window in front
 //     box-title                  prints "box-title <caption>" of that box
 //     box-controls               prints "control ID CLASS <text>" for each control of the box
 //     box-settext ID TEXT        WM_SETTEXT on control ID of the box
 //     box-gettext ID             prints "box-text ID <text>" of control ID of the box
 //     box-command ID             posts WM_COMMAND ID to the box (1 OK, 2 cancel)
 //     setcheck ID 0|1            BM_SETCHECK on control ID (no notification)
+//     sethotkey ID HEX           HKM_SETHOTKEY on hot key control ID: virtual key in the low
+//                                byte, HOTKEYF_* flags in the high byte (no notification)
 //     focus                      prints "focus ID" of the control that has the keyboard focus
 //                                in the dialog's thread ("focus none" when it is elsewhere)
 //     wait-gone SECS             until the dialog no longer exists
+//     answer MS                  sends WM_NULL to the dialog and waits at most MS for its answer;
+//                                prints "answer <ms it took>", fails when it did not answer
+//     hold MS                    keeps the dialog's thread from running for MS (suspended), as a
+//                                dialog busy with something else; prints "holding", then "held"
 //     sleep MS
 //     clock                      prints "clock <ms since 1970>" (the probe's clock), e.g. at once
 //                                after a click, to time what follows it
 // Exit status 0 when every command succeeded, 1 at the first failure.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +80,13 @@ BOOL CALLBACK FindBox(HWND w, LPARAM p) {
     s->found = w;
     return FALSE;
   }
+  return TRUE;
+}
+
+BOOL CALLBACK CountBox(HWND w, LPARAM p) {
+  BoxSearch s{Dialog, nullptr};
+  FindBox(w, reinterpret_cast<LPARAM>(&s));
+  if (s.found != nullptr) ++*reinterpret_cast<int*>(p);
   return TRUE;
 }
 
@@ -301,6 +317,20 @@ int Run(int argc, char** argv, int i) {
     if (!NeedArgs(argc, i, 1) || !WaitBox(std::atoi(argv[i + 1]))) { std::printf("error no box\n"); return -1; }
     return 1;
   }
+  if (!std::strcmp(c, "foreground")) {
+    HWND front = GetForegroundWindow();
+    char cls[64] = {};
+    if (front != nullptr) GetClassNameA(front, cls, sizeof cls);
+    ReadWindowText(front, text, sizeof text);
+    std::printf("foreground %s %s\n", front != nullptr ? cls : "none", text);
+    return 0;
+  }
+  if (!std::strcmp(c, "boxes")) {
+    int n = 0;
+    EnumWindows(CountBox, reinterpret_cast<LPARAM>(&n));
+    std::printf("boxes %d\n", n);
+    return 0;
+  }
   if (!std::strcmp(c, "close-box")) {
     if (!Box) return -1;
     PostMessageA(Box, WM_COMMAND, IDOK, 0);
@@ -311,6 +341,12 @@ int Run(int argc, char** argv, int i) {
       !std::strcmp(c, "box-settext") || !std::strcmp(c, "box-gettext") ||
       !std::strcmp(c, "box-command")) {
     return RunBoxCommand(argc, argv, i);
+  }
+  if (!std::strcmp(c, "sethotkey")) {
+    if (!NeedArgs(argc, i, 2)) return -1;
+    SendMessageTimeoutA(Control(argv[i + 1]), HKM_SETHOTKEY, std::strtoul(argv[i + 2], nullptr, 16), 0,
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    return 2;
   }
   if (!std::strcmp(c, "setcheck")) {
     if (!NeedArgs(argc, i, 2)) return -1;
@@ -331,6 +367,33 @@ int Run(int argc, char** argv, int i) {
     }
     std::printf("error the dialog is still there\n");
     return -1;
+  }
+  if (!std::strcmp(c, "answer")) {
+    if (!NeedArgs(argc, i, 1)) return -1;
+    const DWORD started = GetTickCount();
+    DWORD_PTR unused = 0;
+    if (!SendMessageTimeoutA(Dialog, WM_NULL, 0, 0, SMTO_NORMAL,
+                             static_cast<UINT>(std::atoi(argv[i + 1])), &unused)) {
+      std::printf("error the dialog did not answer within %s ms\n", argv[i + 1]);
+      return -1;
+    }
+    std::printf("answer %lu\n", static_cast<unsigned long>(GetTickCount() - started));
+    return 1;
+  }
+  if (!std::strcmp(c, "hold")) {
+    if (!NeedArgs(argc, i, 1)) return -1;
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(Dialog, nullptr));
+    if (thread == nullptr || SuspendThread(thread) == static_cast<DWORD>(-1)) {
+      std::printf("error the dialog's thread cannot be held\n");
+      if (thread != nullptr) CloseHandle(thread);
+      return -1;
+    }
+    std::printf("holding\n");
+    Sleep(static_cast<DWORD>(std::atoi(argv[i + 1])));
+    ResumeThread(thread);
+    CloseHandle(thread);
+    std::printf("held\n");
+    return 1;
   }
   if (!std::strcmp(c, "clock")) {
     std::printf("clock %llu\n", WallClockMs());

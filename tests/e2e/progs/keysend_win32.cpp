@@ -7,8 +7,8 @@
 // character (the Enter key of the layout); the key list "v11+v43" (Ctrl+C); the extended keys
 // as the key lists "v25 v26 v27 v28 v24 v23 v21 v22 v2D v2E" (arrows, Home, End, Page Up/Down,
 // Insert, Delete) and "v6F vA3 vA5 v90 v90" (keypad Divide, right Ctrl, right Alt, Num Lock
-// twice); Caps Lock toggled twice (on, then back off). Prints the layout's scan codes of those keys ("scan VK MAP MAPEX")
-// and one line per step to stdout.
+// twice); Caps Lock toggled twice (on, then back off). Prints the scan codes of those keys in
+// the layout of the window in front ("scan VK SCAN") and one line per step to stdout.
 #include <windows.h>
 
 #include <cstdio>
@@ -37,13 +37,13 @@ int main(int argc, char** argv) {
   Win32Keyboard keyboard;
   KeyOutput out(keyboard, settings.SENDDELAY, keyPause);
 
-  // The layout's scan codes of every key used, for the scenario to compare with what arrives.
+  // The scan codes of every key used, for the scenario to compare with what arrives.
+  const KeyboardLayout layout = keyboard.ForegroundLayout();
   for (unsigned vk : {0x12u, 0x60u, 0x61u, 0x62u, 0x63u, 0x64u, 0x65u, 0x66u, 0x67u, 0x68u, 0x69u,
                       0x0Du, 0x11u, 0x43u, 0x14u, 0x25u, 0x26u, 0x27u, 0x28u, 0x24u, 0x23u,
                       0x21u, 0x22u, 0x2Du, 0x2Eu, 0x6Fu, 0xA3u, 0xA5u, 0x90u}) {
     const auto key = static_cast<std::uint8_t>(vk);
-    std::printf("keysend: scan %02X %02X %02X\n", vk, keyboard.MapVkToScan(key) & 0xFF,
-                keyboard.MapVkToScanEx(key) & 0xFF);
+    std::printf("keysend: scan %02X %02X\n", vk, keyboard.MapVkToScan(key, layout) & 0xFF);
   }
   Step("4912");
   for (const char* p = "4912"; *p != '\0'; ++p) out.TypeCharacter(reinterpret_cast<const std::uint8_t*>(p));

@@ -411,7 +411,7 @@ int Run(int argc, char** argv, int i) {
 int main(int argc, char** argv) {
   // As DPI-aware as the program, so that the template's copy gets the font at the display's DPI.
   SetProcessDPIAware();
-  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_HOTKEY_CLASS};
   InitCommonControlsEx(&classes);
   int first = TakeCaption(argc, argv, Caption);
   if (first == 1 && argc > 1 && !std::strcmp(argv[1], "/splash")) {

@@ -16,10 +16,14 @@
 //                                loses it; exit 0 when the tray had it
 //   traydriver taskbar-created   broadcasts "TaskbarCreated", as a new shell does
 //   traydriver caps              presses and releases Caps Lock, as the user does
+//   traydriver hotkey HEX        presses the hot key of a hot-key control's value (virtual key in
+//                                the low byte, HOTKEYF_* in the high byte) as the user does;
+//                                prints "pressed <ms since 1970>"
 //   traydriver caption           prints "caption <text>" of the main dialog in UTF-8, read as
 //                                UTF-16, whatever either program's ANSI code page
 // Exit status 0 on success, 1 when MainWindow is not found, 2 on a usage error.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -109,6 +113,24 @@ int main(int argc, char** argv) {
     keys[0].ki.wVk = keys[1].ki.wVk = VK_CAPITAL;
     keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
     return SendInput(2, keys, sizeof(INPUT)) == 2 ? 0 : 1;
+  }
+  if (std::strcmp(command, "hotkey") == 0 && argc == 3) {
+    const unsigned value = static_cast<unsigned>(std::strtoul(argv[2], nullptr, 16));
+    const BYTE flags = static_cast<BYTE>(value >> 8);
+    BYTE order[4] = {};
+    int n = 0;
+    if (flags & HOTKEYF_CONTROL) order[n++] = VK_CONTROL;
+    if (flags & HOTKEYF_SHIFT) order[n++] = VK_SHIFT;
+    if (flags & HOTKEYF_ALT) order[n++] = VK_MENU;
+    order[n++] = static_cast<BYTE>(value & 0xFF);
+    INPUT keys[8] = {};
+    for (int i = 0; i < n; ++i) {  // down in order, up in reverse
+      keys[i].type = keys[2 * n - 1 - i].type = INPUT_KEYBOARD;
+      keys[i].ki.wVk = keys[2 * n - 1 - i].ki.wVk = order[i];
+      keys[2 * n - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    std::printf("pressed %llu\n", WallClockMs());
+    return SendInput(static_cast<UINT>(2 * n), keys, sizeof(INPUT)) == static_cast<UINT>(2 * n) ? 0 : 1;
   }
   if (std::strcmp(command, "menu") == 0) {
     HWND menu = FindWindowA("#32768", nullptr);

@@ -44,6 +44,14 @@ void FakeHost::ToggleCapsLock() {
 
 void FakeHost::Pause(std::uint32_t ms) { log_ += " P" + std::to_string(ms); }
 
+void FakeHost::Echo(const char* text, int length) {
+  ++echoes;
+  if (!display.empty()) display += ' ';
+  display.append(text, static_cast<std::size_t>(length));
+  // The text is terminated at its length, as the program's echo hands it on.
+  if (std::strlen(text) != static_cast<std::size_t>(length)) display += "<unterminated>";
+}
+
 int FakeHost::Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
                              int dstCapacity) {
   log_ += " U" + std::to_string(srcLength);
@@ -90,8 +98,14 @@ void FramingHarness::Block(const Bytes& bytes) {
   ProcessBlock(st, s, out, host, bytes.data(), static_cast<int>(bytes.size()));
 }
 
-void FramingHarness::Bytewise(const Bytes& bytes) {
-  for (std::uint8_t b : bytes) ProcessBlock(st, s, out, host, &b, 1);
+int FramingHarness::Bytewise(const Bytes& bytes) {
+  int most = 0;
+  for (std::uint8_t b : bytes) {
+    ProcessBlock(st, s, out, host, &b, 1);
+    const int held = AccumulatorLength(st);
+    if (held > most) most = held;
+  }
+  return most;
 }
 
 bool FramingHarness::Timeout(std::uint32_t now, std::uint32_t& last) {

@@ -31,14 +31,14 @@ class FakeHost : public ReceptionHost {
   explicit FakeHost(std::string& log) : log_(log) {}
   bool capsOn = false;
   bool inFront = false;
-  std::string display;  // what EchoChar delivered
+  std::string display;  // what the echo shows, joined as the input code display joins it
   // The fake conversion turns E3 81 82 (あ) into 82 A0 and copies every other byte.
   bool CapsLockOn() override { return capsOn; }
   void ToggleCapsLock() override;
   void Pause(std::uint32_t ms) override;
   bool MainDialogInFront() override { return inFront; }
-  bool EchoDisplayHasText() override { return !display.empty(); }
-  void EchoChar(char c) override { display += c; }
+  void Echo(const char* text, int length) override;
+  int echoes = 0;  // calls of Echo
   int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
                      int dstCapacity) override;
 
@@ -64,7 +64,9 @@ struct FramingHarness {
 
   void Start() { InitFrameFlags(st, s); }
   void Block(const Bytes& bytes);                 // one block through ProcessBlock
-  void Bytewise(const Bytes& bytes);              // one block per byte
+  // One block per byte; returns the most bytes the accumulator held after a byte. Held bytes
+  // are a code's partial match, so at most 4: the byte after them makes at most 5.
+  int Bytewise(const Bytes& bytes);
   bool Timeout(std::uint32_t now, std::uint32_t& last);
   std::string TakeLog();                          // the log so far, trimmed, then cleared
   std::string Held() const;                       // accumulator bytes in hex

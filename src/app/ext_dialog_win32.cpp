@@ -1,0 +1,194 @@
+// The extended settings dialog's procedure: filling it from the record it was opened on, the
+// readable form of the request, the pattern presets and the sample line, the buttons lent by
+// other parts (send now, choose a window), and OK, which checks and stores every control.
+#include "app/ext_dialog_win32.h"
+
+#include <cstdio>
+
+#include "app/main_dialog_win32.h"
+#include "app/setting_controls_win32.h"
+#include "app/startup_shortcut_win32.h"
+#include "common/device_request_win32.h"
+#include "common/messages_win32.h"
+#include "common/shell_state_win32.h"
+#include "common/wide_text_win32.h"
+#include "config/ext_dialog_controls.h"
+#include "ids_ext_dialog.h"
+#include "keyout/code_list_grid.h"
+#include "keyout/keypad_dialog_win32.h"
+#include "keyout/two_byte_text.h"
+#include "reception/frame_text_shaping.h"
+#include "reception/target_window_chooser_win32.h"
+#include "reception/text_codec_win32.h"
+
+namespace {
+
+constexpr int kSampleChars = 200;
+
+// What one opening of the dialog works on, kept in the dialog's user data.
+struct ExtDialogState {
+  SettingsRecord* settings = nullptr;
+  bool startedWithWindows = false;  // the check's state when the dialog opened
+};
+
+ExtDialogState& State(HWND dialog) {
+  return *reinterpret_cast<ExtDialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+}
+
+// The sample line as the frame pattern shapes it, "一致しません", or why the pattern is refused.
+void ShapeSample(const char* pattern, const char* sample, char* out, int size) {
+  if (pattern[0] == 0) {
+    CopyTextCut(out, static_cast<std::size_t>(size), sample);
+    return;
+  }
+  PreviewFramePattern(pattern, sample, kCp932Codec, out, size);
+}
+// Why the pattern cannot be used (code page 932), or nullptr when it can.
+const char* PatternError(const char* pattern) {
+  static FramePattern compiled;  // large: kept off the dialog thread's stack
+  const char* error = nullptr;
+  if (pattern[0] == 0 || CompileFramePattern932(pattern, kCp932Codec, compiled, &error)) return nullptr;
+  return error;
+}
+
+void UpdateSampleResult(HWND dialog) {
+  char pattern[kFilterSize] = {};
+  char sample[kSampleChars * 2 + 1] = {};
+  char result[kSampleChars * 2 + 1] = {};
+  GetDlgItemText932(dialog, IDC_FILTER, pattern, sizeof pattern);
+  GetDlgItemText932(dialog, IDC_FILTER_SAMPLE, sample, sizeof sample);
+  ShapeSample(pattern, sample, result, sizeof result);
+  SetDlgItemText932(dialog, IDC_FILTER_RESULT, result);
+}
+
+// The settings controls only while reception is stopped, "今すぐ送信" only while it runs; a
+// button whose service is missing never.
+void EnableControls(HWND dialog) {
+  const bool running = ReceptionRunning();
+  for (const ControlBinding& row : ExtDialogControls()) {
+    bool on = row.enabledWhileReceiving == running;
+    EnableWindow(GetDlgItem(dialog, row.id), on ? TRUE : FALSE);
+  }
+}
+
+void Initialise(HWND dialog, ExtDialogState& state) {
+  SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
+  for (const ControlBinding& row : ExtDialogControls()) ShowSetting(dialog, row, *state.settings);
+  ShowCodeMeaning(dialog, *FindExtDialogControl(IDC_REQCODE));
+  for (const FramePatternPreset& preset : kFramePatternPresets)
+    AddComboEntry932(dialog, IDC_FILTER_PRESET, preset.name);
+  SendDlgItemMessageW(dialog, IDC_FILTER_SAMPLE, EM_LIMITTEXT, kSampleChars, 0);
+  UpdateSampleResult(dialog);
+  state.startedWithWindows = StartupShortcutExists();
+  CheckDlgButton(dialog, IDC_START_WITH_WINDOWS, state.startedWithWindows ? BST_CHECKED : BST_UNCHECKED);
+  EnableControls(dialog);
+}
+
+// Moves the focus to the refused control the way the dialog manager does (an edit's text
+// selected), after the message that says why.
+void Refuse(HWND dialog, int id, const char* message) {
+  ShowWarning(dialog, message);
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+}
+
+// Every control into a copy of the record; the record takes the copy only when all of it was
+// accepted.
+void OnOk(HWND dialog) {
+  ExtDialogState& state = State(dialog);
+  SettingsRecord edited = *state.settings;
+  char message[256];
+  for (const ControlBinding& row : ExtDialogControls()) {
+    if (ReadSetting(dialog, row, edited)) continue;
+    std::snprintf(message, sizeof message, "%s は %d から %d までの数字で入力してください。", row.label,
+                  row.min, row.max);
+    Refuse(dialog, row.id, message);
+    return;
+  }
+  if (const char* error = PatternError(edited.FILTER)) {
+    std::snprintf(message, sizeof message, "パターンが正しくありません。\r\n%s", error);
+    Refuse(dialog, IDC_FILTER, message);
+    return;
+  }
+  const bool start = IsDlgButtonChecked(dialog, IDC_START_WITH_WINDOWS) == BST_CHECKED;
+  if (start != state.startedWithWindows && !SetStartupShortcut(start)) {
+    Refuse(dialog, IDC_START_WITH_WINDOWS, "Windows の起動時に開始する設定を変更できませんでした。");
+    return;
+  }
+  *state.settings = edited;
+  EndDialog(dialog, IDOK);
+}
+
+// The key code list starts from the request's edit and writes its OK back there, where the
+// edit's change handler shows what it means.
+void OpenKeyCodeList(HWND dialog) {
+  CodeFieldText text;
+  GetDlgItemText932(dialog, IDC_REQCODE, text.text, sizeof text.text);
+  if (const auto edited = EditCodeFieldText(dialog, kRequestCodeField, text))
+    SetDlgItemText932(dialog, IDC_REQCODE, edited->text);
+}
+
+void ChoosePreset(HWND dialog) {
+  const LRESULT sel = SendDlgItemMessageW(dialog, IDC_FILTER_PRESET, CB_GETCURSEL, 0, 0);
+  constexpr LRESULT kCount = sizeof kFramePatternPresets / sizeof kFramePatternPresets[0];
+  if (sel < 0 || sel >= kCount) return;
+  SetDlgItemText932(dialog, IDC_FILTER, kFramePatternPresets[sel].pattern);
+}
+
+// The chosen window's program name is added to the entries already there.
+void ChooseTargetWindow(HWND dialog) {
+  char entry[kTargetSize] = {};
+  if (!ChooseTargetEntry(dialog, entry, sizeof entry)) return;
+  char target[kTargetSize] = {};
+  GetDlgItemText932(dialog, IDC_TARGET, target, sizeof target);
+  char joined[kTargetSize * 2 + 1];
+  std::snprintf(joined, sizeof joined, "%s%s%s", target, target[0] != 0 ? ";" : "", entry);
+  char cut[kTargetSize];
+  CopyTextCut(cut, sizeof cut, joined);
+  SetDlgItemText932(dialog, IDC_TARGET, cut);
+}
+
+INT_PTR OnCommand(HWND dialog, int id, int code) {
+  switch (id) {
+    case IDOK: OnOk(dialog); return TRUE;
+    case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+    case IDC_REQCODE_LIST: OpenKeyCodeList(dialog); return TRUE;
+    case IDC_TARGET_PICK: ChooseTargetWindow(dialog); return TRUE;
+    case IDC_REQUEST_NOW:
+      if (ReceptionRunning() && MainWindow != nullptr) PostMessageW(MainWindow, kRequestNowMessage, 0, 0);
+      return TRUE;
+    case IDC_REQCODE:
+      if (code == EN_CHANGE) ShowCodeMeaning(dialog, *FindExtDialogControl(IDC_REQCODE));
+      return TRUE;
+    case IDC_FILTER:
+    case IDC_FILTER_SAMPLE:
+      if (code == EN_CHANGE) UpdateSampleResult(dialog);
+      return TRUE;
+    case IDC_FILTER_PRESET:
+      if (code == CBN_SELCHANGE) ChoosePreset(dialog);
+      return TRUE;
+    default: return FALSE;
+  }
+}
+
+INT_PTR CALLBACK ExtDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Initialise(dialog, *reinterpret_cast<ExtDialogState*>(lparam));
+      return TRUE;
+    case WM_COMMAND:
+      // Notifications sent while the dialog is being filled come before its state is there.
+      if (GetWindowLongPtrW(dialog, GWLP_USERDATA) == 0) return FALSE;
+      return OnCommand(dialog, LOWORD(wparam), HIWORD(wparam));
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+bool EditExtendedSettings(HWND owner, SettingsRecord& settings) {
+  ExtDialogState state;
+  state.settings = &settings;
+  return DialogBoxParamW(AppInstance, L"ExtSettingDlg", owner, &ExtDialogProc,
+                         reinterpret_cast<LPARAM>(&state)) == IDOK;
+}

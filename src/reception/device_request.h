@@ -1,0 +1,36 @@
+// When the reader sends the device request (the bytes of REQCODE) to a device that answers only
+// when asked (a balance, a gauge): every REQTIMER ms while receiving, once after each frame
+// (REQAFTER), and whenever the user asks (hot key, tray menu, the dialog's button). Portable:
+// the reader gives it the time; the Win32 layer writes the bytes.
+#pragma once
+#include <cstdint>
+
+#include "config/settings_record.h"
+
+// Bytes of the request: REQCODE up to its first 0 byte.
+int RequestLength(const SettingsRecord& s);
+
+class RequestSchedule {
+ public:
+  // Reception starts at now: the first timed request is due one period later; with REQAFTER
+  // the first request is owed at once, since nothing else starts a device that only answers.
+  // With no request bytes nothing is ever due.
+  void Start(const SettingsRecord& s, std::uint32_t now);
+  // A frame has ended (end code, data interval, removed device): with REQAFTER one is owed.
+  void FrameEnded();
+  // The user asked for one.
+  void Ask() { owed_ = enabled_; }
+  // True when a request is due at now; the caller sends it. A timed request that fell behind
+  // (typing a long frame) is sent once and the timer runs on from now, not in a burst.
+  bool TakeDue(std::uint32_t now);
+  // Milliseconds until the next timed request, or kNoWake when none is planned.
+  std::uint32_t WakeMs(std::uint32_t now) const;
+  static constexpr std::uint32_t kNoWake = 0xFFFFFFFFu;
+
+ private:
+  bool enabled_ = false;
+  bool after_ = false;
+  bool owed_ = false;
+  std::uint32_t period_ = 0;  // 0: no timer
+  std::uint32_t next_ = 0;
+};

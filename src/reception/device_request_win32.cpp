@@ -1,0 +1,129 @@
+#include "reception/device_request_win32.h"
+
+#include <commctrl.h>
+#include <mmsystem.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "config/settings_record.h"
+#include "reception/device_request.h"
+#include "reception/serial_api_win32.h"
+#include "reception/serial_port_win32.h"
+
+namespace {
+
+// A request written to the port, with its own overlapped structure. A write the driver never
+// completes keeps both: they are never touched again until the system says it has completed
+// (HasOverlappedIoCompleted), and until then no new request is written.
+struct RequestWrite {
+  OVERLAPPED overlapped{};
+  unsigned char bytes[kMaxRequestBytes]{};
+  bool inFlight = false;
+};
+
+RequestWrite Pending;
+RequestSchedule Schedule;
+std::atomic<bool> Asked{false};
+// Made before the reader starts (StartReception runs on the GUI thread before the thread).
+HANDLE RequestEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+// A request of 20 bytes takes 200 ms at 1200 baud; a write that has not left by then plus this
+// margin is taken as stuck (flow control held by the device, a driver that does not answer).
+constexpr DWORD kWriteMarginMs = 500;
+// How long a cancelled write is waited for before it is left to complete on its own.
+constexpr DWORD kCancelWaitMs = 100;
+
+DWORD BaudRate() {
+  static constexpr DWORD kRates[] = {115200, 57600, 38400, 19200, 9600, 4800, 2400};
+  return Settings.BAUD < 7 ? kRates[Settings.BAUD] : 2400;
+}
+
+// An overlapped write's completion or the stop, at most limitMs; true when it completed.
+bool AwaitWrite(DWORD limitMs) {
+  const HANDLE events[2] = {ReceivePort.StopEvent, Pending.overlapped.hEvent};
+  return WaitForMultipleObjects(2, events, FALSE, limitMs) == WAIT_OBJECT_0 + 1;
+}
+
+// 0, or the error of a write that failed.
+DWORD WriteRequest(int n) {
+  if (Pending.inFlight) {
+    // The previous write is still held by the driver: this request is skipped, not queued.
+    if (!HasOverlappedIoCompleted(&Pending.overlapped)) return 0;
+    Pending.inFlight = false;
+  }
+  if (Pending.overlapped.hEvent == nullptr) {
+    Pending.overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (Pending.overlapped.hEvent == nullptr) return 0;
+  }
+  std::memcpy(Pending.bytes, Settings.REQCODE, static_cast<std::size_t>(n));
+  ResetEvent(Pending.overlapped.hEvent);
+  HANDLE port = ReceivePort.PortHandle;
+  SerialApi& api = PortApi();
+  DWORD written = 0;
+  if (api.Write(port, Pending.bytes, static_cast<DWORD>(n), &written, &Pending.overlapped)) return 0;
+  const DWORD error = GetLastError();
+  if (error != ERROR_IO_PENDING) return error;
+  Pending.inFlight = true;
+  // Ten bits a byte on the line.
+  const DWORD lineMs = static_cast<DWORD>(n) * 10000 / BaudRate() + 1;
+  if (!AwaitWrite(lineMs + kWriteMarginMs)) {
+    api.Cancel(port, &Pending.overlapped);
+    if (!AwaitWrite(kCancelWaitMs)) return 0;  // left in flight; looked at again next time
+  }
+  Pending.inFlight = false;
+  if (api.Result(port, &Pending.overlapped, &written, FALSE)) return 0;
+  const DWORD failed = GetLastError();
+  return failed == ERROR_OPERATION_ABORTED ? 0 : failed;
+}
+
+UINT HotKeyModifiers(WORD value) {
+  const BYTE flags = HIBYTE(value);
+  UINT mods = 0;
+  if (flags & HOTKEYF_ALT) mods |= MOD_ALT;
+  if (flags & HOTKEYF_CONTROL) mods |= MOD_CONTROL;
+  if (flags & HOTKEYF_SHIFT) mods |= MOD_SHIFT;
+  return mods;
+}
+
+}  // namespace
+
+HANDLE DeviceRequestEvent() { return RequestEvent; }
+
+void AskDeviceRequest() {
+  if (RunningFlag == 0 || RequestLength(Settings) == 0) return;
+  Asked = true;
+  if (RequestEvent != nullptr) SetEvent(RequestEvent);
+}
+
+void DeviceRequestsStart() {
+  Asked = false;
+  if (RequestEvent != nullptr) ResetEvent(RequestEvent);
+  Schedule.Start(Settings, timeGetTime());
+}
+
+void DeviceRequestFrameEnded() { Schedule.FrameEnded(); }
+
+DWORD DeviceRequestWakeMs() {
+  if (Asked) return 0;
+  const std::uint32_t ms = Schedule.WakeMs(timeGetTime());
+  return ms == RequestSchedule::kNoWake ? INFINITE : ms;
+}
+
+DWORD SendDueDeviceRequest() {
+  if (RequestEvent != nullptr) ResetEvent(RequestEvent);
+  if (Asked.exchange(false)) Schedule.Ask();
+  if (!Schedule.TakeDue(timeGetTime()) || RunningFlag == 0) return 0;
+  const int n = RequestLength(Settings);
+  return n > 0 ? WriteRequest(n) : 0;
+}
+
+bool RegisterRequestHotKey(HWND window) {
+  const WORD value = Settings.REQHOTKEY;
+  if (value == 0 || LOBYTE(value) == 0 || RequestLength(Settings) == 0) return true;
+  // MOD_NOREPEAT (Windows 7 and later): a held key makes one request, not one per repeat.
+  return RegisterHotKey(window, kRequestHotKeyId, HotKeyModifiers(value) | 0x4000,
+                        LOBYTE(value)) != FALSE;
+}
+
+void UnregisterRequestHotKey(HWND window) { UnregisterHotKey(window, kRequestHotKeyId); }

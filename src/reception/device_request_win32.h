@@ -1,0 +1,30 @@
+// The device request of the program: asked for from the GUI thread (hot key, tray menu, the
+// extended settings' button), scheduled and written to the port by the reader thread, so the
+// port is only ever used by its owner and a request never cuts into the typing of a block.
+#pragma once
+#include <windows.h>
+
+// ---- any thread
+// Asks the reader for one request; wakes it. Nothing happens when reception is not running or
+// no request bytes are set.
+void AskDeviceRequest();
+// The event the reader's waits watch beside the port (manual reset; reset by the reader).
+HANDLE DeviceRequestEvent();
+
+// ---- reader thread
+void DeviceRequestsStart();
+// A frame of data has ended.
+void DeviceRequestFrameEnded();
+// How long the reader may wait before the next timed request (INFINITE: no limit).
+DWORD DeviceRequestWakeMs();
+// Writes the request when one is due. 0 when nothing failed, else the error of the write
+// (the reader handles a removed device as for a failed read).
+DWORD SendDueDeviceRequest();
+
+// ---- GUI thread
+// Registers REQHOTKEY for window while reception runs; false when another program holds the
+// key (reported by the caller). No request bytes or no hot key: nothing registered, true.
+bool RegisterRequestHotKey(HWND window);
+void UnregisterRequestHotKey(HWND window);
+// The WM_HOTKEY id of the request's hot key.
+inline constexpr int kRequestHotKeyId = 0x5251;

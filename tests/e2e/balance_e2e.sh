@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# A balance that answers only when asked, end to end: Tamblix.exe sends the request (REQCODE
+# "Q" CR LF) on its timer, after each frame, on its hot key and from the tray menu; the pattern
+# types only the number of stable readings ("ST,+00012.34  g" -> "12.34", "US," lines not at
+# all); nothing is sent after 中止. The device is tests/e2e/lib/balance.py on the virtual port.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$HERE/lib/harness.sh"
+
+harness_scenario balance port Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
+IDM_REQUEST=$(harness__res_id IDM_REQUEST)
+HOTKEY=0375  # Ctrl+Shift+F6 as the hot-key control gives it
+requests() { grep -c '^request ' "$BALANCE_LOG" 2>/dev/null; true; }
+# What the probe got since start_scale, a line a frame; the hot key's own Ctrl and Shift, which
+# reach the window in front as they would from the keyboard, are not the program's.
+typed_lines() {
+  tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" |
+    sed 's/{SHIFT}//g; s/{CTRL}//g; s/{CR}/\n/g'
+}
+
+# ---- the timer: REQTIMER 200 -------------------------------------------------------------------
+harness_balance_start 6 REQTIMER=200
+sleep 3
+cp "$BALANCE_LOG" "$H_TMP/balance-timer.log"
+# Requests sent before the balance listened wait in the line and come at once: the count
+# starts 300 ms after the first.
+in_two_seconds=$(awk '/^request / { if (!t0) t0 = $2 + 300; if ($2 >= t0 && $2 < t0 + 2000) n++ }
+  END { print n + 0 }' "$H_TMP/balance-timer.log")
+harness_check "timer 200 ms: 9 to 11 requests in 2 s (got $in_two_seconds)" \
+  test "$in_two_seconds" -ge 9 -a "$in_two_seconds" -le 11
+harness_check "each stable weight typed as a number and Enter" \
+  test "$(typed_lines | grep -cxE '12\.34|12\.56')" -ge 6
+harness_expect_eq "nothing else typed, no unstable weight" "" "$(typed_lines | grep -vxE '12\.34|12\.56|')"
+# 中止 from the dialog: no request after it.
+harness_tray post $WM_COMMAND $IDM_SHOW 0 >/dev/null
+harness_drive wait-window 20 >/dev/null
+harness_drive click "$IDC_STOP" >/dev/null
+harness_drive wait-enabled "$IDC_START" 1 10 >/dev/null
+before=$(requests); sleep 1
+harness_expect_eq "nothing is sent after 中止" "$before" "$(requests)"
+harness_balance_end
+
+# ---- after each frame: REQAFTER, no timer ------------------------------------------------------
+harness_balance_start 4 REQAFTER=1
+sleep 2
+harness_check "after each frame: the balance keeps answering with no timer ($(requests) requests in 2 s)" \
+  test "$(requests)" -ge 10
+harness_balance_end
+
+# ---- the hot key and the tray menu: one request each -------------------------------------------
+harness_balance_start 12 REQHOTKEY=$HOTKEY
+sleep 1
+harness_expect_eq "no request without the timer, REQAFTER or the key" 0 "$(requests)"
+harness_tray hotkey "$HOTKEY" >/dev/null
+sleep 1.5
+harness_expect_eq "the hot key pressed once: one request" 1 "$(requests)"
+harness_expect_eq "the hot key pressed once: one weight typed" "12.34" "$(typed_lines | tr -d '\n')"
+harness_tray post $WM_COMMAND $IDM_REQUEST 0 >/dev/null
+sleep 1.5
+harness_expect_eq "要求コード送信 in the tray menu: one more request" 2 "$(requests)"
+# The second answer is unstable: nothing more typed.
+harness_expect_eq "the unstable answer is not typed" "12.34" "$(typed_lines | tr -d '\n')"
+harness_balance_end
+
+harness_finish

@@ -1,0 +1,250 @@
+// Whole-frame shaping behind framing: what is typed and logged for a frame the pattern shapes,
+// one it drops, a repeat, and where the key lists and the frame's end fall.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "reception/block_processing.h"
+#include "reception/data_interval.h"
+#include "reception/frame_shaper.h"
+#include "support/fake_text_codec.h"
+#include "support/framing_fakes.h"
+
+namespace {
+
+constexpr KeyItem kEnter = KEYITEM_VKEY | 0x0D;
+constexpr KeyItem kTab = KEYITEM_VKEY | 0x09;
+
+std::uint32_t Now = 0;
+std::uint32_t FakeClock() { return Now; }
+
+// Framing with recording fakes, the shaper in front of the recording output.
+struct Shaping {
+  FramingHarness h;
+  TypingDelivery delivery{h.out};
+  std::unique_ptr<FramePattern> pattern = std::make_unique<FramePattern>();
+  std::unique_ptr<FrameShaper> shaper =
+      std::make_unique<FrameShaper>(h.out, delivery, kFakeCodec, FakeClock);
+
+  Shaping() = default;
+  Shaping(const Shaping&) = delete;
+  Shaping& operator=(const Shaping&) = delete;
+
+  // filter nullptr: no pattern.
+  void Start(const char* filter, std::uint32_t duplicateMs = 0) {
+    const char* error = nullptr;
+    if (filter != nullptr) {
+      ASSERT_TRUE(CompileFramePattern932(filter, kFakeCodec, *pattern, &error)) << error;
+    }
+    shaper->Start(ShapingOptions{filter != nullptr ? pattern.get() : nullptr, duplicateMs});
+    h.Start();
+  }
+  void Block(const std::string& bytes) {
+    ProcessBlock(h.st, h.s, *shaper, h.host, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                 static_cast<int>(bytes.size()));
+  }
+  std::string Frame(const std::string& bytes) {
+    Block(bytes);
+    return h.TakeLog();
+  }
+};
+
+void StxEtx(Shaping& s) {
+  SetCode(s.h.s.RCVSTA, {0x02});
+  SetCode(s.h.s.RCVEND, {0x03});
+  SetKeys(s.h.s.PRECODE, {kTab});
+  SetKeys(s.h.s.POSTCODE, {kEnter});
+}
+
+TEST(FrameShaper, TypesTheGroupsJoinedInsidePrecodeAndPostcodeAndLogsThemOnce) {
+  Shaping s;
+  StxEtx(s);
+  s.Start(kPresetStableReading);
+  EXPECT_EQ(s.Frame("\x02ST,+00012.34  g\x03"), "K109 T31 T32 T2E T33 T34 K10D L31322E3334 F");
+  EXPECT_EQ(s.Frame("\x02ST,-0001.50 kg\x03"), "K109 T2D T31 T2E T35 T30 K10D L2D312E3530 F");
+}
+
+TEST(FrameShaper, AFrameThatDoesNotMatchIsNeitherTypedNorLogged) {
+  Shaping s;
+  StxEtx(s);
+  s.Start(kPresetStableReading);
+  EXPECT_EQ(s.Frame("\x02US,+00012.34  g\x03"), "");
+  EXPECT_EQ(s.Frame("\x02\x03"), "") << "an empty frame with its key lists";
+  EXPECT_EQ(s.Frame("\x02ST,7\x03"), "K109 T37 K10D L37 F") << "the next frame is typed";
+}
+
+TEST(FrameShaper, WithoutGroupsTheWholeMatchIsTypedAndKeptCodesAreText) {
+  Shaping s;
+  StxEtx(s);
+  s.h.s.RCVSTAOUT = 0;  // kept: typed and logged, so the pattern sees them
+  s.h.s.RCVENDOUT = 0;
+  s.Start("\\x02\\D*\\d+");
+  EXPECT_EQ(s.Frame("\x02" "ab12c\x03"), "K109 T02 T61 T62 T31 T32 K10D L0261623132 F");
+}
+
+TEST(FrameShaper, TextIsMatchedAsCharactersAndTypedAsWholeTwoByteCharacters) {
+  Shaping s;
+  SetCode(s.h.s.RCVEND, {0x0D});
+  s.Start("^.(.)");  // a two-byte character is one "."
+  EXPECT_EQ(s.Frame("\x88\x9f\x82\xa0" "A\r"), "T82A0 L82A0 F");
+  EXPECT_EQ(s.Frame("\xb1\x88\x9f\r"), "T889F L889F F");
+}
+
+TEST(FrameShaper, KeyListsKeepTheirPlaceAroundTheText) {
+  // No start code: PRECODE before the first character, POSTCODE at the end code.
+  Shaping s;
+  SetCode(s.h.s.RCVEND, {0x0D});
+  SetKeys(s.h.s.PRECODE, {kTab});
+  SetKeys(s.h.s.POSTCODE, {kEnter});
+  s.Start(nullptr, 1000);
+  EXPECT_EQ(s.Frame("AB\r"), "K109 T41 T42 K10D L4142 F");
+
+  // A start code without an end code: the POSTCODE owed at the next start code ends the
+  // frame before; an empty frame types its key lists.
+  Shaping t;
+  SetCode(t.h.s.RCVSTA, {0x02});
+  SetKeys(t.h.s.PRECODE, {kTab});
+  SetKeys(t.h.s.POSTCODE, {kEnter});
+  t.Start(nullptr, 1000);
+  EXPECT_EQ(t.Frame("\x02" "AB\x02"), "K109 T41 T42 K10D L4142 F");
+  EXPECT_EQ(t.Frame("\x02"), "K109 K10D F");
+}
+
+TEST(FrameShaper, ADataIntervalTimeoutEndsTheFrame) {
+  Shaping s;
+  s.h.s.DATADELAY = 50;
+  s.Start("\\d+");
+  EXPECT_EQ(s.Frame("ab12"), "") << "nothing before the frame ends";
+  std::uint32_t last = 10;
+  EXPECT_TRUE(CheckDataIntervalTimeout(s.h.st, s.h.s, *s.shaper, 60, last));
+  EXPECT_EQ(s.h.TakeLog(), "T31 T32 L3132 F");
+}
+
+TEST(FrameShaper, ARepeatWithinTheDuplicateTimeOfTheLastDeliveredFrameIsDropped) {
+  Shaping s;
+  SetCode(s.h.s.RCVEND, {0x0D});
+  s.Start("\\d+", 1000);
+  const struct {
+    std::uint32_t at;
+    const char* frame;
+    const char* expected;
+  } steps[] = {
+      {0, "A12\r", "T31 T32 L3132 F"},
+      {600, "B12\r", ""},                  // the same shaped text, 600 ms after
+      {999, "12\r", ""},
+      {1000, "12\r", "T31 T32 L3132 F"},  // 1000 ms after the last one delivered
+      {1001, "13\r", "T31 T33 L3133 F"},  // another text
+      {1002, "12\r", "T31 T32 L3132 F"},  // the last delivered was 13
+      {1003, "x\r", ""},                   // no match: the last delivered stays 12
+      {1004, "12\r", ""},
+      {0xFFFFFF00u, "7\r", "T37 L37 F"},
+      {0xFFFFFF10u, "7\r", ""},  // 16 ms later, the end of the time past the wrap
+      {0x00000010u, "7\r", ""},  // 0x110 ms after the last delivered, across the wrap
+  };
+  for (const auto& step : steps) {
+    Now = step.at;
+    EXPECT_EQ(s.Frame(step.frame), step.expected) << "at " << step.at;
+  }
+}
+
+TEST(FrameShaper, AStartForgetsTheFrameCollectedBeforeAStopAndTheLastDelivered) {
+  Shaping s;
+  SetCode(s.h.s.RCVEND, {0x0D});
+  s.Start(nullptr, 1000);
+  Now = 0;
+  EXPECT_EQ(s.Frame("AB\r"), "T41 T42 L4142 F");
+  EXPECT_EQ(s.Frame("CD"), "");  // stopped here, inside a frame
+  s.Start(nullptr, 1000);
+  EXPECT_EQ(s.Frame("AB\r"), "T41 T42 L4142 F");
+}
+
+// An inner output that stops taking keys and log text once stopped, as the program's does.
+class StoppingOutput : public FrameOutput {
+ public:
+  explicit StoppingOutput(RecordingOutput& out) : out_(out) {}
+  int typed = 0;
+  int stopAfter = 1000;
+  void TypeCharacter(const std::uint8_t* t) override {
+    if (typed++ < stopAfter) out_.TypeCharacter(t);
+  }
+  void TypeKeyItems(const KeyItem* list) override {
+    if (typed < stopAfter) out_.TypeKeyItems(list);
+  }
+  void LogAppend(const std::uint8_t* t) override {
+    if (typed < stopAfter) out_.LogAppend(t);
+  }
+  int LogFlush() override { return out_.LogFlush(); }
+
+ private:
+  RecordingOutput& out_;
+};
+
+// The frame is typed before its record is written: a stop during the typing leaves no record,
+// as it does without shaping.
+TEST(FrameShaper, AStopWhileTheFrameIsTypedLeavesNoRecord) {
+  FramingHarness h;
+  SetCode(h.s.RCVEND, {0x0D});
+  SetKeys(h.s.POSTCODE, {kEnter});
+  StoppingOutput inner(h.out);
+  TypingDelivery delivery(inner);
+  auto shaper = std::make_unique<FrameShaper>(inner, delivery, kFakeCodec, FakeClock);
+  shaper->Start(ShapingOptions{});
+  h.Start();
+  inner.stopAfter = 2;
+  const std::uint8_t frame[] = {'A', 'B', 'C', '\r'};
+  ProcessBlock(h.st, h.s, *shaper, h.host, frame, 4);
+  EXPECT_EQ(h.TakeLog(), "T41 T42 F");
+}
+
+TEST(FrameShaper, ATextLongerThanTheLogBufferLosesItsEndNeverHalfACharacter) {
+  Shaping s;
+  SetCode(s.h.s.RCVEND, {0x0D});
+  s.Start("(.)$");
+  s.Block(std::string(kShapedTextSize - 1, 'A') + "\x88\x9f" "B\r");
+  EXPECT_EQ(s.h.TakeLog(), "T41 L41 F");
+}
+
+// The patterns the dialog offers, and the live result it shows.
+TEST(FrameShaper, PresetsAndTheLiveResult) {
+  const struct {
+    const char* pattern;
+    const char* sample;
+    const char* expected;  // nullptr: no match
+  } rows[] = {
+      {kPresetNumber, "+00012.34", "12.34"},
+      {kPresetNumber, "-0003.5", "-3.5"},
+      {kPresetNumber, "W: 0.50", "0.50"},
+      {kPresetNumber, "000", "0"},
+      {kPresetNumber, "x-y 5", "5"},
+      {kPresetNumber, "abc", nullptr},
+      {kPresetStableReading, "ST,+00012.34  g", "12.34"},
+      {kPresetStableReading, "ST,-00000.00  g", "-0.00"},
+      {kPresetStableReading, "US,+00012.34  g", nullptr},
+      {kPresetStableReading, "OL,+99999.99  g", nullptr},
+      {kPresetDigits, "ABC-12345-6", "123456"},
+      {kPresetDigits, "1a2b3c4d5e6f7g8h9", "12345678"},
+      {"(\\d+)\\D+(\\d+)", "\x88\x9f" "12\x82\xa0" "34", "1234"},
+  };
+  char out[64];
+  for (const auto& row : rows) {
+    const PatternPreview r = PreviewFramePattern(row.pattern, row.sample, kFakeCodec, out, sizeof out);
+    if (row.expected == nullptr) {
+      EXPECT_EQ(r, PatternPreview::NoMatch) << row.sample;
+      EXPECT_STREQ(out, kPatternPreviewNoMatch);
+    } else {
+      EXPECT_EQ(r, PatternPreview::Result) << row.sample;
+      EXPECT_STREQ(out, row.expected) << row.sample;
+    }
+  }
+  EXPECT_EQ(PreviewFramePattern("(a", "a", kFakeCodec, out, sizeof out), PatternPreview::Refused);
+  EXPECT_STREQ(out, kPatternErrorParenthesis);
+  const std::string longest(kFramePatternBytes, 'a');
+  EXPECT_EQ(PreviewFramePattern(longest.c_str(), "", kFakeCodec, out, sizeof out), PatternPreview::NoMatch);
+  EXPECT_EQ(PreviewFramePattern((longest + "a").c_str(), "", kFakeCodec, out, sizeof out),
+            PatternPreview::Refused);
+  EXPECT_STREQ(out, kPatternErrorTooLong);
+}
+
+}  // namespace
