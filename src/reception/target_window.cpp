@@ -1,6 +1,7 @@
 #include "reception/target_window.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "keyout/two_byte_text.h"
 
@@ -87,6 +88,27 @@ bool IsTargetWindow(const char* targets, const char* imageName, const char* titl
     return IsProgramEntry(entry, length) ? MatchesProgram(entry, length, imageName)
                                          : MatchesTitlePart(entry, length, title);
   });
+}
+
+bool AppendTargetEntry(char* targets, int size, const char* entry) {
+  const std::size_t length = std::strlen(entry);
+  if (length == 0) return false;
+  const bool present = AnyEntry(targets, [&](const char* e, std::size_t n) {
+    std::size_t used = 0;
+    return n == length && SameCharacters(e, n, entry, IsProgramEntry(e, n), used);
+  });
+  if (present) return true;
+  // The last character that is not a blank decides whether a separator is needed.
+  char last = 0;
+  for (std::size_t i = 0; targets[i] != 0; i += CharLength(targets, i)) {
+    if (!IsBlank(targets[i])) last = targets[i];
+  }
+  std::size_t end = std::strlen(targets);
+  const bool separate = last != 0 && last != ';';
+  if (end + (separate ? 1 : 0) + length + 1 > static_cast<std::size_t>(size)) return false;
+  if (separate) targets[end++] = ';';
+  std::memcpy(targets + end, entry, length + 1);
+  return true;
 }
 
 // ---- held frames ------------------------------------------------------------------------------

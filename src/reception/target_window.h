@@ -40,6 +40,11 @@ bool HasTargetEntries(const char* targets);
 // of its image, e.g. "EXCEL.EXE") is `imageName` and whose title is `title`. Both code page 932,
 // zero-terminated; either may be empty when it could not be read.
 bool IsTargetWindow(const char* targets, const char* imageName, const char* title);
+// Adds `entry` (e.g. a program name from the window chooser) to the TARGET text in `targets`
+// (`size` bytes with the terminator), after a ";" when the text does not end in one. True when
+// the text holds the entry afterwards: added, or there already (a program name in any case);
+// false, with the text unchanged, when it is empty or does not fit whole.
+bool AppendTargetEntry(char* targets, int size, const char* entry);
 
 // Frames in arrival order with their arrival times (milliseconds of a 32-bit clock that wraps),
 // in fixed storage: holding copies a frame, nothing is allocated.

@@ -16,7 +16,7 @@ CAPTION='Tamblix( TM ) Ver.2.5.2'
 WAITING="$CAPTION - 送信先のウィンドウが前面にありません"
 GAVE_UP="$CAPTION - 送信先を待つ間に破棄しました"
 
-harness_scenario target port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
+harness_scenario target port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe targetchoose.exe
 FEED="python3 $HERE/lib/serial_feed.py"
 DOCS=$(dirname "$(dirname "$H_DEFAULT_INI")")
 mkdir -p "$(dirname "$H_DEFAULT_INI")"
@@ -100,6 +100,13 @@ sleep 1
 harness_expect_eq "the frame held at 中止 is typed nowhere, not after a new start either" "||1{CR}2{CR}3{CR}" \
   "$(cat "$COPY_TEXT")|$(cat "$OTHER_TEXT")|$(cat "$FORM_TEXT")"
 
+# The "選択..." action: the open windows, the one last in front first, the chooser's own not
+# among them; choosing the メモ帳 probe's item gives its program name.
+harness_wine_fg 30 "$H_TMP/choose.out" targetchoose.exe "$(harness_winpath "$H_TMP/choose.txt")" メモ帳
+CHOSEN=$(tr -d '\r' <"$H_TMP/choose.txt")
+harness_expect_eq "the chooser lists the windows, the last in front first, and gives the program name" \
+  "item 帳票 — TargetProbe.exe|item メモ帳 — keyprobe.exe|chosen keyprobe.exe|0" \
+  "$(grep -E '帳票|メモ帳|^chosen' <<<"$CHOSEN" | paste -sd'|')|$(grep -c 'targetchoose' <<<"$CHOSEN")"
 : >"$H_TMP/copy.raw.min"
 harness_wait_line "$H_TMP/copy.raw" '^MIN' 10 || harness_abort "the copy did not minimise"
 front other

@@ -61,6 +61,42 @@ TEST(TargetEntries, ATextOfSeparatorsAndBlanksNamesNoWindow) {
   EXPECT_TRUE(HasTargetEntries(" ; x"));
 }
 
+struct AppendRow {
+  const char* targets;
+  const char* entry;
+  const char* after;  // the text afterwards
+  bool holds;
+};
+
+const AppendRow kAppendRows[] = {
+    {"", "EXCEL.EXE", "EXCEL.EXE", true},
+    {"受付", "EXCEL.EXE", "受付;EXCEL.EXE", true},
+    {"受付;", "EXCEL.EXE", "受付;EXCEL.EXE", true},
+    {"受付 ; ", "EXCEL.EXE", "受付 ; EXCEL.EXE", true},
+    {"  ", "EXCEL.EXE", "  EXCEL.EXE", true},
+    {"受付;excel.exe", "EXCEL.EXE", "受付;excel.exe", true},  // there already, in another case
+    {"EXCEL", "EXCEL.EXE", "EXCEL;EXCEL.EXE", true},
+    {"受付", "", "受付", false},
+};
+
+TEST(TargetEntries, AChosenEntryIsAddedOnceAfterASeparator) {
+  for (const AppendRow& row : kAppendRows) {
+    char text[kTargetTextSize] = {};
+    std::strcpy(text, row.targets);
+    EXPECT_EQ(AppendTargetEntry(text, kTargetTextSize, row.entry), row.holds) << row.targets;
+    EXPECT_STREQ(text, row.after) << row.targets;
+  }
+}
+
+TEST(TargetEntries, AnEntryThatDoesNotFitWholeIsNotAdded) {
+  char text[kTargetTextSize] = {};
+  std::memset(text, 'x', 90);
+  EXPECT_FALSE(AppendTargetEntry(text, kTargetTextSize, "ABCDEF.EXE"));  // 102 bytes with NUL
+  EXPECT_EQ(std::strlen(text), 90u);
+  EXPECT_TRUE(AppendTargetEntry(text, kTargetTextSize, "ABCDE.EXE"));  // 90 + ";" + 9 + NUL
+  EXPECT_EQ(std::strlen(text), 100u);
+}
+
 ShapedFrame Frame(const char* text) {
   ShapedFrame f{};
   f.length = static_cast<int>(std::strlen(text));
