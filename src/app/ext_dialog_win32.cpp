@@ -18,6 +18,7 @@
 #include "keyout/keypad_dialog_win32.h"
 #include "keyout/two_byte_text.h"
 #include "reception/frame_text_shaping.h"
+#include "reception/target_window.h"
 #include "reception/target_window_chooser_win32.h"
 #include "reception/text_codec_win32.h"
 
@@ -140,11 +141,7 @@ void ChooseTargetWindow(HWND dialog) {
   if (!ChooseTargetEntry(dialog, entry, sizeof entry)) return;
   char target[kTargetSize] = {};
   GetDlgItemText932(dialog, IDC_TARGET, target, sizeof target);
-  char joined[kTargetSize * 2 + 1];
-  std::snprintf(joined, sizeof joined, "%s%s%s", target, target[0] != 0 ? ";" : "", entry);
-  char cut[kTargetSize];
-  CopyTextCut(cut, sizeof cut, joined);
-  SetDlgItemText932(dialog, IDC_TARGET, cut);
+  if (AppendTargetEntry(target, sizeof target, entry)) SetDlgItemText932(dialog, IDC_TARGET, target);
 }
 
 INT_PTR OnCommand(HWND dialog, int id, int code) {
