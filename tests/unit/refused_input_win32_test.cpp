@@ -11,23 +11,9 @@
 #include "keyout/foreground_integrity_win32.h"
 #include "reception/input_refusal_win32.h"
 #include "reception/serial_port_win32.h"
+#include "support/message_window_win32.h"
 
 namespace {
-
-class MessageWindow {
- public:
-  MessageWindow()
-      : handle(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                               nullptr)) {}
-  ~MessageWindow() { Destroy(); }
-  MessageWindow(const MessageWindow&) = delete;
-  MessageWindow& operator=(const MessageWindow&) = delete;
-  void Destroy() {
-    if (handle != nullptr) DestroyWindow(handle);
-    handle = nullptr;
-  }
-  HWND handle;
-};
 
 int PortStateMessages(HWND window) {
   int n = 0;

@@ -13,23 +13,9 @@
 #include "reception/serial_port_win32.h"
 #include "reception/target_window_delivery_win32.h"
 #include "reception/target_window_win32.h"
+#include "support/message_window_win32.h"
 
 namespace {
-
-class MessageWindow {
- public:
-  explicit MessageWindow(const wchar_t* title)
-      : handle(CreateWindowExW(0, L"STATIC", title, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                               nullptr)) {}
-  ~MessageWindow() { Destroy(); }
-  MessageWindow(const MessageWindow&) = delete;
-  MessageWindow& operator=(const MessageWindow&) = delete;
-  void Destroy() {
-    if (handle != nullptr) DestroyWindow(handle);
-    handle = nullptr;
-  }
-  HWND handle;
-};
 
 // The file name part of this test program, as the system names it.
 std::string OwnProgramName() {
