@@ -15,7 +15,7 @@ requests() { grep -c '^request ' "$BALANCE_LOG" 2>/dev/null; true; }
 # reach the window in front as they would from the keyboard, are not the program's.
 typed_lines() {
   tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" |
-    sed 's/{SHIFT}//g; s/{CTRL}//g; s/{CR}/\n/g'
+    sed 's/{CTRL+SHIFT+v75}//g; s/{SHIFT}//g; s/{CTRL}//g; s/{CR}/\n/g'
 }
 
 # ---- the timer: REQTIMER 200 -------------------------------------------------------------------
@@ -51,8 +51,17 @@ harness_balance_end
 harness_balance_start 12 REQHOTKEY=$HOTKEY
 sleep 1
 harness_expect_eq "no request without the timer, REQAFTER or the key" 0 "$(requests)"
-harness_tray hotkey "$HOTKEY" >/dev/null
-sleep 1.5
+# Once in a CI run under load, Wine handed the injected chord to the window in front as typed
+# keys instead of to the program's hot key (cause not pinned down; the caption is printed when
+# it happens). One more press is allowed then: a program that never registered the key still
+# fails, and the press that arrives still makes exactly one request.
+for press in 1 2; do
+  harness_tray hotkey "$HOTKEY" >/dev/null
+  sleep 1.5
+  [ "$(requests)" != 0 ] && break
+  harness_tray caption >/dev/null
+  echo "NOTE the hot key did not reach the program (press $press); $(tr -d '\r' <"$H_TMP/tray.out")"
+done
 harness_expect_eq "the hot key pressed once: one request" 1 "$(requests)"
 harness_expect_eq "the hot key pressed once: one weight typed" "12.34" "$(typed_lines | tr -d '\n')"
 harness_tray post $WM_COMMAND $IDM_REQUEST 0 >/dev/null
