@@ -24,6 +24,7 @@ class HashingOutput : public FrameOutput {
     if (i > kMaxKeyItems) std::abort();
   }
   void LogAppend(const std::uint8_t* t) override { Text('L', t, kMaxCodeBytes); }
+  void FrameEnded() override { Mix('E'); }
   int LogFlush() override {
     Mix('F');
     return 0;

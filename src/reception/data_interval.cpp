@@ -6,9 +6,8 @@ bool CheckDataIntervalTimeout(FramerState& st, const SettingsRecord& s, FrameOut
                               std::uint32_t now, std::uint32_t& lastReceiveTime) {
   if (lastReceiveTime == 0 || s.DATADELAY <= 0) return false;
   if (now - lastReceiveTime < static_cast<std::uint32_t>(s.DATADELAY)) return false;
-  out.LogFlush();
   lastReceiveTime = 0;
   st.Utf8Tail.Count = 0;  // the device has stopped inside a character: it is never completed
-  FrameEndBookkeeping(st, s);
+  EndFrame(st, s, out);
   return true;
 }

@@ -8,8 +8,7 @@
 
 // When data has been received (lastReceiveTime != 0), DATADELAY is positive and at least
 // DATADELAY ms have passed since (unsigned 32-bit difference, so a clock wrap still times
-// out): flushes the log buffer, sets lastReceiveTime to 0, drops carried UTF-8 bytes, runs the
-// frame-end bookkeeping and returns true. POSTCODE is not typed; a partial code or shift mode
-// held stays as it is.
+// out): sets lastReceiveTime to 0, drops carried UTF-8 bytes, ends the frame (EndFrame) and
+// returns true. POSTCODE is not typed; a partial code or shift mode held stays as it is.
 bool CheckDataIntervalTimeout(FramerState& st, const SettingsRecord& s, FrameOutput& out,
                               std::uint32_t now, std::uint32_t& lastReceiveTime);

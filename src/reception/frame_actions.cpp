@@ -35,12 +35,25 @@ void OutputCode(const CodeBytes& code, FrameOutput& out) {
   }
 }
 
+// Where a frame ends: the output ends the frame's typing, then writes its record.
+void EndFrameOutput(FrameOutput& out) {
+  out.FrameEnded();
+  out.LogFlush();
+}
+
+// With RCVSTA configured data leaves the frame; no POSTCODE is owed any more.
+void FrameEndBookkeeping(FramerState& st, const SettingsRecord& s) {
+  if (IsConfigured(s.RCVSTA)) st.InFrame = false;
+  st.FrameOpen = false;
+  st.PrecodeTyped = false;
+}
+
 }  // namespace
 
 void RunStartCodeActions(FramerState& st, const SettingsRecord& s, FrameOutput& out) {
   if (st.FrameOpen && IsConfigured(s.POSTCODE)) TypeKeys(s.POSTCODE, out);
   st.FrameOpen = true;
-  out.LogFlush();
+  EndFrameOutput(out);  // the frame before ends here
   if (IsConfigured(s.PRECODE)) TypeKeys(s.PRECODE, out);
   if (s.RCVSTAOUT == 0) OutputCode(s.RCVSTA, out);
   st.InFrame = true;
@@ -52,14 +65,12 @@ void RunEndCodeActions(FramerState& st, const SettingsRecord& s, FrameOutput& ou
     OutputCode(s.RCVEND, out);
   }
   if (IsConfigured(s.POSTCODE)) TypeKeys(s.POSTCODE, out);
-  out.LogFlush();
-  FrameEndBookkeeping(st, s);
+  EndFrame(st, s, out);
 }
 
-void FrameEndBookkeeping(FramerState& st, const SettingsRecord& s) {
-  if (IsConfigured(s.RCVSTA)) st.InFrame = false;
-  st.FrameOpen = false;
-  st.PrecodeTyped = false;
+void EndFrame(FramerState& st, const SettingsRecord& s, FrameOutput& out) {
+  EndFrameOutput(out);
+  FrameEndBookkeeping(st, s);
 }
 
 void OutputCharacter(FramerState& st, const SettingsRecord& s, FrameOutput& out,

@@ -12,9 +12,10 @@
 void RunStartCodeActions(FramerState& st, const SettingsRecord& s, FrameOutput& out);
 // An end code has completed: the end code unless removed, POSTCODE, log flush, frame end.
 void RunEndCodeActions(FramerState& st, const SettingsRecord& s, FrameOutput& out);
-// After an end code and at a data-interval timeout: with RCVSTA configured data leaves the
-// frame; no POSTCODE is owed any more.
-void FrameEndBookkeeping(FramerState& st, const SettingsRecord& s);
+// The frame ends without an end code (a data-interval timeout, the device gone): the output is
+// told (FrameEnded, then LogFlush), with RCVSTA configured data leaves the frame, and no
+// POSTCODE is owed any more.
+void EndFrame(FramerState& st, const SettingsRecord& s, FrameOutput& out);
 // Logs and types one zero-terminated character of the frame. With no RCVSTA configured the
 // first character of each frame is preceded by PRECODE.
 void OutputCharacter(FramerState& st, const SettingsRecord& s, FrameOutput& out,

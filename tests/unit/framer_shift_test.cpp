@@ -153,7 +153,7 @@ TEST(FramerShiftStates, ShiftModeCarriesOverWhenNoFrameCodeIntervenes) {
   std::uint32_t last = 100;
   ASSERT_TRUE(h.Timeout(200, last));
   h.Block({0x31});
-  EXPECT_EQ(h.TakeLog(), "F LB1 TB1");
+  EXPECT_EQ(h.TakeLog(), "E F LB1 TB1");
 }
 
 // ---- a partial code that fails inside a shift mode ---------------------------------------------

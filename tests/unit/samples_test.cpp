@@ -145,6 +145,7 @@ class TypingOutput final : public FrameOutput {
   void TypeCharacter(const std::uint8_t* text) override { keys_.TypeCharacter(text); }
   void TypeKeyItems(const KeyItem* list) override { keys_.TypeKeyItems(list); }
   void LogAppend(const std::uint8_t*) override {}
+  void FrameEnded() override {}
   int LogFlush() override { return 0; }
 
  private:

@@ -32,6 +32,8 @@ void RecordingOutput::TypeKeyItems(const KeyItem* list) {
 
 void RecordingOutput::LogAppend(const std::uint8_t* text) { Token(log_, 'L', text); }
 
+void RecordingOutput::FrameEnded() { log_ += " E"; }
+
 int RecordingOutput::LogFlush() {
   log_ += " F";
   return 0;
