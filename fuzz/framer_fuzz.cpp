@@ -7,7 +7,6 @@
 
 #include "config/settings_record.h"
 #include "reception/block_processing.h"
-#include "reception/data_interval.h"
 #include "reception/framer.h"
 
 namespace {

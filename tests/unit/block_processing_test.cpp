@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include "reception/block_processing.h"
-#include "reception/data_interval.h"
 #include "support/framing_fakes.h"
 
 namespace {

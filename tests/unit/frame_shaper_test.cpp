@@ -7,7 +7,6 @@
 #include <string>
 
 #include "reception/block_processing.h"
-#include "reception/data_interval.h"
 #include "reception/frame_shaper.h"
 #include "support/fake_text_codec.h"
 #include "support/framing_fakes.h"

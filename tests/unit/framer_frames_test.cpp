@@ -1,7 +1,6 @@
 // Frames: start and end codes, PRECODE/POSTCODE, the frame flags and which code is looked for.
 #include <gtest/gtest.h>
 
-#include "reception/frame_actions.h"
 #include "reception/framer.h"
 #include "support/framing_fakes.h"
 

@@ -27,8 +27,8 @@
 #include "reception/frame_output.h"
 #include "reception/frame_shaper.h"
 #include "reception/frame_text_shaping.h"
-#include "reception/framer_state.h"
-#include "reception/utf8_conversion.h"
+#include "reception/framer.h"
+#include "reception/shift_jis_conversion.h"
 #include "support/fake_text_codec.h"
 
 #ifndef _WIN32

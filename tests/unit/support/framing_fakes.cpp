@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "reception/data_interval.h"
+#include "reception/block_processing.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "config/settings_record.h"
 #include "reception/block_processing.h"
 #include "reception/frame_output.h"
-#include "reception/framer_state.h"
+#include "reception/framer.h"
 
 class RecordingOutput : public FrameOutput {
  public:
