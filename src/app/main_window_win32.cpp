@@ -5,7 +5,6 @@
 #include "app/main_dialog_win32.h"
 #include "app/shell_message_filter_win32.h"
 #include "app/tray_icon_win32.h"
-#include "common/device_request_win32.h"
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings_location.h"
