@@ -19,7 +19,7 @@
 #include "reception/device_request_win32.h"
 #include "reception/frame_text_shaping.h"
 #include "reception/target_window.h"
-#include "reception/target_window_chooser_win32.h"
+#include "reception/target_window_win32.h"
 #include "reception/text_codec_win32.h"
 
 namespace {

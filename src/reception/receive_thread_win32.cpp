@@ -9,7 +9,7 @@
 #include "config/settings_record.h"
 #include "reception/device_request_win32.h"
 #include "reception/serial_port_win32.h"
-#include "reception/target_window_delivery_win32.h"
+#include "reception/target_window_win32.h"
 
 namespace {
 
