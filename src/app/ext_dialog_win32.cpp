@@ -8,7 +8,6 @@
 #include "app/main_dialog_win32.h"
 #include "app/setting_controls_win32.h"
 #include "app/startup_shortcut_win32.h"
-#include "common/device_request_win32.h"
 #include "common/messages_win32.h"
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
@@ -17,9 +16,10 @@
 #include "keyout/code_list_grid.h"
 #include "keyout/keypad_dialog_win32.h"
 #include "keyout/two_byte_text.h"
+#include "reception/device_request_win32.h"
 #include "reception/frame_text_shaping.h"
 #include "reception/target_window.h"
-#include "reception/target_window_chooser_win32.h"
+#include "reception/target_window_win32.h"
 #include "reception/text_codec_win32.h"
 
 namespace {
