@@ -5,8 +5,8 @@
 
 #include "common/file_chooser_win32.h"
 #include "common/shell_state_win32.h"
+#include "common/two_byte_text.h"
 #include "config/settings_location.h"
-#include "keyout/two_byte_text.h"
 
 int ChooseSettingsFile(int mode) {
   char buffer[kChooserPathSize] = {};

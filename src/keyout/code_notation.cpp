@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/two_byte_text.h"
 #include "keyout/code_names.h"
 
 namespace {
@@ -12,13 +13,6 @@ struct Token {
   std::size_t length;
   bool endedByPlus;  // key mode: the token was joined to the next one with "+"
 };
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // The number at the start of text[0..length): optional sign, then digits of the base up to the
 // first other character. False when there is no digit. At most 3 characters are ever given,

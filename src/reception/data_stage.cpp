@@ -1,5 +1,5 @@
 // Data stage: discarding outside a frame, shift codes, shift handling and character output.
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 #include "reception/frame_actions.h"
 #include "reception/frame_codes.h"
 #include "reception/framer_stages.h"

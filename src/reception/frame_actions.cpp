@@ -1,6 +1,6 @@
 #include "reception/frame_actions.h"
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 #include "reception/frame_codes.h"
 
 namespace {

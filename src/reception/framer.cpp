@@ -1,6 +1,6 @@
 #include "reception/framer.h"
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 #include "reception/frame_actions.h"
 #include "reception/frame_codes.h"
 #include "reception/framer_stages.h"
