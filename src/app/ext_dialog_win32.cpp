@@ -15,7 +15,7 @@
 #include "common/wide_text_win32.h"
 #include "config/ext_dialog_controls.h"
 #include "ids_ext_dialog.h"
-#include "keyout/code_list_grid.h"
+#include "keyout/code_list.h"
 #include "keyout/keypad_dialog_win32.h"
 #include "reception/frame_text_shaping.h"
 #include "reception/target_window.h"
