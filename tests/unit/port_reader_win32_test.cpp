@@ -281,14 +281,14 @@ TEST(PortReader, ReadsWhatIsQueuedWhateverEndedTheWait) {
   const Case cases[] = {
       {"the end of a scan arrives while its start is typed",
        {{Arrival::Signalled, {0x02, 'A', 'B'}}, {Arrival::WhileTyped, {'C', 0x03}}}, 2, 1,
-       "F L41 T41 L42 T42 L43 T43 F"},
+       "E F L41 T41 L42 T42 L43 T43 E F"},
       {"a wait ended by ERROR_OPERATION_ABORTED", {{Arrival::Aborted, {0x02, 'A', 0x03}}}, 1, 1,
-       "F L41 T41 F"},
+       "E F L41 T41 E F"},
       {"a wait ended by a change of the event mask", {{Arrival::Remasked, {0x02, 'A', 0x03}}},
-       1, 1, "F L41 T41 F"},
+       1, 1, "E F L41 T41 E F"},
       {"bytes queued just before a wait are data when it times out",
        {{Arrival::Signalled, {0x02, 'A'}}, {Arrival::Unheard, {'B', 0x03}}}, 2, 2,
-       "F L41 T41 L42 T42 F"},
+       "E F L41 T41 L42 T42 E F"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -409,7 +409,7 @@ TEST(PortReaderStop, AReadTheDriverNeverCompletesIsGivenUpAndReadingGoesOn) {
   EXPECT_TRUE(reader.Ready()) << "a free record stands in";
   rig.comm.hangReads = false;
   for (int turn = 0; turn < 3 && rig.h.log.empty(); ++turn) reader.Turn();
-  EXPECT_EQ(rig.h.TakeLog(), "F L41 T41 F");
+  EXPECT_EQ(rig.h.TakeLog(), "E F L41 T41 E F");
   rig.comm.CompleteEverything();
   EXPECT_EQ(FreePortIo(), kPortIoRecords - 2) << "the reader holds two, the given-up one is back";
 }
