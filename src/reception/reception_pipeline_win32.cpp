@@ -24,7 +24,6 @@
 #include "reception/shift_jis_conversion.h"
 #include "reception/target_window.h"
 #include "reception/target_window_win32.h"
-#include "reception/text_codec_win32.h"
 
 namespace {
 
