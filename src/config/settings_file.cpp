@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/two_byte_text.h"
 #include "config/settings_fs.h"
 #include "config/settings_keys.h"
 #include "config/settings_line.h"
-#include "keyout/two_byte_text.h"
 
 namespace {
 

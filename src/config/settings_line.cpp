@@ -3,19 +3,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/two_byte_text.h"
 #include "config/settings_keys.h"
-#include "keyout/two_byte_text.h"
 
 namespace {
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // Reads one element at text as the scan formats do: leading white space skipped, an optional
 // sign, then decimal digits ("%d") or at most `digits` hexadecimal digits, the sign counting

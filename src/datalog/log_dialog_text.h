@@ -4,7 +4,7 @@
 #pragma once
 #include <cstddef>
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 
 // The dialog's working buffers: 1074 characters and the terminator.
 inline constexpr std::size_t kLogDialogTextSize = 1075;

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "common/file_chooser_win32.h"
+#include "common/two_byte_text.h"
 #include "datalog/log_dialog_text.h"
-#include "keyout/two_byte_text.h"
 
 int ChooseFile(int mode, char* path, std::size_t size, const char* filter) {
   char buffer[kChooserPathSize] = {};

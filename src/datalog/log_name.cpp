@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 
 namespace {
 

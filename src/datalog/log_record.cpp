@@ -1,7 +1,7 @@
 #include "datalog/log_record.h"
 
-#include "keyout/code_names.h"
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
+#include "keyout/code_notation.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "keyout/key_item.h"
+#include "keyout/code_notation.h"
 
 class FrameOutput {
  public:

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 
 // ---- the frame pattern on code page 932 texts
 

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "keyout/key_item.h"
+#include "keyout/code_notation.h"
 #include "reception/frame_output.h"
 #include "reception/frame_pattern.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 
 int AccumulatorLength(const FramerState& st) {
   int n = 0;

@@ -1,7 +1,7 @@
 // The stages of one framing step and what happens at the frame's boundaries: the frame-code
 // stage (RCVSTA, RCVEND from position 0 of the accumulator), the data stage (discarding outside
 // a frame, shift codes, shift handling, character output), and the start and end-code actions.
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 #include "reception/framer.h"
 
 namespace framing {

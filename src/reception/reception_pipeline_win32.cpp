@@ -9,7 +9,6 @@
 #include "config/settings_record.h"
 #include "datalog/log_writer_win32.h"
 #include "keyout/keyboard_win32.h"
-#include "keyout/typing_lock_win32.h"
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"
 #include "reception/device_request_win32.h"

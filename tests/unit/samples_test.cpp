@@ -19,10 +19,8 @@
 
 #include "config/settings_file.h"
 #include "config/settings_record.h"
-#include "keyout/code_names.h"
 #include "keyout/code_notation.h"
 #include "keyout/keystrokes.h"
-#include "keyout/keystrokes_keyboard.h"
 #include "reception/block_processing.h"
 #include "reception/frame_output.h"
 #include "reception/frame_shaper.h"
