@@ -3,15 +3,10 @@
 #pragma once
 #include <windows.h>
 
-#include <cstddef>
-
-#include "config/settings_record.h"
+#include "config/settings.h"
 
 // Runs LogSettingDlg modally, owned by owner, on `settings`, whose log fields fill the dialog.
 // True when the user confirmed with OK: `settings` then holds every log field as entered.
 // False for cancel: a refused OK before it has stored "キー送信しない" (LOGNOSEND) into
 // `settings`, and it stays there; nothing else is changed.
 bool EditLogSettings(HWND owner, SettingsRecord& settings);
-// The shell's folder browser, starting at `path` (size bytes); 1 and the chosen folder (one
-// trailing backslash dropped) in `path`, or 0 with `path` unchanged.
-int BrowseFolder(char* path, std::size_t size);

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 
 namespace framing {
 

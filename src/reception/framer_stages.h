@@ -1,6 +1,6 @@
 // The two stages of one framing step (used by framer.cpp only).
 #pragma once
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "reception/frame_output.h"
 #include "reception/framer_state.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 
 int AccumulatorLength(const FramerState& st) {
   int n = 0;

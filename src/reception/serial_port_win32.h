@@ -15,7 +15,7 @@
 #include <mutex>
 
 #include "common/shell_state_win32.h"
-#include "config/settings_record.h"
+#include "config/settings.h"
 
 class SerialApi;
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "config/command_line.h"
+#include "config/settings_location.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "datalog/log_dialog_input.h"
+#include "datalog/log_dialog.h"
 #include "log_test_support.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "datalog/log_dialog_text.h"
+#include "datalog/log_dialog.h"
 
 namespace {
 

@@ -4,10 +4,11 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <type_traits>
+#include <variant>
 
-#include "config/ext_dialog_controls.h"
-#include "config/main_dialog_controls.h"
-#include "config/settings_keys.h"
+#include "config/dialog_controls.h"
+#include "config/settings.h"
 
 namespace {
 
@@ -26,9 +27,33 @@ long FieldOffset(const ControlBinding& row) {
   return static_cast<const char*>(field) - reinterpret_cast<const char*>(&record);
 }
 
-const SettingDescriptor* KeyAt(long offset) {
-  for (const SettingDescriptor* d = SettingDescriptors; d->key[0] != 0; ++d) {
-    if (static_cast<long>(d->offset) == offset) return d;
+// Where a key's field lies in the record and how it is held, from its member's type.
+struct KeyField {
+  long offset;
+  std::size_t size;         // bytes of the whole field
+  std::size_t elementSize;  // bytes of one element
+  std::size_t count;        // number elements without the terminator of an array
+};
+
+KeyField FieldOf(const SettingField& d) {
+  static const SettingsRecord record{};
+  return std::visit(
+      [](auto member) {
+        const auto& field = record.*member;
+        using T = std::remove_cvref_t<decltype(field)>;
+        const long offset = reinterpret_cast<const char*>(&field) - reinterpret_cast<const char*>(&record);
+        if constexpr (std::is_array_v<T>) {
+          return KeyField{offset, sizeof field, sizeof field[0], std::extent_v<T> - 1};
+        } else {
+          return KeyField{offset, sizeof field, sizeof field, 1};
+        }
+      },
+      d.member);
+}
+
+const SettingField* KeyAt(long offset) {
+  for (const SettingField& d : kSettingFields) {
+    if (FieldOf(d).offset == offset) return &d;
   }
   return nullptr;
 }
@@ -55,14 +80,14 @@ TEST(SettingsDialogControls, EachSettingOnceDisabledWhileReceiving) {
       if (offset < 0) continue;
       bound.insert(offset);
       EXPECT_FALSE(row.enabledWhileReceiving) << where;
-      const SettingDescriptor* key = KeyAt(offset);
+      const SettingField* key = KeyAt(offset);
       ASSERT_NE(key, nullptr) << where << " binds no key";
       EXPECT_NE(std::strncmp(key->key, "LOG", 3), 0) << where << " binds " << key->key;
     }
   }
-  for (const SettingDescriptor* d = SettingDescriptors; d->key[0] != 0; ++d) {
-    if (std::strncmp(d->key, "LOG", 3) == 0) continue;
-    EXPECT_EQ(bound.count(static_cast<long>(d->offset)), 1u) << d->key;
+  for (const SettingField& d : kSettingFields) {
+    if (std::strncmp(d.key, "LOG", 3) == 0) continue;
+    EXPECT_EQ(bound.count(FieldOf(d).offset), 1u) << d.key;
   }
 }
 
@@ -72,7 +97,7 @@ TEST(SettingsDialogControls, EachSettingOnceDisabledWhileReceiving) {
 TEST(SettingsDialogControls, ControlsHoldWhatTheirKeysAccept) {
   for (const Table& table : kTables) {
     for (const ControlBinding& row : table.rows) {
-      const SettingDescriptor* key = KeyAt(FieldOffset(row));
+      const SettingField* key = KeyAt(FieldOffset(row));
       if (key == nullptr) continue;
       const std::string where = std::string(table.name) + ", " + key->key;
       switch (row.kind) {
@@ -86,16 +111,16 @@ TEST(SettingsDialogControls, ControlsHoldWhatTheirKeysAccept) {
           EXPECT_LE(row.raiseTo, row.max) << where;
           break;
         case ControlKind::Text:
-          EXPECT_EQ(row.textLimit, key->max - 1) << where;
+          EXPECT_EQ(static_cast<std::size_t>(row.textLimit), FieldOf(*key).size - 1) << where;
           break;
         case ControlKind::ByteCodes: {
           const SettingsRecord s{};
-          EXPECT_EQ(static_cast<int>(CodeField(row, s).size()), key->count) << where;
+          EXPECT_EQ(CodeField(row, s).size(), FieldOf(*key).count) << where;
           EXPECT_NE(row.display, 0) << where;
           break;
         }
         case ControlKind::HotKey:
-          EXPECT_EQ(key->width, 2) << where;
+          EXPECT_EQ(FieldOf(*key).elementSize, 2u) << where;
           EXPECT_EQ(key->max, 0xFFFF) << where;
           break;
         default:

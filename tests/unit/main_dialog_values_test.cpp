@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "config/main_dialog_values.h"
+#include "config/dialog_controls.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "common/messages_win32.h"
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "reception/port_io_win32.h"
 #include "reception/port_reader_win32.h"
 #include "reception/serial_api_win32.h"

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <type_traits>
+#include <variant>
 
-#include "config/settings_file.h"
-#include "config/settings_keys.h"
-#include "config/settings_line.h"
+#include "config/settings.h"
 #include "settings_test_support.h"
 
 namespace {
@@ -42,6 +42,21 @@ class SettingsFileTest : public ::testing::Test {
     return s;
   }
 };
+
+// The text of a text row's field, or nullptr for a row of numbers.
+const char* TextOf(const SettingsRecord& s, const SettingField& row) {
+  return std::visit(
+      [&s](auto member) -> const char* {
+        const auto& field = s.*member;
+        using T = std::remove_cvref_t<decltype(field)>;
+        if constexpr (std::is_same_v<std::remove_extent_t<T>, char>) {
+          return field;
+        } else {
+          return nullptr;
+        }
+      },
+      row.member);
+}
 
 bool SameRecord(const SettingsRecord& a, const SettingsRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -358,10 +373,10 @@ TEST_F(SettingsFileTest, OverLongTextIsCutAtACharacterBoundary) {
   };
   for (const auto& row : rows) {
     const SettingsRecord s = Read(row.key + row.value + "\r\n");
-    for (const SettingDescriptor* d = SettingDescriptors; d->key[0] != 0; ++d) {
-      if (!IsTextRow(*d)) continue;
-      const std::string text = reinterpret_cast<const char*>(&s) + d->offset;
-      EXPECT_EQ(text, std::strcmp(d->key, row.key) == 0 ? row.stored : "") << row.what << ", " << d->key;
+    for (const SettingField& d : kSettingFields) {
+      const char* text = TextOf(s, d);
+      if (text == nullptr) continue;
+      EXPECT_EQ(std::string(text), std::strcmp(d.key, row.key) == 0 ? row.stored : "") << row.what << ", " << d.key;
     }
   }
 }

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "config/command_line.h"
 #include "config/settings_location.h"
 #include "settings_test_support.h"
 

@@ -13,7 +13,7 @@
 
 #include "app/com_apartment_win32.h"
 #include "app/startup_shortcut_win32.h"
-#include "config/command_line.h"
+#include "config/settings_location.h"
 
 namespace {
 
