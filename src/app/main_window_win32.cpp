@@ -1,11 +1,17 @@
-// MainWindowProc: tray notifications, the tray menu's commands and the close request from outside.
+// MainWindowProc (tray notifications, the tray menu's commands, the close request from outside),
+// the notification-area icon and the message filter that lets the shell's messages through.
 #include "app/main_window_win32.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <iterator>
 
 #include "app/about_dialog_win32.h"
 #include "app/main_dialog_win32.h"
-#include "app/shell_message_filter_win32.h"
-#include "app/tray_icon_win32.h"
 #include "common/device_request_win32.h"
+#include "common/dpi_win32.h"
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings.h"
@@ -153,4 +159,67 @@ bool CreateMainWindow(HINSTANCE instance) {
                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                nullptr, nullptr, instance, nullptr);
   return MainWindow != nullptr;
+}
+
+// ---- the notification-area icon ----
+namespace {
+// Kept from the add for the later delete and for adding the icon again.
+NOTIFYICONDATAW TrayRecord;
+bool TrayAdded = false;
+TrayImage Image;
+}  // namespace
+
+HICON TrayImage::Load(int size) {
+  Release();
+  icon_ = static_cast<HICON>(LoadImageA(AppInstance, "TORVEX", IMAGE_ICON, size, size, 0));
+  return icon_;
+}
+
+void TrayImage::Release() {
+  if (icon_ != nullptr) DestroyIcon(icon_);
+  icon_ = nullptr;
+}
+
+void AddTrayIcon() {
+  std::memset(&TrayRecord, 0, sizeof TrayRecord);
+  // The original record layout (152 bytes on 32-bit) is all the icon needs; the wide record
+  // carries the tip whatever the system's ANSI code page.
+  TrayRecord.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  TrayRecord.hWnd = MainWindow;
+  TrayRecord.uID = 0;
+  TrayRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  TrayRecord.uCallbackMessage = TRAY_MESSAGE;
+  // 32 x 32 at 96 DPI, grown with the system DPI: the shell makes its small icon from it.
+  TrayRecord.hIcon = Image.Load(ScaleToDpi(32, SystemDpi()));
+  Cp932ToWide(kProductVersion, TrayRecord.szTip, static_cast<int>(std::size(TrayRecord.szTip)));
+  Shell_NotifyIconW(NIM_ADD, &TrayRecord);
+  TrayAdded = true;
+}
+
+void ReAddTrayIcon() {
+  if (TrayAdded) Shell_NotifyIconW(NIM_ADD, &TrayRecord);
+}
+
+void RemoveTrayIcon() {
+  Shell_NotifyIconW(NIM_DELETE, &TrayRecord);
+  TrayAdded = false;
+  Image.Release();
+  TrayRecord.hIcon = nullptr;
+}
+
+void SetTrayTip(const char* text) {
+  Cp932ToWide(text, TrayRecord.szTip, static_cast<int>(std::size(TrayRecord.szTip)));
+  if (TrayAdded) Shell_NotifyIconW(NIM_MODIFY, &TrayRecord);
+}
+
+// ---- the message filter ----
+ChangeMessageFilterFunction ChangeMessageFilter = &ChangeWindowMessageFilterEx;
+
+// User Interface Privilege Isolation blocks messages above WM_USER, registered ones included,
+// that a process of lower integrity sends to an elevated one, unless the window's filter
+// allows them (Microsoft Learn: ChangeWindowMessageFilter, ChangeWindowMessageFilterEx).
+// Wine has no such filter.
+void AllowMessageFromShell(HWND window, UINT message) {
+  if (window == nullptr || message == 0) return;
+  ChangeMessageFilter(window, message, MSGFLT_ALLOW, nullptr);
 }

@@ -135,3 +135,14 @@ bool SetStartupShortcut(bool on) {
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
+
+// Apartment threading, without OLE 1 DDE, as the shell functions ask (Microsoft Learn:
+// SHBrowseForFolderA and ShellExecuteA, Remarks). Only a successful initialisation is undone:
+// a thread that was already in another apartment keeps it.
+ComApartment::ComApartment()
+    : initialised_(
+          SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+
+ComApartment::~ComApartment() {
+  if (initialised_) CoUninitialize();
+}

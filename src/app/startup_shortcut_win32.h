@@ -1,3 +1,5 @@
+// COM on the GUI thread, and the shortcut the program makes through it (startup_shortcut_win32.cpp).
+//
 // Start with Windows: a shortcut in the user's Startup folder that starts this program with the
 // options it was started with ("/F" the settings name, "/D" the pause after keys). Each settings
 // name has a shortcut of its own ("Tamblix scanner.lnk" for "/Fscanner", "Tamblix.lnk" without
@@ -5,6 +7,20 @@
 // apartment (the GUI thread is one for the whole run).
 #pragma once
 #include <cstddef>
+
+// Makes the calling thread a single-threaded COM apartment for its lifetime. The shell calls
+// of the dialogs need one: the log dialog's folder browser (SHBrowseForFolderA) and the About
+// dialog's link (ShellExecuteA, whose verbs may be shell extensions activated through COM).
+class ComApartment {
+ public:
+  ComApartment();
+  ~ComApartment();
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool initialised_;
+};
 
 // The shortcut of the current settings name is in the Startup folder.
 bool StartupShortcutExists();

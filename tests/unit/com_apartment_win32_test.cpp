@@ -7,7 +7,7 @@
 
 #include <thread>
 
-#include "app/com_apartment_win32.h"
+#include "app/startup_shortcut_win32.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/com_apartment_win32.h"
 #include "app/startup_shortcut_win32.h"
 #include "config/settings_location.h"
 

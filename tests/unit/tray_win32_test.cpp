@@ -1,7 +1,6 @@
-// The shell's tray resources are released: the icon image of the record and the context menu
-// loaded at a right click. No window is needed: without a tray or a window the platform calls
-// fail, and what was loaded must be released all the same. The window of the tray lets a new
-// shell announce itself to an elevated program.
+// The shell's tray resources are released: the icon image of the record. No window is needed:
+// without a tray or a window the platform calls fail, and what was loaded must be released all
+// the same. The window of the tray lets a new shell announce itself to an elevated program.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,8 +8,6 @@
 #include <vector>
 
 #include "app/main_window_win32.h"
-#include "app/shell_message_filter_win32.h"
-#include "app/tray_icon_win32.h"
 #include "common/shell_state_win32.h"
 #include "config/settings_location.h"
 #include "settings_test_support.h"
@@ -70,11 +67,4 @@ TEST_F(TrayTest, EachLoadReleasesTheImageBeforeAndTheReleaseItsOwn) {
   EXPECT_TRUE(second == first || !IsLiveIcon(first)) << "the image of the first load is left behind";
   image.Release();
   EXPECT_FALSE(IsLiveIcon(second)) << "the released image is left behind";
-}
-
-TEST_F(TrayTest, TheMenuOfARightClickIsReleasedWhenItCloses) {
-  for (int click = 0; click < 2; ++click) {
-    MainWindowProc(nullptr, TRAY_MESSAGE, 0, WM_RBUTTONDOWN);
-    EXPECT_TRUE(TrayMenu == nullptr || !IsMenu(TrayMenu)) << "click " << click;
-  }
 }
