@@ -1,6 +1,6 @@
 // The log settings dialog's procedure: filling, enabling, reading the controls into the record
 // it was opened on, the error box, and the buttons of the folder browser and the file chooser.
-#include "datalog/log_dialog_win32.h"
+#include "datalog/log_writer_win32.h"
 
 #include <shlobj.h>
 
