@@ -18,7 +18,6 @@
 #include "config/dialog_controls.h"
 #include "config/settings.h"
 #include "config/settings_location.h"
-#include "datalog/log_dialog_win32.h"
 #include "datalog/log_writer_win32.h"
 #include "ids_main_dialog.h"
 #include "keyout/keypad_dialog_win32.h"
