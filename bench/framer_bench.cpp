@@ -13,6 +13,7 @@ class NullOutput : public FrameOutput {
   void TypeCharacter(const std::uint8_t*) override {}
   void TypeKeyItems(const KeyItem*) override {}
   void LogAppend(const std::uint8_t*) override {}
+  void FrameEnded() override {}
   int LogFlush() override { return 0; }
 };
 

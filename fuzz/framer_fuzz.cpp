@@ -7,7 +7,6 @@
 
 #include "config/settings.h"
 #include "reception/block_processing.h"
-#include "reception/data_interval.h"
 #include "reception/framer.h"
 
 namespace {
@@ -24,6 +23,7 @@ class HashingOutput : public FrameOutput {
     if (i > kMaxKeyItems) std::abort();
   }
   void LogAppend(const std::uint8_t* t) override { Text('L', t, kMaxCodeBytes); }
+  void FrameEnded() override { Mix('E'); }
   int LogFlush() override {
     Mix('F');
     return 0;

@@ -14,6 +14,7 @@
 #include "common/file_chooser_win32.h"
 #include "common/messages_win32.h"
 #include "common/shell_state_win32.h"
+#include "common/two_byte_text.h"
 #include "common/wide_text_win32.h"
 #include "config/dialog_controls.h"
 #include "config/settings.h"
@@ -21,14 +22,13 @@
 #include "datalog/log_writer_win32.h"
 #include "ids_main_dialog.h"
 #include "keyout/keypad_dialog_win32.h"
-#include "keyout/two_byte_text.h"
 #include "reception/device_request_win32.h"
 #include "reception/echo_post_win32.h"
 #include "reception/frame_text_shaping.h"
 #include "reception/input_refusal_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
-#include "reception/target_window_delivery_win32.h"
+#include "reception/target_window_win32.h"
 #include "reception/text_codec_win32.h"
 
 signed char AutoStartState = -1;

@@ -1,5 +1,7 @@
 #include "common/wide_text_win32.h"
 
+#include "common/two_byte_text.h"
+
 namespace {
 constexpr UINT kCodePage = 932;
 }  // namespace
@@ -14,7 +16,7 @@ int Cp932ToWide(const char* text, wchar_t* out, int capacity) {
   int used = 0;
   for (int i = 0; text[i] != '\0';) {
     const int length =
-        IsDBCSLeadByteEx(kCodePage, static_cast<BYTE>(text[i])) && text[i + 1] != '\0' ? 2 : 1;
+        IsLeadByte(static_cast<std::uint8_t>(text[i])) && text[i + 1] != '\0' ? 2 : 1;
     wchar_t wide[2];
     const int n = MultiByteToWideChar(kCodePage, 0, text + i, length, wide, 2);
     if (n <= 0 || used + n > capacity - 1) break;

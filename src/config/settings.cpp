@@ -3,7 +3,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 
 SettingsRecord Settings;
 
@@ -56,13 +56,6 @@ constexpr int kHexDigits = sizeof(E) == 1 ? 2 : 4;
 // ---- reading -------------------------------------------------------------------------------
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // Reads one element at text as the scan formats do: leading white space skipped, an optional
 // sign, then decimal digits ("%d") or at most `digits` hexadecimal digits, the sign counting

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <variant>
 
-#include "keyout/key_item.h"
+#include "keyout/code_notation.h"
 
 // A code: up to 5 bytes ending at the first 0 byte, followed by a byte that is always 0.
 using CodeBytes = std::uint8_t[kMaxCodeBytes + 1];

@@ -9,9 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/two_byte_text.h"
 #include "config/settings.h"
 #include "ids_log_dialog.h"
-#include "keyout/two_byte_text.h"
 
 // ---- the input -----------------------------------------------------------------------------
 

@@ -13,8 +13,8 @@
 #include <share.h>
 #endif
 
-#include "keyout/code_names.h"
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
+#include "keyout/code_notation.h"
 
 // ---- the clock -----------------------------------------------------------------------------
 

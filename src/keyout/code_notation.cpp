@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "keyout/code_names.h"
+#include "common/two_byte_text.h"
 
 namespace {
 
@@ -12,13 +12,6 @@ struct Token {
   std::size_t length;
   bool endedByPlus;  // key mode: the token was joined to the next one with "+"
 };
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // The number at the start of text[0..length): optional sign, then digits of the base up to the
 // first other character. False when there is no digit. At most 3 characters are ever given,
@@ -173,3 +166,78 @@ void FormatCodeNotation(const KeyItem* items, char* out, std::size_t size) {
     AppendCode(out, size, used, separator, (items[i] & KEYITEM_VKEY) ? 'v' : 'x', items[i]);
   }
 }
+
+// ---- the names of the codes -------------------------------------------------------------------
+
+// Bytes 0xA1-0xDF are written as escapes: they are the half-width katakana of code page 932
+// and must reach the program as those single bytes.
+
+const char* const CharCodeNames[256] = {
+    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+    "BS", "HT", "LF", "VT", "FF", "CR", "SO", "SI",
+    "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
+    "CAN", "EM", "SUB", "ESC", "FS", "GS", "RS", "US",
+    "SPC", "!", "\"", "#", "$", "%", "&", "'",
+    "( ", " )", "*", "+", ",", "-", ".", "/",
+    "0", "1", "2", "3", "4", "5", "6", "7",
+    "8", "9", ":", ";", "<", "=", ">", "?",
+    "@", "A", "B", "C", "D", "E", "F", "G",
+    "H", "I", "J", "K", "L", "M", "N", "O",
+    "P", "Q", "R", "S", "T", "U", "V", "W",
+    "X", "Y", "Z", "[", "\\", "]", "^", "_",
+    "`", "a", "b", "c", "d", "e", "f", "g",
+    "h", "i", "j", "k", "l", "m", "n", "o",
+    "p", "q", "r", "s", "t", "u", "v", "w",
+    "x", "y", "z", "{", "|", "}", "~", "DEL",
+    "x80", "x81", "x82", "x83", "x84", "x85", "x86", "x87",
+    "x88", "x89", "x8A", "x8B", "x8C", "x8D", "x8E", "x8F",
+    "x90", "x91", "x92", "x93", "x94", "x95", "x96", "x97",
+    "x98", "x99", "x9A", "x9B", "x9C", "x9D", "x9E", "x9F",
+    "xA0", "\xA1", "\xA2", "\xA3", "\xA4", "\xA5", "\xA6", "\xA7",
+    "\xA8", "\xA9", "\xAA", "\xAB", "\xAC", "\xAD", "\xAE", "\xAF",
+    "\xB0", "\xB1", "\xB2", "\xB3", "\xB4", "\xB5", "\xB6", "\xB7",
+    "\xB8", "\xB9", "\xBA", "\xBB", "\xBC", "\xBD", "\xBE", "\xBF",
+    "\xC0", "\xC1", "\xC2", "\xC3", "\xC4", "\xC5", "\xC6", "\xC7",
+    "\xC8", "\xC9", "\xCA", "\xCB", "\xCC", "\xCD", "\xCE", "\xCF",
+    "\xD0", "\xD1", "\xD2", "\xD3", "\xD4", "\xD5", "\xD6", "\xD7",
+    "\xD8", "\xD9", "\xDA", "\xDB", "\xDC", "\xDD", "\xDE", "\xDF",
+    "xE0", "xE1", "xE2", "xE3", "xE4", "xE5", "xE6", "xE7",
+    "xE8", "xE9", "xEA", "xEB", "xEC", "xED", "xEE", "xEF",
+    "xF0", "xF1", "xF2", "xF3", "xF4", "xF5", "xF6", "xF7",
+    "xF8", "xF9", "xFA", "xFB", "xFC", "xFD", "xFE", "xFF",
+};
+
+const char* const VirtualKeyNames[256] = {
+    "", "LBTN", "RBTN", "CAN", "MBTN", "", "", "",
+    "BACK", "TAB", "", "", "CLR", "ENT", "", "",
+    "SFT", "CTRL", "ALT", "PAUS", "CAPS", "KANA", "", "",
+    "", "KANJ", "", "ESC", "CNV", "NCNV", "", "",
+    "SPC", "PUP", "PDWN", "END", "HOME", "LEFT", "UP", "RIT",
+    "DOWN", "SEL", "PRN", "EXE", "PSCR", "INS", "DEL", "HELP",
+    "0", "1", "2", "3", "4", "5", "6", "7",
+    "8", "9", "", "", "", "", "", "",
+    "", "A", "B", "C", "D", "E", "F", "G",
+    "H", "I", "J", "K", "L", "M", "N", "O",
+    "P", "Q", "R", "S", "T", "U", "V", "W",
+    "X", "Y", "Z", "LWIN", "RWIN", "APL", "", "SLEP",
+    "T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7",
+    "T8", "T9", "T*", "T+", "TENT", "T-", "T.", "T/",
+    "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8",
+    "F9", "F10", "F11", "F12", "F13", "F14", "F15", "F16",
+    "F17", "F18", "F19", "F20", "F21", "F22", "F23", "F24",
+    "", "", "", "", "", "", "", "",
+    "NUML", "SCRL", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+    "LSFT", "RSFT", "LCTL", "RCTL", "LALT", "RALT", "", "",
+    "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "",
+};

@@ -1,11 +1,30 @@
 // The code notation: the text form in which codes and keys are edited ("x1B x24 x42",
 // "v11+v43 v0D"), its parser with the display string that shows what a text means, and the
 // canonical text written back from stored lists.
+//
+// Key lists are stored as KeyItems, byte lists as bytes; both are shown by the names of their
+// codes (CharCodeNames, VirtualKeyNames), which the output display, the log's spelled-out
+// control codes and the key code list use too.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
-#include "keyout/key_item.h"
+// One element of a key list: bits 0-7 the code, KEYITEM_VKEY marks a virtual-key code (else a
+// character byte), KEYITEM_HOLD marks a key held down together with the next item. 0 is an
+// empty slot and ends a list.
+using KeyItem = std::uint16_t;
+
+inline constexpr KeyItem KEYITEM_VKEY = 0x100;
+inline constexpr KeyItem KEYITEM_HOLD = 0x200;
+
+inline constexpr int kMaxKeyItems = 10;  // items of a key list (PRECODE, POSTCODE)
+inline constexpr int kMaxCodeBytes = 5;  // bytes of a byte list (RCVSTA, KANJIIN, ...)
+inline constexpr int kMaxRequestBytes = 20;  // bytes of the request sent to the device (REQCODE)
+
+// Display names: 256, one per byte value (code page 932 text), and 256, one per virtual-key
+// code ("" for a code that has no name).
+extern const char* const CharCodeNames[256];
+extern const char* const VirtualKeyNames[256];
 
 enum class NotationMode {
   Bytes,  // up to 5 codes, blank-separated, no V tokens

@@ -3,10 +3,8 @@
 #include <windows.h>
 
 #include "common/shell_state_win32.h"
+#include "common/two_byte_text.h"
 #include "ids_main_dialog.h"
-#include "keyout/foreground_integrity_win32.h"
-#include "keyout/keystrokes.h"
-#include "keyout/keystrokes_bytes.h"
 
 // Only the main dialog itself counts; its key code list dialog or a message box is typed into.
 bool Win32Keyboard::MainDialogInFront() {
@@ -84,3 +82,85 @@ int Win32Keyboard::Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint1
 bool Win32Keyboard::CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
 
 void Win32Keyboard::Pause(unsigned ms) { Sleep(ms); }
+
+// ---- integrity levels ------------------------------------------------------------------------
+
+namespace {
+
+// GetTokenInformation(TokenIntegrityLevel) gives a TOKEN_MANDATORY_LABEL whose SID is the
+// level's label; the level is its last sub-authority.
+std::optional<IntegrityLevel> LevelOfToken(HANDLE token) {
+  alignas(TOKEN_MANDATORY_LABEL) BYTE buffer[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE];
+  DWORD length = 0;
+  if (!GetTokenInformation(token, TokenIntegrityLevel, buffer, sizeof buffer, &length)) {
+    return std::nullopt;
+  }
+  const PSID label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer)->Label.Sid;
+  if (label == nullptr || !IsValidSid(label)) return std::nullopt;
+  const UCHAR count = *GetSidSubAuthorityCount(label);
+  if (count == 0) return std::nullopt;
+  return *GetSidSubAuthority(label, count - 1u);
+}
+
+}  // namespace
+
+// OpenProcessToken needs only PROCESS_QUERY_LIMITED_INFORMATION on the process, and a process
+// that is not elevated gets a handle to an elevated one started from the same account
+// (Microsoft Learn, OpenProcessToken).
+std::optional<IntegrityLevel> ProcessIntegrityLevel(HANDLE process) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return std::nullopt;
+  const std::optional<IntegrityLevel> level = LevelOfToken(token);
+  CloseHandle(token);
+  return level;
+}
+
+std::optional<IntegrityLevel> WindowIntegrityLevel(HWND window) {
+  DWORD processId = 0;
+  if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 || processId == 0) {
+    return std::nullopt;
+  }
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == nullptr) return std::nullopt;
+  const std::optional<IntegrityLevel> level = ProcessIntegrityLevel(process);
+  CloseHandle(process);
+  return level;
+}
+
+bool WindowRefusesOurInput(HWND window) {
+  return IntegrityRefusesInput(WindowIntegrityLevel(window),
+                               ProcessIntegrityLevel(GetCurrentProcess()));
+}
+
+// GetForegroundWindow can answer NULL, for instance while a window is losing activation
+// (Microsoft Learn, GetForegroundWindow): nothing is known then, and SendInput's count tells.
+bool ForegroundOfHigherIntegrity() { return WindowRefusesOurInput(GetForegroundWindow()); }
+
+// ---- the typing lock -------------------------------------------------------------------------
+
+TypingLock::TypingLock(const char* name) : mutex_(CreateMutexA(nullptr, FALSE, name)) {}
+
+TypingLock::~TypingLock() {
+  Release();
+  if (mutex_ != nullptr) CloseHandle(mutex_);
+}
+
+bool TypingLock::Acquire(HANDLE stop) {
+  if (held_ || mutex_ == nullptr) return true;
+  // The stop comes first: WaitForMultipleObjects reports the lowest signalled index.
+  const HANDLE both[2] = {stop, mutex_};
+  const DWORD count = stop != nullptr ? 2 : 1;
+  const HANDLE* handles = stop != nullptr ? both : both + 1;
+  const DWORD r = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+  if (stop != nullptr && r == WAIT_OBJECT_0) return false;
+  // WAIT_ABANDONED: the owner ended without giving the lock up; it is now this thread's
+  // (Microsoft Learn, "WaitForMultipleObjects function"). A failed wait types unlocked.
+  held_ = r == WAIT_OBJECT_0 + count - 1 || r == WAIT_ABANDONED_0 + count - 1;
+  return true;
+}
+
+void TypingLock::Release() {
+  if (!held_) return;
+  held_ = false;
+  ReleaseMutex(mutex_);
+}

@@ -1,8 +1,6 @@
 #include "keyout/keystrokes.h"
 
-#include "keyout/code_names.h"
-#include "keyout/control_keys.h"
-#include "keyout/keystrokes_bytes.h"
+#include "common/two_byte_text.h"
 
 namespace {
 
@@ -13,6 +11,53 @@ constexpr std::int16_t kNoKey = -1;
 constexpr unsigned kShiftStateShift = 1, kShiftStateCtrl = 2, kShiftStateAlt = 4;
 
 std::uint8_t LowByte(unsigned v) { return static_cast<std::uint8_t>(v & 0xFF); }
+
+// Space and ASCII graphics; the half-width katakana too when the ANSI code page is 932.
+constexpr bool IsPrintableByte(std::uint8_t b, bool codePage932) {
+  return (b >= 0x20 && b <= 0x7E) || (codePage932 && b >= 0xA1 && b <= 0xDF);
+}
+
+// Keys whose scan code comes with the E0 prefix on a real keyboard: the navigation cluster
+// (Page Up/Down, End, Home, the arrows, Insert, Delete), Print Screen, Break (VK_CANCEL), the
+// Windows and Application keys, keypad Divide, Num Lock, right Ctrl and right Alt, and the
+// browser and media keys. Sent without the extended flag they arrive as the keypad keys that
+// share their scan codes, which is what scan-code readers (remote desktops, terminals) act on.
+constexpr bool IsExtendedKey(std::uint8_t vk) {
+  return vk == 0x03 || (vk >= 0x21 && vk <= 0x28) || vk == 0x2C || vk == 0x2D || vk == 0x2E ||
+         (vk >= 0x5B && vk <= 0x5D) || vk == 0x6F || vk == 0x90 || vk == 0xA3 || vk == 0xA5 ||
+         (vk >= 0xA6 && vk <= 0xB7);
+}
+
+// The keys that control bytes 0x00-0x1F and DEL (0x7F) of the received data type: the plain
+// key (no modifier) that produces the byte, or nothing (kNoPlainKey).
+//
+// The layout's own answer (VkKeyScanA) is no use for these bytes: its tables give most of them
+// as Ctrl shortcuts (LF is Ctrl+Enter, ESC Ctrl+[, DEL Ctrl+Backspace, 0x01 Ctrl+A, ETX the
+// Break key), which send a message, fill a selection or break a page in the application in
+// front instead of typing data. Only CR, TAB, BS and ESC have a key of their own.
+constexpr std::uint8_t kNoPlainKey = 0;
+
+constexpr bool IsAsciiControl(std::uint8_t b) { return b < 0x20 || b == 0x7F; }
+
+// The same keys on every layout the program serves: VK_RETURN, VK_TAB, VK_BACK and VK_ESCAPE
+// produce CR, TAB, BS and ESC unshifted on the US layout (kbdus) and on the Japanese 106/109
+// layout (kbdjpn) alike.
+constexpr std::uint8_t kVkBack = 0x08, kVkTab = 0x09, kVkReturn = 0x0D, kVkEscape = 0x1B;
+constexpr std::uint8_t N = kNoPlainKey;
+
+// Indexed by the byte 0x00-0x1F. LF types nothing: a device that ends its lines with CR LF
+// would otherwise type two line breaks, or, with CR as the end code, an extra Enter at the
+// start of the next frame; a device that ends its lines with LF alone gets its Enter from the
+// end code LF and a POSTCODE of v0D. DEL (0x7F) has no key either: the Delete key erases the
+// text or the cells after the cursor.
+constexpr std::uint8_t kControlKeys[0x20] = {
+    N,       N,      N, N,         N, N,         N, N,  // NUL SOH STX ETX EOT ENQ ACK BEL
+    kVkBack, kVkTab, N, N,         N, kVkReturn, N, N,  // BS  TAB LF  VT  FF  CR  SO  SI
+    N,       N,      N, N,         N, N,         N, N,  // DLE DC1 DC2 DC3 DC4 NAK SYN ETB
+    N,       N,      N, kVkEscape, N, N,         N, N,  // CAN EM  SUB ESC FS  GS  RS  US
+};
+
+std::uint8_t ControlByteKey(std::uint8_t b) { return b < 0x20 ? kControlKeys[b] : kNoPlainKey; }
 
 }  // namespace
 

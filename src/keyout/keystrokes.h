@@ -3,17 +3,110 @@
 //
 // Printable and two-byte characters go as Alt codes on the numeric keypad (Alt down, then the
 // digits and the Alt release), or, in the Unicode send mode, as the character's UTF-16 units in
-// one SendInput batch; in both modes control characters of the data go as their plain key
-// (control_keys.h) or not at all, control characters of key lists as the key the layout gives
-// for them, and virtual keys of key lists as one SendInput batch each. KeyOutput only plans the
+// one SendInput batch; in both modes control characters of the data go as their plain key (a
+// table in keystrokes.cpp) or not at all, control characters of key lists as the key the layout
+// gives for them, and virtual keys of key lists as one SendInput batch each. KeyOutput only plans the
 // events; the Keyboard executes them. It allocates nothing, and keeps one state between calls:
 // what became of the current frame's keys, since a window that refuses our input (UIPI) is
 // given nothing more of that frame.
 #pragma once
 #include <cstdint>
+#include <optional>
 
-#include "keyout/key_item.h"
-#include "keyout/keystrokes_keyboard.h"
+#include "keyout/code_notation.h"
+
+// ---- the keyboard ----------------------------------------------------------------------------
+//
+// The keyboard as key output sees it: the few platform services that typing needs. The Win32
+// layer executes them with user32 (keyboard_win32.h); tests record them with a fake. Keeping
+// the planning of key events apart from their execution lets every sequence be checked natively.
+
+// One keyboard record of a SendInput batch. The scan code only accompanies the key code: the
+// platform acts on the key code.
+struct KeyRecord {
+  std::uint16_t vk;
+  std::uint16_t scan;
+  std::uint32_t flags;
+};
+
+// Record flags, with the platform's values.
+inline constexpr std::uint32_t kKeyFlagExtended = 0x0001;  // KEYEVENTF_EXTENDEDKEY
+inline constexpr std::uint32_t kKeyFlagUp = 0x0002;        // KEYEVENTF_KEYUP
+// The record carries a UTF-16 unit in `scan` and no key code (vk 0): the target receives it as
+// VK_PACKET and the character itself, whatever the layout, the code page or Caps Lock.
+inline constexpr std::uint32_t kKeyFlagUnicode = 0x0004;   // KEYEVENTF_UNICODE
+
+// Virtual-key codes key output uses by itself.
+inline constexpr std::uint8_t kVkShift = 0x10;
+inline constexpr std::uint8_t kVkControl = 0x11;
+inline constexpr std::uint8_t kVkMenu = 0x12;  // Alt
+inline constexpr std::uint8_t kVkCapital = 0x14;
+inline constexpr std::uint8_t kVkNumpad0 = 0x60;
+
+// A keyboard layout (the platform's HKL), carried as an opaque value and only handed back.
+using KeyboardLayout = std::uintptr_t;
+
+class Keyboard {
+ public:
+  virtual ~Keyboard() = default;
+  // The foreground window is the main dialog itself.
+  virtual bool MainDialogInFront() = 0;
+  // Posts one character (0-255) to the main dialog's output display.
+  virtual void PostChar(std::uint8_t ch) = 0;
+  // One SendInput call with `count` keyboard records: the number of records the system inserted
+  // into the input stream. Fewer than `count` (0 when another thread blocks input) means the
+  // rest reached no window.
+  virtual int SendInput(const KeyRecord* records, int count) = 0;
+  // The window in front belongs to a process of higher integrity level than ours (an elevated
+  // program, the system's own windows): the system drops our input to it, and SendInput does
+  // not always say so. False when that cannot be found out.
+  virtual bool ForegroundRefusesInput() = 0;
+  // The keyboard layout of the thread that owns the foreground window: the application in
+  // front reads our keys through its own layout, which need not be ours.
+  virtual KeyboardLayout ForegroundLayout() = 0;
+  // VkKeyScanExA in `layout`: low byte the key code, high byte the shift state; -1 when the
+  // layout has no key.
+  virtual std::int16_t VkKeyScanChar(std::uint8_t ch, KeyboardLayout layout) = 0;
+  // MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, layout).
+  virtual unsigned MapVkToScan(std::uint8_t vk, KeyboardLayout layout) = 0;
+  // The system's ANSI code page (half-width katakana are characters only under 932).
+  virtual unsigned AnsiCodePage() = 0;
+  // The UTF-16 units of `count` code page 932 bytes (code page 932 named, whatever the system's
+  // code page), at most `capacity`; 0 when the bytes are no character of code page 932.
+  virtual int Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint16_t* units, int capacity) = 0;
+  // Caps Lock is toggled on (bit 0 of GetKeyState(VK_CAPITAL)).
+  virtual bool CapsLockOn() = 0;
+  // Blocks the calling thread for `ms` milliseconds.
+  virtual void Pause(unsigned ms) = 0;
+
+  // True once the typing is to end early (reception stopped): a key list sends no further
+  // item. A key already down is always released first, so nothing is left held.
+  virtual bool Interrupted() { return false; }
+  // The pause after a finished key or group, when no key is held: it may end as soon as the
+  // typing is interrupted. The pause with Alt held (SENDDELAY) is always whole, or the target
+  // could take the Alt code's digits as plain keys.
+  virtual void PauseBetweenKeys(unsigned ms) { Pause(ms); }
+  // Told once per frame, at once, when the window in front has refused the frame's input.
+  virtual void InputRefused() {}
+};
+
+// ---- whether the window in front takes our input -------------------------------------------
+
+// Whether the system lets our input reach a window, by the integrity levels of the two
+// processes (User Interface Privilege Isolation). An integrity level: the last sub-authority (RID) of a token's mandatory label, 0x1000 low,
+// 0x2000 medium, 0x3000 high, 0x4000 system (Microsoft Learn, "Getting the Integrity Level
+// for an Access Token").
+using IntegrityLevel = std::uint32_t;
+
+// Applications may inject input only into applications at an equal or lesser integrity level
+// (Microsoft Learn, SendInput). A level that could not be read refuses nothing: typing goes on,
+// and a refusal the system reports in SendInput's count still ends the frame.
+constexpr bool IntegrityRefusesInput(std::optional<IntegrityLevel> target,
+                                     std::optional<IntegrityLevel> own) {
+  return target.has_value() && own.has_value() && *target > *own;
+}
+
+// ---- key output ------------------------------------------------------------------------------
 
 inline constexpr int kDefaultKeyPauseMs = 20;
 // SENDMODE: how characters are typed.

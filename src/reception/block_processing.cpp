@@ -2,9 +2,6 @@
 
 #include <cstring>
 
-#include "reception/framer.h"
-#include "reception/utf8_carry.h"
-
 void EchoBlock(ReceptionHost& host, const std::uint8_t* block, int n) {
   if (n <= 0 || !host.MainDialogInFront()) return;
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -76,4 +73,14 @@ void ProcessBlock(FramerState& st, const SettingsRecord& s, FrameOutput& out, Re
     host.ToggleCapsLock();
     host.Pause(kCapsLockRestorePauseMs);
   }
+}
+
+bool CheckDataIntervalTimeout(FramerState& st, const SettingsRecord& s, FrameOutput& out,
+                              std::uint32_t now, std::uint32_t& lastReceiveTime) {
+  if (lastReceiveTime == 0 || s.DATADELAY <= 0) return false;
+  if (now - lastReceiveTime < static_cast<std::uint32_t>(s.DATADELAY)) return false;
+  lastReceiveTime = 0;
+  st.Utf8Tail.Count = 0;  // the device has stopped inside a character: it is never completed
+  EndFrame(st, s, out);
+  return true;
 }

@@ -1,11 +1,14 @@
-// Processing of one block read from the port: Caps Lock off around it, the echo of the
-// received codes, the optional UTF-8 conversion and the framing of every byte.
+// What the reader thread does with the framing state between and with its reads: one block
+// read from the port (Caps Lock off around it, the echo of the received codes, the optional
+// UTF-8 conversion and the framing of every byte), the data-interval timeout that ends a frame
+// when no data comes, and the reset that the GUI thread asks for.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "config/settings.h"
 #include "reception/frame_output.h"
-#include "reception/framer_state.h"
+#include "reception/framer.h"
 
 // What block processing needs of the platform besides the frame output.
 class ReceptionHost {
@@ -18,7 +21,7 @@ class ReceptionHost {
   // The echo of received bytes (`length` characters, zero-terminated), for the input code
   // display, which puts a blank before it when it already holds text.
   virtual void Echo(const char* text, int length) = 0;
-  // See Utf8ToShiftJis in utf8_conversion.h (same contract).
+  // See Utf8ToShiftJis in shift_jis_conversion.h (same contract).
   virtual int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
                              int dstCapacity) = 0;
 };
@@ -45,3 +48,29 @@ inline constexpr int kEchoTextSize = 4 * kEchoPieceBytes;
 // The echo alone: "x%02X" per byte, blank-separated, handed to the host in pieces of at most
 // kEchoPieceBytes bytes; only when the main dialog is in front.
 void EchoBlock(ReceptionHost& host, const std::uint8_t* block, int n);
+
+// The data-interval timeout: DATADELAY milliseconds without received data end the frame.
+// When data has been received (lastReceiveTime != 0), DATADELAY is positive and at least
+// DATADELAY ms have passed since (unsigned 32-bit difference, so a clock wrap still times
+// out): sets lastReceiveTime to 0, drops carried UTF-8 bytes, ends the frame (EndFrame) and
+// returns true. POSTCODE is not typed; a partial code or shift mode held stays as it is.
+bool CheckDataIntervalTimeout(FramerState& st, const SettingsRecord& s, FrameOutput& out,
+                              std::uint32_t now, std::uint32_t& lastReceiveTime);
+
+// A reset of the framing state asked for by the GUI thread ("クリア", or the dialog's refill)
+// and carried out by the reader thread before its next block, so that the state is only
+// ever written by one thread.
+class FramingResetRequest {
+ public:
+  // Any thread.
+  void RequestReset() { pending_.store(true, std::memory_order_release); }
+  // The thread that owns the state: ResetFraming if a reset was asked for; true when done.
+  bool ApplyPendingReset(FramerState& st) {
+    if (!pending_.exchange(false, std::memory_order_acq_rel)) return false;
+    ResetFraming(st);
+    return true;
+  }
+
+ private:
+  std::atomic<bool> pending_{false};
+};

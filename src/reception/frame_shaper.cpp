@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 
 namespace {
 
@@ -65,15 +65,15 @@ bool FrameShaper::RepeatsLastFrame(std::uint32_t now) const {
          std::memcmp(last_, frame_.text, static_cast<std::size_t>(frame_.length)) == 0;
 }
 
-int FrameShaper::LogFlush() {
-  if (frame_.length == 0 && before_ == 0 && after_ == 0) return 0;
+void FrameShaper::FrameEnded() {
+  if (frame_.length == 0 && before_ == 0 && after_ == 0) return;
   if (options_.pattern != nullptr) {
     char* text = reinterpret_cast<char*>(frame_.text);
     const int length = ShapeFrameText(*options_.pattern, codec_, work_, text, text,
                                       static_cast<int>(sizeof frame_.text));
     if (length < 0) {
       Forget();
-      return 0;
+      return;
     }
     frame_.length = length;
   }
@@ -81,7 +81,7 @@ int FrameShaper::LogFlush() {
     const std::uint32_t now = clock_();
     if (RepeatsLastFrame(now)) {
       Forget();
-      return 0;
+      return;
     }
     std::memcpy(last_, frame_.text, static_cast<std::size_t>(frame_.length) + 1);
     lastLength_ = frame_.length;
@@ -90,7 +90,8 @@ int FrameShaper::LogFlush() {
   delivery_.DeliverFrame(frame_);
   if (frame_.length > 0) inner_.LogAppend(frame_.text);
   Forget();
-  return inner_.LogFlush();
+  inner_.FrameEnded();
+  inner_.LogFlush();
 }
 
 void TypeShapedFrame(const ShapedFrame& frame, FrameOutput& out) {

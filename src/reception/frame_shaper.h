@@ -1,6 +1,6 @@
 // Whole-frame shaping: an output that sits in front of the program's output while a frame
 // pattern or a duplicate time is set. It collects what framing types for one frame (its text
-// and the key lists around it) and, where framing ends the frame (LogFlush), shapes the text
+// and the key lists around it) and, where framing ends the frame (FrameEnded), shapes the text
 // by the pattern, drops a frame that does not match or that repeats the last one delivered
 // too soon, and delivers the rest whole: typed through the delivery, then logged as one record
 // of the shaped text.
@@ -33,11 +33,12 @@ class FrameShaper final : public FrameOutput {
   void TypeCharacter(const std::uint8_t* text) override;
   void TypeKeyItems(const KeyItem* list) override;
   // The typed text is the logged text (kept start and end codes are typed too), so the log
-  // is written from the shaped text instead.
+  // is written from the shaped text at the frame's end instead.
   void LogAppend(const std::uint8_t*) override {}
-  // The frame ends: shaped and delivered, or dropped. Returns the inner output's result, 0 for
-  // a frame dropped or empty.
-  int LogFlush() override;
+  int LogFlush() override { return 0; }
+  // The frame ends: shaped and delivered, then its record written through the inner output
+  // (LogAppend, FrameEnded, LogFlush); or dropped, and the inner output is not called.
+  void FrameEnded() override;
 
  private:
   void Forget();

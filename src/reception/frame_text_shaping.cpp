@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 
 const FramePatternPreset kFramePatternPresets[3] = {
     {"数値 (符号付き、先頭の0を除く)", kPresetNumber},

@@ -9,25 +9,21 @@
 #include "config/settings_location.h"
 #include "datalog/log_writer_win32.h"
 #include "keyout/keyboard_win32.h"
-#include "keyout/typing_lock_win32.h"
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"
-#include "reception/data_interval.h"
 #include "reception/device_request_win32.h"
 #include "reception/echo_post_win32.h"
-#include "reception/frame_actions.h"
 #include "reception/frame_output.h"
 #include "reception/frame_shaper.h"
-#include "reception/framer_state.h"
-#include "reception/framing_reset_request.h"
+#include "reception/framer.h"
 #include "reception/input_refusal_win32.h"
 #include "reception/pause_timer_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
+#include "reception/shift_jis_conversion.h"
 #include "reception/target_window.h"
-#include "reception/target_window_delivery_win32.h"
+#include "reception/target_window_win32.h"
 #include "reception/text_codec_win32.h"
-#include "reception/utf8_conversion.h"
 
 namespace {
 
@@ -61,9 +57,9 @@ KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY, Settings.SENDMODE);
 
 // Copies of the program in one session type one frame at a time. The reader takes the lock
 // before the first key of a frame (PRECODE, a character, a kept code) and gives it up where
-// the frame ends, which is where framing writes the frame's log record: at the end code after
-// POSTCODE, at the next start code after the POSTCODE owed, at a data-interval timeout, when
-// the device goes away. So a frame is typed whole, with one lock taken per frame, not per key.
+// the frame ends (FrameOutput::FrameEnded, right before the frame's log record is written): at
+// the end code after POSTCODE, at the next start code after the POSTCODE owed, at a
+// data-interval timeout, when the device goes away. So a frame is typed whole, with one lock taken per frame, not per key.
 //
 // A frame still open when the reader goes back to waiting on the port keeps the lock: its next
 // bytes may simply not have arrived yet, and the wait is bounded by the data interval, whose
@@ -99,11 +95,11 @@ class Output final : public FrameOutput {
   void LogAppend(const std::uint8_t* text) override {
     if (!Stopped()) ProcessLogWriter().LogAppend(text);
   }
-  int LogFlush() override {
+  void FrameEnded() override {
     FrameTyping.Release();
     EndFrameKeys();
-    return Stopped() ? 0 : ProcessLogWriter().LogFlush();
   }
+  int LogFlush() override { return Stopped() ? 0 : ProcessLogWriter().LogFlush(); }
 };
 
 class Host final : public ReceptionHost {
@@ -160,11 +156,12 @@ class FramingOutput final : public FrameOutput {
     to_->TypeKeyItems(list);
   }
   void LogAppend(const std::uint8_t* text) override { to_->LogAppend(text); }
-  int LogFlush() override {
+  void FrameEnded() override {
     if (data_) DeviceRequestFrameEnded();
     data_ = false;
-    return to_->LogFlush();
+    to_->FrameEnded();
   }
+  int LogFlush() override { return to_->LogFlush(); }
 
  private:
   FrameOutput* to_ = &TheOutput;
@@ -210,10 +207,7 @@ bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
   return CheckDataIntervalTimeout(Framing, Settings, Framed, now, last);
 }
 
-void EndFrameAtTimeout() {
-  Framed.LogFlush();
-  FrameEndBookkeeping(Framing, Settings);
-}
+void EndFrameAtTimeout() { EndFrame(Framing, Settings, Framed); }
 
 void ReceptionEnd() {
   TargetReceptionEnd();

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "keyout/key_item.h"
+#include "keyout/code_notation.h"
 
 // The text a frame can hold: the size of the log buffer's text.
 inline constexpr int kShapedTextSize = 2000;

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 // is a program file name, compared whole and without regard to the case of ASCII letters with
 // the file name of the program that owns the window; any other entry is part of the window's
 // title, compared byte for byte. Blanks around an entry are not part of it. Two-byte characters
-// are kept whole throughout (keyout/two_byte_text.h): a title matches only from a character's
+// are kept whole throughout (common/two_byte_text.h): a title matches only from a character's
 // start, and a two-byte character never equals another by case.
 #pragma once
 #include <cstdint>

@@ -4,7 +4,7 @@
 // every system, English Windows and the "Use Unicode UTF-8" option included.
 #include <windows.h>
 
-#include "reception/utf8_conversion.h"
+#include "reception/shift_jis_conversion.h"
 
 namespace {
 

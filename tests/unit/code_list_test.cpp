@@ -2,9 +2,8 @@
 
 #include <string>
 
-#include "keyout/code_insertion.h"
-#include "keyout/code_list_grid.h"
-#include "keyout/code_names.h"
+#include "keyout/code_list.h"
+#include "keyout/code_notation.h"
 
 namespace {
 

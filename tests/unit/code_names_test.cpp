@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "keyout/code_names.h"
+#include "keyout/code_notation.h"
 
 TEST(CharCodeNamesTable, PrintableCharactersAreThemselvesExceptTheParentheses) {
   EXPECT_STREQ(CharCodeNames[0x28], "( ");

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "keyout/code_names.h"
 #include "keyout/code_notation.h"
 
 namespace {

@@ -1,7 +1,6 @@
 // Frames: start and end codes, PRECODE/POSTCODE, the frame flags and which code is looked for.
 #include <gtest/gtest.h>
 
-#include "reception/frame_actions.h"
 #include "reception/framer.h"
 #include "support/framing_fakes.h"
 
@@ -25,7 +24,7 @@ TEST(FramerFrames, ScannerFrameWithCodesRemovedTypesDataThenEnterAndWritesOneRec
   SetKeys(h.s.POSTCODE, {kEnter});
   h.Start();
   h.Block({0x02, 0x34, 0x39, 0x31, 0x32, 0x03});
-  EXPECT_EQ(h.TakeLog(), "F L34 T34 L39 T39 L31 T31 L32 T32 K10D F");
+  EXPECT_EQ(h.TakeLog(), "E F L34 T34 L39 T39 L31 T31 L32 T32 K10D E F");
   EXPECT_FALSE(h.st.InFrame);
   EXPECT_FALSE(h.st.FrameOpen);
 }
@@ -36,7 +35,7 @@ TEST(FramerFrames, RemovedCodesBracketDataWithPrecodeAndPostcode) {
   SetKeys(h.s.POSTCODE, {kEnter});
   h.Start();
   h.Block({0x02, 0x41, 0x42, 0x03});
-  EXPECT_EQ(h.TakeLog(), "F K109 L41 T41 L42 T42 K10D F");
+  EXPECT_EQ(h.TakeLog(), "E F K109 L41 T41 L42 T42 K10D E F");
 }
 
 TEST(FramerFrames, KeptCodesAreTypedAndLoggedInsideThePrecodePostcodeBracket) {
@@ -45,7 +44,7 @@ TEST(FramerFrames, KeptCodesAreTypedAndLoggedInsideThePrecodePostcodeBracket) {
   SetKeys(h.s.POSTCODE, {kEnter});
   h.Start();
   h.Block({0x02, 0x41, 0x42, 0x03});
-  EXPECT_EQ(h.TakeLog(), "F K109 L02 T02 L41 T41 L42 T42 L03 T03 K10D F");
+  EXPECT_EQ(h.TakeLog(), "E F K109 L02 T02 L41 T41 L42 T42 L03 T03 K10D E F");
 }
 
 TEST(FramerFrames, KeptMultiCharacterCodesAreTypedWholeCharacterByCharacter) {
@@ -56,7 +55,7 @@ TEST(FramerFrames, KeptMultiCharacterCodesAreTypedWholeCharacterByCharacter) {
   h.s.RCVENDOUT = 0;
   h.Start();
   h.Block({0x5B, 0x81, 0x40, 0x5D, 0x41, 0x0D, 0x0A});
-  EXPECT_EQ(h.TakeLog(), "F L5B81405D T5B T8140 T5D L41 T41 L0D0A T0D T0A F");
+  EXPECT_EQ(h.TakeLog(), "E F L5B81405D T5B T8140 T5D L41 T41 L0D0A T0D T0A E F");
 }
 
 TEST(FramerFrames, AKeptCodeEndingInALeadByteTypesThatByteAlone) {
@@ -65,14 +64,14 @@ TEST(FramerFrames, AKeptCodeEndingInALeadByteTypesThatByteAlone) {
   h.s.RCVENDOUT = 0;
   h.Start();
   h.Block({0x41, 0x81});
-  EXPECT_EQ(h.TakeLog(), "L4181 T41 T81 F");
+  EXPECT_EQ(h.TakeLog(), "L4181 T41 T81 E F");
 }
 
 TEST(FramerFrames, DataBetweenFramesIsDiscarded) {
   FramingHarness h = StxEtx(false);
   h.Start();
   h.Block({0x41, 0x02, 0x42, 0x03, 0x43, 0x44, 0x02, 0x45, 0x03, 0x46});
-  EXPECT_EQ(h.TakeLog(), "F L42 T42 F F L45 T45 F");
+  EXPECT_EQ(h.TakeLog(), "E F L42 T42 E F E F L45 T45 E F");
   EXPECT_EQ(h.Held(), "");
 }
 
@@ -80,7 +79,7 @@ TEST(FramerFrames, InsideAFrameTheStartCodeIsDataWhenAnEndCodeIsConfigured) {
   FramingHarness h = StxEtx(false);
   h.Start();
   h.Block({0x02, 0x41, 0x02, 0x42, 0x03});
-  EXPECT_EQ(h.TakeLog(), "F L41 T41 L02 T02 L42 T42 F");
+  EXPECT_EQ(h.TakeLog(), "E F L41 T41 L02 T02 L42 T42 E F");
 }
 
 TEST(FramerFrames, OnlyAStartCodeEachNewStartTypesThePostcodeOwedByThePreviousFrame) {
@@ -89,7 +88,7 @@ TEST(FramerFrames, OnlyAStartCodeEachNewStartTypesThePostcodeOwedByThePreviousFr
   SetKeys(h.s.POSTCODE, {kEnter});
   h.Start();
   h.Block({0x41, 0x02, 0x42, 0x02, 0x43});
-  EXPECT_EQ(h.TakeLog(), "F L42 T42 K10D F L43 T43");
+  EXPECT_EQ(h.TakeLog(), "E F L42 T42 K10D E F L43 T43");
   EXPECT_TRUE(h.st.FrameOpen);
   EXPECT_TRUE(h.st.InFrame);
 }
@@ -101,7 +100,7 @@ TEST(FramerFrames, OnlyAnEndCodeAllDataIsInTheFrameAndEachEndTypesPostcodeAndFlu
   SetKeys(h.s.POSTCODE, {kEnter});
   h.Start();
   h.Block({0x41, 0x0D, 0x42, 0x0D});
-  EXPECT_EQ(h.TakeLog(), "L41 T41 L0D T0D K10D F L42 T42 L0D T0D K10D F");
+  EXPECT_EQ(h.TakeLog(), "L41 T41 L0D T0D K10D E F L42 T42 L0D T0D K10D E F");
   EXPECT_TRUE(h.st.InFrame);
 }
 
@@ -120,7 +119,7 @@ TEST(FramerFrames, WithoutAStartCodePrecodeGoesBeforeTheFirstCharacterOfEachFram
   SetKeys(h.s.POSTCODE, {kEnter});
   h.Start();
   h.Block({0x41, 0x42, 0x0D, 0x43, 0x0D});
-  EXPECT_EQ(h.TakeLog(), "K109 L41 T41 L42 T42 K10D F K109 L43 T43 K10D F");
+  EXPECT_EQ(h.TakeLog(), "K109 L41 T41 L42 T42 K10D E F K109 L43 T43 K10D E F");
 }
 
 TEST(FramerFrames, WithoutAStartCodePrecodeAlsoPrecedesAKeptEndCodeOfAnEmptyFrame) {
@@ -130,7 +129,7 @@ TEST(FramerFrames, WithoutAStartCodePrecodeAlsoPrecedesAKeptEndCodeOfAnEmptyFram
   SetKeys(h.s.PRECODE, {kTab});
   h.Start();
   h.Block({0x0D, 0x0D});
-  EXPECT_EQ(h.TakeLog(), "K109 L0D T0D F K109 L0D T0D F");
+  EXPECT_EQ(h.TakeLog(), "K109 L0D T0D E F K109 L0D T0D E F");
 }
 
 TEST(FramerFrames, WithoutAStartCodeTheFrameAfterATimeoutGetsPrecodeAgain) {
@@ -142,7 +141,7 @@ TEST(FramerFrames, WithoutAStartCodeTheFrameAfterATimeoutGetsPrecodeAgain) {
   h.Block({0x41, 0x42});
   EXPECT_TRUE(h.Timeout(1050, last));
   h.Block({0x43});
-  EXPECT_EQ(h.TakeLog(), "K109 L41 T41 L42 T42 F K109 L43 T43");
+  EXPECT_EQ(h.TakeLog(), "K109 L41 T41 L42 T42 E F K109 L43 T43");
 }
 
 TEST(FramerFrames, KeyListsAreHandedOverTerminatedEvenWhenTheRecordIsFull) {
@@ -151,7 +150,7 @@ TEST(FramerFrames, KeyListsAreHandedOverTerminatedEvenWhenTheRecordIsFull) {
   for (int i = 0; i < kMaxKeyItems + 1; ++i) h.s.PRECODE[i] = static_cast<KeyItem>(0x31 + i);
   h.Start();
   h.Block({0x02});
-  EXPECT_EQ(h.TakeLog(), "F K031,032,033,034,035,036,037,038,039,03A");
+  EXPECT_EQ(h.TakeLog(), "E F K031,032,033,034,035,036,037,038,039,03A");
 }
 
 // ---- frame flags ---------------------------------------------------------------------------
@@ -225,7 +224,7 @@ TEST(FramerFrameFlags, PostcodeAtAnEndCodeDoesNotDependOnAnOpenFrame) {
   h.Start();
   ASSERT_FALSE(h.st.FrameOpen);
   h.Block({0x03});
-  EXPECT_EQ(h.TakeLog(), "K10D F");
+  EXPECT_EQ(h.TakeLog(), "K10D E F");
 }
 
 // ---- which frame code is looked for at a fresh position -------------------------------------
@@ -255,7 +254,7 @@ TEST(FramerCodeLookedFor, InAFrameWithAnEndCodeTheEndCode) {
   h.Block({0x02});
   h.TakeLog();
   h.Block({0x02, 0x03});
-  EXPECT_EQ(h.TakeLog(), "L02 T02 F");
+  EXPECT_EQ(h.TakeLog(), "L02 T02 E F");
 }
 
 TEST(FramerCodeLookedFor, InAFrameWithoutAnEndCodeTheStartCodeStartsTheNextFrame) {
@@ -265,7 +264,7 @@ TEST(FramerCodeLookedFor, InAFrameWithoutAnEndCodeTheStartCodeStartsTheNextFrame
   h.s.RCVSTAOUT = 0;
   h.Start();
   h.Block({0x02, 0x41, 0x02});
-  EXPECT_EQ(h.TakeLog(), "F K109 L02 T02 L41 T41 F K109 L02 T02");
+  EXPECT_EQ(h.TakeLog(), "E F K109 L02 T02 L41 T41 E F K109 L02 T02");
 }
 
 }  // namespace

@@ -33,13 +33,13 @@ TEST(FramerPartialMatch, AFiveByteCodeFailingAtItsLastByteLosesNothing) {
   EXPECT_EQ(h.TakeLog(), "L31 T31 L32 T32 L33 T33 L34 T34");
   EXPECT_EQ(h.Held(), "31");
   h.Block({0x32, 0x33, 0x34, 0x35});
-  EXPECT_EQ(h.TakeLog(), "F");
+  EXPECT_EQ(h.TakeLog(), "E F");
 }
 
 TEST(FramerPartialMatch, AFailedCodeRestartsInsideItself) {
   FramingHarness h = InFrameWithEnd({0x31, 0x31, 0x32});
   h.Block({0x31, 0x31, 0x31, 0x32});
-  EXPECT_EQ(h.TakeLog(), "L31 T31 F");
+  EXPECT_EQ(h.TakeLog(), "L31 T31 E F");
 }
 
 TEST(FramerPartialMatch, OutsideAFrameAFailedStartCodeIsDiscardedByteByByte) {
@@ -47,7 +47,7 @@ TEST(FramerPartialMatch, OutsideAFrameAFailedStartCodeIsDiscardedByteByByte) {
   SetCode(h.s.RCVSTA, {0x1B, 0x1B, 0x02});
   h.Start();
   h.Block({0x1B, 0x1B, 0x1B, 0x02, 0x41});
-  EXPECT_EQ(h.TakeLog(), "F L41 T41");
+  EXPECT_EQ(h.TakeLog(), "E F L41 T41");
 }
 
 TEST(FramerPartialMatch, StartCodeSplitAcrossBlocksIsRecognised) {
@@ -57,7 +57,7 @@ TEST(FramerPartialMatch, StartCodeSplitAcrossBlocksIsRecognised) {
   h.Block({0x41, 0x1B});
   EXPECT_EQ(h.Held(), "1B");
   h.Block({0x02, 0x42});
-  EXPECT_EQ(h.TakeLog(), "F L42 T42");
+  EXPECT_EQ(h.TakeLog(), "E F L42 T42");
 }
 
 TEST(FramerPartialMatch, FrameCodeSharingAFirstByteWithAShiftCodeWinsAndIfItFailsTheByteIsData) {
@@ -68,7 +68,7 @@ TEST(FramerPartialMatch, FrameCodeSharingAFirstByteWithAShiftCodeWinsAndIfItFail
   EXPECT_EQ(h.TakeLog(), "L1B T1B L24 T24 L42 T42 L30 T30 L21 T21");
   EXPECT_EQ(h.st.ShiftState, SHIFT_NONE);
   h.Block({0x1B, 0x03});
-  EXPECT_EQ(h.TakeLog(), "F");
+  EXPECT_EQ(h.TakeLog(), "E F");
 }
 
 TEST(FramerPartialMatch, TheByteThatBrokeAFrameCodeMayStartAShiftCode) {
@@ -112,7 +112,7 @@ TEST(FramerTwoByte, BytesOutsideTheLeadClassAreCharactersByThemselves) {
 TEST(FramerTwoByte, TheTrailByteIsNeverTakenAsTheStartOfAnEndCode) {
   FramingHarness h = InFrameWithEnd({0x5C});
   h.Block({0x95, 0x5C, 0x5C});  // 表 then the end code
-  EXPECT_EQ(h.TakeLog(), "L955C T955C F");
+  EXPECT_EQ(h.TakeLog(), "L955C T955C E F");
 }
 
 // ---- bounds -------------------------------------------------------------------------------------
@@ -127,7 +127,7 @@ TEST(FramerBounds, CodesWithoutATerminatorWithinFiveBytesCountAsFiveBytes) {
   h.s.RCVENDOUT = 0;
   h.Start();
   h.Block({0x61, 0x61, 0x61, 0x61, 0x61, 0x41, 0x62, 0x62, 0x62, 0x62, 0x62});
-  EXPECT_EQ(h.TakeLog(), "F L6161616161 T61 T61 T61 T61 T61 L41 T41 L6262626262 T62 T62 T62 T62 T62 F");
+  EXPECT_EQ(h.TakeLog(), "E F L6161616161 T61 T61 T61 T61 T61 L41 T41 L6262626262 T62 T62 T62 T62 T62 E F");
 }
 
 TEST(FramerBounds, DropFrontKeepsEverythingAfterTheRemovedBytes) {

@@ -1,7 +1,7 @@
 // The data-interval timeout and the reset requested from the dialog's thread.
 #include <gtest/gtest.h>
 
-#include "reception/framing_reset_request.h"
+#include "reception/block_processing.h"
 #include "support/framing_fakes.h"
 
 namespace {
@@ -21,7 +21,7 @@ TEST(FramerTimeout, EndsTheFrameFlushesTheLogAndTypesNoPostcode) {
   EXPECT_EQ(last, 5000u);
   EXPECT_TRUE(h.Timeout(5050, last));
   EXPECT_EQ(last, 0u);
-  EXPECT_EQ(h.TakeLog(), "F");
+  EXPECT_EQ(h.TakeLog(), "E F");
   EXPECT_FALSE(h.st.FrameOpen);
   EXPECT_FALSE(h.Timeout(9999, last));  // nothing received since: no second timeout
 }
@@ -38,7 +38,7 @@ TEST(FramerTimeout, OnlyAStartCodeDataAfterATimeoutWaitsForTheNextStartCode) {
   h.TakeLog();
   h.Block({0x42, 0x43, 0x02, 0x44});
   // No POSTCODE is owed after the timeout.
-  EXPECT_EQ(h.TakeLog(), "F L44 T44");
+  EXPECT_EQ(h.TakeLog(), "E F L44 T44");
 }
 
 TEST(FramerTimeout, AHalfHeldEndCodeSurvivesAndCompletesAfterTheTimeout) {
@@ -55,7 +55,7 @@ TEST(FramerTimeout, AHalfHeldEndCodeSurvivesAndCompletesAfterTheTimeout) {
   EXPECT_EQ(h.Held(), "0D");
   h.TakeLog();
   h.Block({0x0A});
-  EXPECT_EQ(h.TakeLog(), "L0D0A T0D T0A K10D F");
+  EXPECT_EQ(h.TakeLog(), "L0D0A T0D T0A K10D E F");
 }
 
 TEST(FramerTimeout, AStaleShiftCandidateIsDroppedSoReceptionGoesOn) {
@@ -70,7 +70,7 @@ TEST(FramerTimeout, AStaleShiftCandidateIsDroppedSoReceptionGoesOn) {
   ASSERT_TRUE(h.Timeout(150, last));
   h.TakeLog();
   h.Block({0x02, 0x41});
-  EXPECT_EQ(h.TakeLog(), "F L41 T41");
+  EXPECT_EQ(h.TakeLog(), "E F L41 T41");
 }
 
 TEST(FramerTimeout, DataDelayZeroNeverTimesOut) {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "keyout/integrity_level.h"
 #include "keyout/keystrokes.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "common/shell_state_win32.h"
-#include "keyout/foreground_integrity_win32.h"
+#include "keyout/keyboard_win32.h"
 #include "reception/input_refusal_win32.h"
 #include "reception/serial_port_win32.h"
 #include "support/message_window_win32.h"

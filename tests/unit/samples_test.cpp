@@ -18,16 +18,14 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "keyout/code_names.h"
 #include "keyout/code_notation.h"
 #include "keyout/keystrokes.h"
-#include "keyout/keystrokes_keyboard.h"
 #include "reception/block_processing.h"
 #include "reception/frame_output.h"
 #include "reception/frame_shaper.h"
 #include "reception/frame_text_shaping.h"
-#include "reception/framer_state.h"
-#include "reception/utf8_conversion.h"
+#include "reception/framer.h"
+#include "reception/shift_jis_conversion.h"
 #include "support/fake_text_codec.h"
 
 #ifndef _WIN32
@@ -144,6 +142,7 @@ class TypingOutput final : public FrameOutput {
   void TypeCharacter(const std::uint8_t* text) override { keys_.TypeCharacter(text); }
   void TypeKeyItems(const KeyItem* list) override { keys_.TypeKeyItems(list); }
   void LogAppend(const std::uint8_t*) override {}
+  void FrameEnded() override {}
   int LogFlush() override { return 0; }
 
  private:

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "keyout/typing_lock_win32.h"
+#include "keyout/keyboard_win32.h"
 
 namespace {
 

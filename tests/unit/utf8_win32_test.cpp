@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "reception/utf8_conversion.h"
+#include "reception/shift_jis_conversion.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "keyout/typing_lock_win32.h"
+#include "keyout/keyboard_win32.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "keyout/typing_lock_win32.h"
+#include "keyout/keyboard_win32.h"
 
 int main(int argc, char** argv) {
   const int ms = argc > 1 ? std::atoi(argv[1]) : 0;

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "keyout/two_byte_text.h"
+#include "common/two_byte_text.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "reception/data_interval.h"
+#include "reception/block_processing.h"
 
 namespace {
 
@@ -31,6 +31,8 @@ void RecordingOutput::TypeKeyItems(const KeyItem* list) {
 }
 
 void RecordingOutput::LogAppend(const std::uint8_t* text) { Token(log_, 'L', text); }
+
+void RecordingOutput::FrameEnded() { log_ += " E"; }
 
 int RecordingOutput::LogFlush() {
   log_ += " F";

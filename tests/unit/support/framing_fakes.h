@@ -1,8 +1,8 @@
 // Recording fakes of the reception seams and a small harness around one framing state.
 // Every call is written to one log string as a token, so tests compare exact call orders:
 //   T<hex>   TypeCharacter        K<hex3>,..  TypeKeyItems        L<hex>  LogAppend
-//   F        LogFlush             CAPS        ToggleCapsLock      P<ms>   Pause
-//   U<n>     Utf8ToShiftJis of n bytes
+//   E        FrameEnded           F           LogFlush            CAPS    ToggleCapsLock
+//   P<ms>    Pause                U<n>        Utf8ToShiftJis of n bytes
 #pragma once
 #include <cstdint>
 #include <initializer_list>
@@ -12,7 +12,7 @@
 #include "config/settings.h"
 #include "reception/block_processing.h"
 #include "reception/frame_output.h"
-#include "reception/framer_state.h"
+#include "reception/framer.h"
 
 class RecordingOutput : public FrameOutput {
  public:
@@ -20,6 +20,7 @@ class RecordingOutput : public FrameOutput {
   void TypeCharacter(const std::uint8_t* text) override;
   void TypeKeyItems(const KeyItem* list) override;
   void LogAppend(const std::uint8_t* text) override;
+  void FrameEnded() override;
   int LogFlush() override;
 
  private:

@@ -1,6 +1,7 @@
 // Contents of the key code list: which main-dialog field is being written and how it is
 // parsed, and the two 16 x 16 grids of codes (character codes and virtual keys) with their
-// labels and the token each cell inserts.
+// labels and the token each cell inserts, and the text a double-click on a cell puts into the
+// code text.
 #pragma once
 #include <cstddef>
 
@@ -45,3 +46,13 @@ bool GridCellToken(CodeGrid grid, int row, int column, char* out, std::size_t si
 // What the code text means, as the dialog's display line shows it: parsed in the mode and to
 // the length of the field; the parsed values themselves are not kept.
 void DescribeCodeText(const char* text, int fieldIndex, char* out, std::size_t size);
+
+// The characters that a double-click in the key code list types into the code text: the
+// cell's token, with a blank on either side where the token would otherwise touch another.
+// text holds length characters (its terminator need not be there); the selection runs from
+// selStart to selEnd. A blank goes before the token when the selection starts after the first
+// position and the character before it is not a blank, and after the token when the selection
+// ends before the end of the text and the character at its end is not a blank. Positions
+// outside the text count as its end. out gets at most size - 1 characters.
+void BuildCodeInsertion(const char* text, int length, int selStart, int selEnd,
+                        const char* token, char* out, std::size_t size);

@@ -1,9 +1,9 @@
-#include "keyout/code_list_grid.h"
+#include "keyout/code_list.h"
 
 #include <cstdint>
 #include <cstdio>
 
-#include "keyout/code_names.h"
+#include "keyout/code_notation.h"
 
 namespace {
 
@@ -20,6 +20,11 @@ bool InGrid(int row, int column) {
 void Copy(const char* text, char* out, std::size_t size) {
   if (size == 0) return;
   std::snprintf(out, size, "%s", text);
+}
+
+int Clamp(int position, int length) {
+  if (position < 0) return 0;
+  return position > length ? length : position;
 }
 
 }  // namespace
@@ -92,4 +97,15 @@ void DescribeCodeText(const char* text, int fieldIndex, char* out, std::size_t s
   char display[kByteListDisplaySize];
   ParseByteList(text, bytes, CodeFieldLength(fieldIndex), display, sizeof display);
   Copy(display, out, size);
+}
+
+void BuildCodeInsertion(const char* text, int length, int selStart, int selEnd,
+                        const char* token, char* out, std::size_t size) {
+  if (size == 0) return;
+  if (length < 0) length = 0;
+  const int start = Clamp(selStart, length);
+  const int end = Clamp(selEnd, length);
+  const bool blankBefore = start > 0 && text[start - 1] != ' ';
+  const bool blankAfter = end < length && text[end] != ' ';
+  std::snprintf(out, size, "%s%s%s", blankBefore ? " " : "", token, blankAfter ? " " : "");
 }
