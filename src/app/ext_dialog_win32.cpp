@@ -17,10 +17,9 @@
 #include "keyout/code_list.h"
 #include "keyout/keypad_dialog_win32.h"
 #include "reception/device_request_win32.h"
-#include "reception/frame_text_shaping.h"
+#include "reception/frame_shaper.h"
 #include "reception/target_window.h"
 #include "reception/target_window_win32.h"
-#include "reception/text_codec_win32.h"
 
 namespace {
 

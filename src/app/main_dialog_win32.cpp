@@ -23,13 +23,11 @@
 #include "ids_main_dialog.h"
 #include "keyout/keypad_dialog_win32.h"
 #include "reception/device_request_win32.h"
-#include "reception/echo_post_win32.h"
-#include "reception/frame_text_shaping.h"
-#include "reception/input_refusal_win32.h"
+#include "reception/frame_shaper.h"
 #include "reception/receive_thread_win32.h"
+#include "reception/reception_pipeline_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/target_window_win32.h"
-#include "reception/text_codec_win32.h"
 
 signed char AutoStartState = -1;
 BYTE InitialPort = 0;

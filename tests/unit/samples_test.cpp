@@ -23,7 +23,6 @@
 #include "reception/block_processing.h"
 #include "reception/frame_output.h"
 #include "reception/frame_shaper.h"
-#include "reception/frame_text_shaping.h"
 #include "reception/framer.h"
 #include "reception/shift_jis_conversion.h"
 #include "support/fake_text_codec.h"
