@@ -12,7 +12,7 @@
 #include "common/shell_state_win32.h"
 #include "common/two_byte_text.h"
 #include "common/wide_text_win32.h"
-#include "config/ext_dialog_controls.h"
+#include "config/dialog_controls.h"
 #include "ids_ext_dialog.h"
 #include "keyout/code_list.h"
 #include "keyout/keypad_dialog_win32.h"

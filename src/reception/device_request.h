@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 
 // Bytes of the request: REQCODE up to its first 0 byte.
 inline int RequestLength(const SettingsRecord& s) {

@@ -8,8 +8,8 @@
 #include <atomic>
 
 #include "common/shell_state_win32.h"
-#include "config/command_line.h"
-#include "config/settings_record.h"
+#include "config/settings.h"
+#include "config/settings_location.h"
 #include "datalog/log_writer_win32.h"
 #include "keyout/keyboard_win32.h"
 #include "keyout/keystrokes.h"

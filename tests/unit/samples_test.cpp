@@ -17,8 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "config/settings_file.h"
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "keyout/code_notation.h"
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"
