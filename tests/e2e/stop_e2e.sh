@@ -90,23 +90,20 @@ done
 # --- stopping during a long key list -------------------------------------------------------------
 # Ten "A" keys after each frame with "/D3000": the list alone takes 30 s. 中止 after its first key
 # must end it, the pause after that key included: no key later than 1 s after the request, and
-# the program idle before that pause would have ended (an order of events, which Wine's
-# scheduling under load cannot turn around as it can stretch a time limit).
+# the program idle within 1.5 s of it.
 # "/Flist" names Documents\Tamblixlist.ini, beside the program's own folder.
 harness_stx_etx_settings "$(dirname "$(dirname "$H_DEFAULT_INI")")/Tamblixlist.ini" \
   POSTCODE=0141014101410141014101410141014101410141 "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=rx.log
 start_app list /D3000 /Flist
 $FEED "$H_TMP/device" "02 31 03"
 harness_wait_count "$PROBE_RAW" '^KEYUP vk=41 ' 1 20 || harness_abort "key list: typing did not start"
-first_key=$(grep -m1 '^KEYUP vk=41 ' "$PROBE_RAW" | sed -n 's/.* w=\([0-9]*\).*/\1/p')
 t_req=$(request drive click $IDC_STOP)
 t_idle=$(drive wait-enabled $IDC_START 1 10 clock | sed -n 's/^clock //p')
 sleep 1
 lag=$(( $(last_key_ms) - t_req )) idle=$(( ${t_idle:-99999} - t_req ))
 harness_check "key list with /D3000: no key reaches the window in front later than 1 s after 中止 (last ${lag} ms after)" \
   test "$lag" -le 1000
-harness_check "key list: the stop ends the pause after a key, idle $idle ms after 中止, before the pause's end" \
-  test "${t_idle:-99999999999999}" -lt $(( ${first_key:-0} + 3000 ))
+harness_check "key list: the stop ends the pause after a key, idle $idle ms after 中止" test "$idle" -le 1500
 harness_tray post $WM_COMMAND $IDM_EXIT 0
 harness_wait_pid "$APP" 20 || harness_abort "key list: the program did not end"
 harness_probe_stop
