@@ -11,7 +11,7 @@
 #include "common/dpi_win32.h"
 #include "common/shell_state_win32.h"
 #include "common/wide_text_win32.h"
-#include "config/settings_file.h"
+#include "config/settings.h"
 #include "ids_shell.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "app/main_dialog_win32.h"
 #include "app/main_window_win32.h"
 #include "common/shell_state_win32.h"
-#include "config/command_line.h"
+#include "config/settings_location.h"
 
 namespace {
 void InitControls() {
