@@ -16,12 +16,6 @@ int CodeLength(const CodeBytes& code) {
   return n;
 }
 
-void CopyCode(const CodeBytes& code, std::uint8_t* out) {
-  const int n = CodeLength(code);
-  for (int i = 0; i < n; ++i) out[i] = code[i];
-  out[n] = 0;
-}
-
 void CopyKeyList(const KeySequence& keys, KeyItem* out) {
   int n = 0;
   while (n < kMaxKeyItems && keys[n] != 0) {
@@ -49,10 +43,10 @@ void TypePrecodeIfOwed(FramerState& st, const SettingsRecord& s, FrameOutput& ou
 
 // A kept code is logged whole and typed whole, one character at a time.
 void OutputCode(const CodeBytes& code, FrameOutput& out) {
-  std::uint8_t whole[kMaxCodeBytes + 1];
-  CopyCode(code, whole);
-  out.LogAppend(whole);
+  std::uint8_t whole[kMaxCodeBytes + 1] = {};  // the code and its terminator
   const int n = CodeLength(code);
+  for (int i = 0; i < n; ++i) whole[i] = code[i];
+  out.LogAppend(whole);
   for (int i = 0; i < n;) {
     const int len = IsTwoByteClass(whole[i]) && i + 1 < n ? 2 : 1;
     std::uint8_t ch[3] = {whole[i], len == 2 ? whole[i + 1] : std::uint8_t{0}, 0};
