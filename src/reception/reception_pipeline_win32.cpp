@@ -105,7 +105,7 @@ class Output final : public FrameOutput {
 class Host final : public ReceptionHost {
  public:
   // Log only leaves Caps Lock alone: no key is typed for it to change.
-  bool CapsLockOn() override { return !LogOnly && Keys.IsCapsLockOn(); }
+  bool CapsLockOn() override { return !LogOnly && CapsLockToggledOn(); }
   void ToggleCapsLock() override { Keys.ToggleCapsLock(); }
   void Pause(std::uint32_t ms) override { KeyPauses.Wait(ms, nullptr); }
   bool MainDialogInFront() override {
