@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <iterator>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
 #include "datalog/log_dialog_input.h"
 #include "datalog/log_dialog_text.h"

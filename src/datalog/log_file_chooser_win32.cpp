@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "common/file_chooser_win32.h"
 #include "common/two_byte_text.h"
+#include "common/ui_win32.h"
 #include "datalog/log_dialog_text.h"
 
 int ChooseFile(int mode, char* path, std::size_t size, const char* filter) {

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "common/shell_state_win32.h"
 #include "common/two_byte_text.h"
+#include "common/ui_win32.h"
 #include "ids_main_dialog.h"
 
 // The ANSI code page is set when the system starts; a process sees one all its life.
@@ -66,7 +66,6 @@ std::int16_t Win32Keyboard::VkKeyScanChar(std::uint8_t ch, KeyboardLayout layout
 unsigned Win32Keyboard::MapVkToScan(std::uint8_t vk, KeyboardLayout layout) {
   return MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, reinterpret_cast<HKL>(layout));
 }
-
 
 // Code page 932 named, not CP_ACP: the data are Shift_JIS whatever the system's code page.
 int Win32Keyboard::Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint16_t* units,

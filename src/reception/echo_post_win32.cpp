@@ -1,6 +1,6 @@
 #include "reception/echo_post_win32.h"
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "reception/echo_ring.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "reception/serial_port_win32.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <mmsystem.h>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "config/command_line.h"
 #include "config/settings_record.h"
 #include "datalog/log_writer_win32.h"

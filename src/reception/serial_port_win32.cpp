@@ -2,11 +2,10 @@
 
 #include <cstdio>
 
-#include "common/shell_state_win32.h"
-#include "common/messages_win32.h"
+#include "common/ui_win32.h"
+#include "reception/device_request_win32.h"
 #include "reception/port_io_win32.h"
 #include "reception/reader_join_win32.h"
-#include "reception/device_request_win32.h"
 #include "reception/serial_api_win32.h"
 
 std::atomic<BYTE> RunningFlag{0};

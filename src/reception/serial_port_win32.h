@@ -14,7 +14,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "config/settings_record.h"
 
 class SerialApi;

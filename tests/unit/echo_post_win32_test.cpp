@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "reception/echo_post_win32.h"
 #include "reception/echo_ring.h"
 

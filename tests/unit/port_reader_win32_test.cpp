@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/messages_win32.h"
+#include "common/ui_win32.h"
 #include "config/settings_record.h"
 #include "reception/port_io_win32.h"
 #include "reception/port_reader_win32.h"

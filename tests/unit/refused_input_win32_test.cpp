@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "keyout/keyboard_win32.h"
 #include "reception/input_refusal_win32.h"
 #include "reception/serial_port_win32.h"

@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "config/command_line.h"
 #include "config/settings_file.h"
 #include "config/settings_record.h"
