@@ -8,7 +8,6 @@
 #include "app/main_dialog_win32.h"
 #include "app/setting_controls_win32.h"
 #include "app/startup_shortcut_win32.h"
-#include "common/device_request_win32.h"
 #include "common/two_byte_text.h"
 #include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
@@ -16,9 +15,10 @@
 #include "ids_ext_dialog.h"
 #include "keyout/code_list.h"
 #include "keyout/keypad_dialog_win32.h"
+#include "reception/device_request_win32.h"
 #include "reception/frame_text_shaping.h"
 #include "reception/target_window.h"
-#include "reception/target_window_chooser_win32.h"
+#include "reception/target_window_win32.h"
 #include "reception/text_codec_win32.h"
 
 namespace {

@@ -29,7 +29,7 @@
 #include "reception/input_refusal_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
-#include "reception/target_window_delivery_win32.h"
+#include "reception/target_window_win32.h"
 #include "reception/text_codec_win32.h"
 
 signed char AutoStartState = -1;

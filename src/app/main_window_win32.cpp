@@ -10,7 +10,6 @@
 
 #include "app/about_dialog_win32.h"
 #include "app/main_dialog_win32.h"
-#include "common/device_request_win32.h"
 #include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings_file.h"

@@ -21,7 +21,7 @@ class ReceptionHost {
   // The echo of received bytes (`length` characters, zero-terminated), for the input code
   // display, which puts a blank before it when it already holds text.
   virtual void Echo(const char* text, int length) = 0;
-  // See Utf8ToShiftJis in utf8_conversion.h (same contract).
+  // See Utf8ToShiftJis in shift_jis_conversion.h (same contract).
   virtual int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
                              int dstCapacity) = 0;
 };

@@ -8,7 +8,6 @@
 
 #include "config/settings_record.h"
 #include "reception/device_request.h"
-#include "reception/serial_api_win32.h"
 #include "reception/serial_port_win32.h"
 
 namespace {

@@ -28,3 +28,7 @@ bool RegisterRequestHotKey(HWND window);
 void UnregisterRequestHotKey(HWND window);
 // The WM_HOTKEY id of the request's hot key.
 inline constexpr int kRequestHotKeyId = 0x5251;
+// Posted to MainWindow by the extended settings dialog's "今すぐ送信" (send now), wparam and
+// lparam 0, only while reception runs (the button is enabled only then); MainWindow asks for a
+// request (AskDeviceRequest).
+inline constexpr UINT kRequestNowMessage = WM_APP + 20;

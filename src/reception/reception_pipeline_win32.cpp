@@ -22,7 +22,7 @@
 #include "reception/serial_port_win32.h"
 #include "reception/shift_jis_conversion.h"
 #include "reception/target_window.h"
-#include "reception/target_window_delivery_win32.h"
+#include "reception/target_window_win32.h"
 #include "reception/text_codec_win32.h"
 
 namespace {

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+// Sets the frame flags for a new start of reception (before OpenPort).
+void InitReceiveFrameFlags();
 // At thread start, before anything is read: empties the log buffer.
 void ReceptionStart();
 // At thread end, on the reader thread: gives up what the thread holds for typing.

@@ -1,12 +1,142 @@
 #include "reception/serial_port_win32.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "common/ui_win32.h"
 #include "reception/device_request_win32.h"
-#include "reception/port_io_win32.h"
-#include "reception/reader_join_win32.h"
-#include "reception/serial_api_win32.h"
+#include "reception/receive_thread_win32.h"
+
+// ---- the calls
+
+namespace {
+using ResultExCall = BOOL(WINAPI*)(HANDLE, LPOVERLAPPED, LPDWORD, DWORD, BOOL);
+// Looked up at run time: Windows 7 lacks it.
+ResultExCall GetOverlappedResultExOfKernel32() {
+  static const auto call = reinterpret_cast<ResultExCall>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetOverlappedResultEx")));
+  return call;
+}
+}  // namespace
+
+HANDLE SerialApi::Open(const char* deviceName) {
+  return CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                     FILE_FLAG_OVERLAPPED, nullptr);
+}
+BOOL SerialApi::Setup(HANDLE port, DWORD inQueue, DWORD outQueue) {
+  return SetupComm(port, inQueue, outQueue);
+}
+BOOL SerialApi::GetState(HANDLE port, DCB* dcb) { return GetCommState(port, dcb); }
+BOOL SerialApi::SetState(HANDLE port, DCB* dcb) { return SetCommState(port, dcb); }
+BOOL SerialApi::GetTimeouts(HANDLE port, COMMTIMEOUTS* t) { return GetCommTimeouts(port, t); }
+BOOL SerialApi::SetTimeouts(HANDLE port, COMMTIMEOUTS* t) { return SetCommTimeouts(port, t); }
+BOOL SerialApi::SetMask(HANDLE port, DWORD mask) { return SetCommMask(port, mask); }
+BOOL SerialApi::WaitEvent(HANDLE port, DWORD* mask, OVERLAPPED* o) {
+  return WaitCommEvent(port, mask, o);
+}
+BOOL SerialApi::Result(HANDLE port, OVERLAPPED* o, DWORD* bytes, DWORD waitMs) {
+  if (waitMs != 0) {
+    if (const auto resultEx = GetOverlappedResultExOfKernel32()) {
+      if (resultEx(port, o, bytes, waitMs, FALSE)) return TRUE;
+      if (GetLastError() == WAIT_TIMEOUT) SetLastError(ERROR_IO_INCOMPLETE);
+      return FALSE;
+    }
+    if (WaitForSingleObject(o->hEvent, waitMs) != WAIT_OBJECT_0) {
+      SetLastError(ERROR_IO_INCOMPLETE);
+      return FALSE;
+    }
+  }
+  return GetOverlappedResult(port, o, bytes, FALSE);
+}
+BOOL SerialApi::ClearError(HANDLE port, DWORD* errors, COMSTAT* status) {
+  return ClearCommError(port, errors, status);
+}
+BOOL SerialApi::Read(HANDLE port, void* buffer, DWORD count, DWORD* read, OVERLAPPED* o) {
+  return ReadFile(port, buffer, count, read, o);
+}
+BOOL SerialApi::Cancel(HANDLE port, OVERLAPPED* o) { return CancelIoEx(port, o); }
+BOOL SerialApi::Write(HANDLE port, const void* bytes, DWORD count, DWORD* written, OVERLAPPED* o) {
+  return WriteFile(port, bytes, count, written, o);
+}
+
+// ---- the records of the port's requests
+
+namespace {
+
+enum class IoState { Free, InUse, Abandoned };
+
+PortIo Records[kPortIoRecords];
+IoState States[kPortIoRecords] = {};
+std::mutex Lock;
+
+// An abandoned record whose event is signalled has completed: the driver no longer writes to it.
+void ReclaimCompleted() {
+  for (int i = 0; i < kPortIoRecords; ++i) {
+    if (States[i] == IoState::Abandoned &&
+        WaitForSingleObject(Records[i].overlapped.hEvent, 0) == WAIT_OBJECT_0) {
+      States[i] = IoState::Free;
+    }
+  }
+}
+
+int IndexOf(const PortIo* io) {
+  for (int i = 0; i < kPortIoRecords; ++i) {
+    if (io == &Records[i]) return i;
+  }
+  return -1;
+}
+
+int Count(IoState state) {
+  ReclaimCompleted();
+  int n = 0;
+  for (const IoState s : States) n += s == state ? 1 : 0;
+  return n;
+}
+
+}  // namespace
+
+PortIo* TakePortIo() {
+  std::lock_guard<std::mutex> guard(Lock);
+  ReclaimCompleted();
+  for (int i = 0; i < kPortIoRecords; ++i) {
+    if (States[i] != IoState::Free) continue;
+    PortIo& io = Records[i];
+    // The event outlives every request, so it is made once and never closed.
+    HANDLE event = io.overlapped.hEvent;
+    if (event == nullptr) event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (event == nullptr) return nullptr;
+    std::memset(&io, 0, sizeof io);
+    io.overlapped.hEvent = event;
+    ResetEvent(event);
+    States[i] = IoState::InUse;
+    return &io;
+  }
+  return nullptr;
+}
+
+void ReturnPortIo(PortIo* io) {
+  std::lock_guard<std::mutex> guard(Lock);
+  const int i = IndexOf(io);
+  if (i >= 0) States[i] = IoState::Free;
+}
+
+void AbandonPortIo(PortIo* io) {
+  std::lock_guard<std::mutex> guard(Lock);
+  const int i = IndexOf(io);
+  if (i >= 0) States[i] = IoState::Abandoned;
+}
+
+int FreePortIo() {
+  std::lock_guard<std::mutex> guard(Lock);
+  return Count(IoState::Free);
+}
+
+int AbandonedPortIo() {
+  std::lock_guard<std::mutex> guard(Lock);
+  return Count(IoState::Abandoned);
+}
+
+// ---- the port
 
 std::atomic<BYTE> RunningFlag{0};
 SerialPort ReceivePort;

@@ -1,5 +1,6 @@
-// The serial port of reception as one object: the port handle, the reader thread and its stop
-// event, with one lifecycle:
+// The serial port of reception: the calls it is reached through (SerialApi, the seam the tests
+// fake), the records of its overlapped requests (PortIo), and the port as one object
+// (SerialPort): the port handle, the reader thread and its stop event, with one lifecycle:
 //   Open -> StartThread -> [reader: DropDevice -> Reopen ...] -> Stop -> Close.
 // The GUI thread opens, starts, stops and closes. While the thread runs, only the thread
 // closes and reopens the handle (a removed device); it swaps it under the lock that the
@@ -14,10 +15,79 @@
 #include <atomic>
 #include <mutex>
 
-#include "common/ui_win32.h"
 #include "config/settings_record.h"
 
-class SerialApi;
+// ---- the calls
+
+// The calls that open, configure, wait on and read a serial port. The program uses the
+// system's calls; a test derives from this class to make a step fail (a driver that refuses its
+// line settings) or to stand in for a device.
+class SerialApi {
+ public:
+  virtual ~SerialApi() = default;
+  // CreateFileA: read and write, not shared, OPEN_ALWAYS, overlapped.
+  virtual HANDLE Open(const char* deviceName);
+  virtual BOOL Setup(HANDLE port, DWORD inQueue, DWORD outQueue);  // SetupComm
+  virtual BOOL GetState(HANDLE port, DCB* dcb);                    // GetCommState
+  virtual BOOL SetState(HANDLE port, DCB* dcb);                    // SetCommState
+  virtual BOOL GetTimeouts(HANDLE port, COMMTIMEOUTS* t);          // GetCommTimeouts
+  virtual BOOL SetTimeouts(HANDLE port, COMMTIMEOUTS* t);          // SetCommTimeouts
+  virtual BOOL SetMask(HANDLE port, DWORD mask);                   // SetCommMask
+  virtual BOOL WaitEvent(HANDLE port, DWORD* mask, OVERLAPPED* o); // WaitCommEvent
+  // The result of an overlapped request, waiting at most waitMs for it (0: not at all): FALSE
+  // with ERROR_IO_INCOMPLETE when it is still pending then. GetOverlappedResultEx where the
+  // system has it (Windows 8 and later), else a bounded wait on the request's event followed
+  // by GetOverlappedResult without waiting. Never waits without a limit: a driver may never
+  // complete a request, not even a cancelled one.
+  virtual BOOL Result(HANDLE port, OVERLAPPED* o, DWORD* bytes, DWORD waitMs);
+  virtual BOOL ClearError(HANDLE port, DWORD* errors, COMSTAT* status);      // ClearCommError
+  virtual BOOL Read(HANDLE port, void* buffer, DWORD count, DWORD* read, OVERLAPPED* o);  // ReadFile
+  virtual BOOL Cancel(HANDLE port, OVERLAPPED* o);                 // CancelIoEx
+  virtual BOOL Write(HANDLE port, const void* bytes, DWORD count, DWORD* written,
+                     OVERLAPPED* o);                                // WriteFile
+};
+
+// The calls SerialPort and the reader use: the system's unless a test set its own.
+SerialApi& PortApi();
+// Where SerialPort opens and configures ports: nullptr gives the system's calls.
+void SetSerialApi(SerialApi* api);
+
+// ---- the records of the port's requests
+
+// The records of the reader's overlapped port requests: the OVERLAPPED with its event, and what
+// the driver writes when the request completes (the event mask of a wait, the bytes of a read).
+//
+// Windows says a cancelled request's OVERLAPPED must be neither freed nor reused until the
+// request has completed (CancelIoEx). A driver may take long to complete it, or never do so,
+// and a stop must not wait for that. So the reader waits a bounded time and then abandons the
+// record: it stays out of use, its structure and buffers intact, until the driver completes the
+// request (its event is signalled), and only then is it taken again. The records are static and
+// few, never freed: a driver that never completes anything costs at most all of them.
+
+// The reader uses two at a time (a wait and a read); the rest stand in for abandoned ones.
+inline constexpr int kPortIoRecords = 6;
+inline constexpr DWORD kReceiveBufferSize = 2048;
+
+struct PortIo {
+  OVERLAPPED overlapped;   // hEvent: a manual-reset event of the record's own, made once
+  DWORD mask;              // WaitCommEvent's event mask
+  unsigned char data[kReceiveBufferSize];  // ReadFile's bytes
+};
+
+// Any thread. A free record whose event exists and is not signalled; nullptr when every record
+// is in use or abandoned, or no event can be made.
+PortIo* TakePortIo();
+// Done with it: it has no request pending.
+void ReturnPortIo(PortIo* io);
+// Its request is still pending: the record waits until the driver has completed it.
+void AbandonPortIo(PortIo* io);
+// Records that are neither in use nor waiting for a driver (abandoned ones that have completed
+// since count as free).
+int FreePortIo();
+// Abandoned records whose request has not completed yet.
+int AbandonedPortIo();
+
+// ---- the port
 
 extern std::atomic<BYTE> RunningFlag;  // nonzero while reception runs (the start stores 2)
 
@@ -87,8 +157,6 @@ class SerialPort {
 
 extern SerialPort ReceivePort;
 
-// Where SerialPort opens and configures ports: nullptr gives the system's calls.
-void SetSerialApi(SerialApi* api);
 // Device name of a PORT value: "\\.\COM" + (port + 1).
 void FormatPortName(BYTE port, char* out, size_t size);
 // The program's names for the lifecycle of ReceivePort.

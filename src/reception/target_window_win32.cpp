@@ -1,11 +1,18 @@
 #include "reception/target_window_win32.h"
 
 #include <dwmapi.h>
+#include <mmsystem.h>
 
+#include <atomic>
+#include <cwchar>
 #include <iterator>
 
+#include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
+#include "reception/serial_port_win32.h"
 #include "reception/target_window.h"
+
+// ---- windows
 
 namespace {
 
@@ -147,4 +154,162 @@ bool BringToFront(HWND window, HANDLE stopEvent) {
       Sleep(kBringStepMs);
     }
   }
+}
+
+// ---- delivery
+
+namespace {
+
+ShapedFrameTyper Typer = nullptr;
+
+// The system as delivery sees it. The main dialog in front shows the frames in its displays,
+// as it always has; any other window (one of this program's included) is matched.
+class WindowSystem final : public TargetSystem {
+ public:
+  Foreground Front(const char* targets) override {
+    HWND front = GetForegroundWindow();
+    if (front != nullptr && front == MainDialogWindow) return Foreground::MainDialog;
+    return WindowIsTarget(front, targets) ? Foreground::Target : Foreground::Other;
+  }
+  bool BringTargetToFront(const char* targets) override {
+    HWND target = FindTargetWindow(targets);
+    return target != nullptr && BringToFront(target, ReceivePort.StopEvent) &&
+           Front(targets) == Foreground::Target;
+  }
+  void TypeFrame(const ShapedFrame& frame) override {
+    if (Typer != nullptr) Typer(frame);
+  }
+  bool Stopped() override { return RunningFlag == 0; }
+};
+
+WindowSystem System;
+// The hold lives here, in static storage, for the life of the process.
+TargetGate Gate(System);
+std::atomic<TargetNotice> Shown{TargetNotice::None};
+
+// The notice reaches the dialog's thread as a posted message, as the missing device does; the
+// dialog asks TargetNoticeText for the caption.
+void Publish(TargetNotice notice) {
+  if (Shown.exchange(notice) == notice) return;
+  if (MainDialogWindow != nullptr) PostMessageA(MainDialogWindow, kPortStateMessage, 0, 0);
+}
+
+// MessageBeep queues the sound and returns (Microsoft Learn, MessageBeep): the reader goes on
+// at once. A frame given up sounds the error, a frame held the warning.
+void Report(const TargetStep& step) {
+  if (step.discarded > 0) MessageBeep(MB_ICONHAND);
+  else if (step.held) MessageBeep(MB_ICONWARNING);
+  Publish(Gate.Notice());
+}
+
+class Delivery final : public FrameDelivery {
+ public:
+  void DeliverFrame(const ShapedFrame& frame) override {
+    Report(Gate.Deliver(frame, timeGetTime()));
+  }
+};
+
+Delivery TheDelivery;
+
+}  // namespace
+
+void TargetReceptionStart(const char* targets, int mode, int waitSeconds, ShapedFrameTyper typer) {
+  Typer = typer;
+  Gate.Begin(targets, mode, waitSeconds);
+  Publish(TargetNotice::None);
+}
+
+void TargetReceptionEnd() {
+  Gate.End();
+  Publish(TargetNotice::None);
+}
+
+FrameDelivery& TargetFrameDelivery() { return TheDelivery; }
+
+void TypeDueTargetFrames() {
+  if (Gate.Active() && Gate.HeldCount() > 0) Report(Gate.Turn(timeGetTime()));
+}
+
+DWORD TargetWakeMs() { return Gate.WakeMs(timeGetTime()); }
+
+const char* TargetNoticeText() {
+  switch (Shown.load()) {
+    case TargetNotice::Waiting: return "送信先のウィンドウが前面にありません";
+    case TargetNotice::Discarded: return "送信先を待つ間に破棄しました";
+    default: return nullptr;
+  }
+}
+
+// ---- the chooser
+
+namespace {
+
+// Windows listed at most, and the part of each title shown, so the menu fits on a screen.
+constexpr int kMaxChoices = 40;
+constexpr int kShownTitleUnits = 60;
+// Room for a shown title with its "&" doubled, the dash and a program name.
+constexpr int kItemUnits = kShownTitleUnits * 2 + 4 + kProgramNameUnits;
+
+struct Choice {
+  wchar_t program[kProgramNameUnits];
+  wchar_t item[kItemUnits];
+};
+
+struct Choices {
+  Choice list[kMaxChoices];
+  int count = 0;
+};
+
+// The menu text: the title cut to its shown part, "&" doubled (a single one marks a menu
+// mnemonic), then " — " and the program name.
+void FormatItem(const wchar_t* title, const wchar_t* program, wchar_t* item) {
+  int n = 0;
+  for (int i = 0; i < kShownTitleUnits && title[i] != 0; ++i) {
+    if (title[i] == L'&') item[n++] = L'&';
+    item[n++] = title[i];
+  }
+  if (title[0] != 0 && std::wcslen(title) > static_cast<std::size_t>(kShownTitleUnits)) {
+    item[n++] = L'\u2026';
+  }
+  std::swprintf(item + n, static_cast<std::size_t>(kItemUnits - n), L" \u2014 %ls", program);
+}
+
+BOOL CALLBACK CollectChoice(HWND window, LPARAM param) {
+  auto& choices = *reinterpret_cast<Choices*>(param);
+  if (choices.count == kMaxChoices) return FALSE;
+  if (!IsUserWindow(window)) return TRUE;
+  wchar_t title[kWindowTitleUnits];
+  ReadWindowTitle(window, title, kWindowTitleUnits);
+  if (title[0] == 0) return TRUE;
+  Choice& c = choices.list[choices.count];
+  if (!ReadProgramName(window, c.program, kProgramNameUnits)) return TRUE;
+  FormatItem(title, c.program, c.item);
+  ++choices.count;
+  return TRUE;
+}
+
+}  // namespace
+
+bool ChooseTargetEntry(HWND owner, char* entry, int size) {
+  if (entry == nullptr || size <= 0) return false;
+  // Static: the list is large for the stack and the GUI thread is its only user.
+  static Choices choices;
+  choices.count = 0;
+  EnumWindows(CollectChoice, reinterpret_cast<LPARAM>(&choices));
+  if (choices.count == 0) return false;
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return false;
+  for (int i = 0; i < choices.count; ++i) {
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i) + 1, choices.list[i].item);
+  }
+  POINT at{};
+  GetCursorPos(&at);
+  // TPM_RETURNCMD: the choice comes back here instead of as a command to the owner. The menu's
+  // top left corner is at the cursor (the default alignment).
+  const int chosen = static_cast<int>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
+  DestroyMenu(menu);
+  if (chosen < 1 || chosen > choices.count) return false;
+  WideToCp932(choices.list[chosen - 1].program, entry, size);
+  return entry[0] != 0;
 }

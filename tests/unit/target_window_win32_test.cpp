@@ -11,7 +11,6 @@
 
 #include "common/ui_win32.h"
 #include "reception/serial_port_win32.h"
-#include "reception/target_window_delivery_win32.h"
 #include "reception/target_window_win32.h"
 #include "support/message_window_win32.h"
 

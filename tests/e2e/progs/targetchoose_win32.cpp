@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "reception/target_window_chooser_win32.h"
+#include "reception/target_window_win32.h"
 
 namespace {
 

@@ -17,10 +17,8 @@
 
 #include "common/ui_win32.h"
 #include "config/settings_record.h"
-#include "reception/port_io_win32.h"
-#include "reception/port_reader_win32.h"
-#include "reception/serial_api_win32.h"
 #include "reception/serial_port_win32.h"
+#include "reception/receive_thread_win32.h"
 #include "support/framing_fakes.h"
 
 namespace {
@@ -219,24 +217,15 @@ class FakeComm final : public SerialApi {
   std::string events_;
 };
 
-// The reader's blocks and interval checks go to one framing state.
-class HarnessSink final : public ReaderSink {
- public:
-  HarnessSink(FramingHarness& h, FakeComm& comm) : h_(h), comm_(comm) {}
-  bool CheckInterval(DWORD now, DWORD lastReceiveTime) override {
-    std::uint32_t last = lastReceiveTime;
-    return h_.Timeout(now, last);
-  }
-  void CutFrame() override { h_.log += " CUT"; }
-  void Block(const unsigned char* block, int n) override {
-    h_.Block(Bytes(block, block + n));
-    comm_.Typed();
-  }
+struct Rig;
+// The rig the reader's steps reach: one at a time.
+Rig* Current = nullptr;
 
- private:
-  FramingHarness& h_;
-  FakeComm& comm_;
-};
+// The reader's blocks and interval checks go to the current rig's framing state.
+bool CheckInterval(DWORD now, DWORD lastReceiveTime);
+void CutFrame();
+void Block(const unsigned char* block, int n);
+constexpr ReaderSteps kRigSteps = {CheckInterval, CutFrame, Block};
 
 // The reader's surroundings: ReceivePort open on the fake with the event mask set, reception
 // running, STX/ETX frames with both codes removed, a data interval of 200 ms, no receive wait.
@@ -252,6 +241,7 @@ struct Rig {
     open = ReceivePort.Open(Settings) == 1;
     RunningFlag = 2;
     comm.SetMask(ReceivePort.PortHandle, EV_RXCHAR);
+    Current = this;
   }
   ~Rig() {
     RunningFlag = 0;
@@ -260,15 +250,25 @@ struct Rig {
     ReceivePort.Close();  // a reader left in a driver's call has ended by now
     SetSerialApi(nullptr);
     SetDefaultSettings(Settings);
+    Current = nullptr;
   }
   Rig(const Rig&) = delete;
   Rig& operator=(const Rig&) = delete;
 
   FramingHarness h;
   FakeComm comm;
-  HarnessSink sink{h, comm};
   bool open = false;
 };
+
+bool CheckInterval(DWORD now, DWORD lastReceiveTime) {
+  std::uint32_t last = lastReceiveTime;
+  return Current->h.Timeout(now, last);
+}
+void CutFrame() { Current->h.log += " CUT"; }
+void Block(const unsigned char* block, int n) {
+  Current->h.Block(Bytes(block, block + n));
+  Current->comm.Typed();
+}
 
 TEST(PortReader, ReadsWhatIsQueuedWhateverEndedTheWait) {
   struct Case {
@@ -295,7 +295,7 @@ TEST(PortReader, ReadsWhatIsQueuedWhateverEndedTheWait) {
     Rig rig;
     ASSERT_TRUE(rig.open);
     rig.comm.script.assign(c.script.begin(), c.script.end());
-    PortReader reader(rig.sink);
+    PortReader reader(kRigSteps);
     ASSERT_TRUE(reader.Ready());
     for (int i = 0; i < c.turns; ++i) reader.Turn();
     EXPECT_EQ(rig.h.TakeLog(), c.typed);
@@ -308,7 +308,7 @@ TEST(PortReader, ADriverThatAbortsEveryWaitIsNotWaitedOnInASpin) {
   Rig rig;
   ASSERT_TRUE(rig.open);
   rig.comm.abortEveryWait = true;
-  PortReader reader(rig.sink);
+  PortReader reader(kRigSteps);
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < 200) reader.Turn();
   // Aborted waits with nothing queued are retried 20 ms apart after the first.
@@ -321,7 +321,7 @@ TEST(PortReader, AWaitPendingAtTheEndHasCompletedWhenTheReaderIsGone) {
   ASSERT_TRUE(rig.open);
   rig.comm.lateMs = 300;
   {
-    PortReader reader(rig.sink);
+    PortReader reader(kRigSteps);
     SetEvent(ReceivePort.StopEvent);  // the turn's wait stays pending
     reader.Turn();
     ASSERT_TRUE(rig.comm.outstanding);
@@ -331,11 +331,10 @@ TEST(PortReader, AWaitPendingAtTheEndHasCompletedWhenTheReaderIsGone) {
 
 // ---- a driver that keeps cancelled requests ---------------------------------------------------
 
-// The reader as the program's thread runs it, on the rig's sink.
-ReaderSink* ThreadSink = nullptr;
+// The reader as the program's thread runs it, on the current rig.
 DWORD WINAPI TestReaderThread(LPVOID) {
   {
-    PortReader reader(*ThreadSink);
+    PortReader reader(kRigSteps);
     if (reader.Begin()) {
       while (RunningFlag) reader.Turn();
     }
@@ -371,7 +370,6 @@ TEST(PortReaderStop, ACloseIsOverWithinTwoSecondsWhateverTheDriverDoesWithTheCan
       Rig rig;
       ASSERT_TRUE(rig.open);
       rig.comm.lateMs = c.completesAfterMs;
-      ThreadSink = &rig.sink;
       ASSERT_TRUE(ReceivePort.StartThread(TestReaderThread));
       ASSERT_TRUE(Await([&] { return rig.comm.outstanding.load(); })) << "the reader waits";
       const DWORD started = GetTickCount();
@@ -401,7 +399,7 @@ TEST(PortReaderStop, AReadTheDriverNeverCompletesIsGivenUpAndReadingGoesOn) {
   Rig rig;
   ASSERT_TRUE(rig.open);
   rig.comm.script.assign({{Arrival::Signalled, {0x02, 'A', 0x03}}});
-  PortReader reader(rig.sink);
+  PortReader reader(kRigSteps);
   rig.comm.hangReads = true;
   reader.Turn();
   EXPECT_EQ(AbandonedPortIo(), 1);
@@ -422,7 +420,6 @@ TEST(PortReaderStop, AReaderStuckInADriverCallIsLeftAndNoStartComesBeforeItEnds)
   const HANDLE port = ReceivePort.PortHandle;
   rig.comm.holdClearError = true;
   rig.comm.script.assign({{Arrival::Signalled, {0x02, 'A', 0x03}}});
-  ThreadSink = &rig.sink;
   ASSERT_TRUE(ReceivePort.StartThread(TestReaderThread));
   ASSERT_TRUE(Await([&] { return rig.comm.inClearError.load(); }));
   const DWORD started = GetTickCount();

@@ -10,7 +10,6 @@
 #include "common/ui_win32.h"
 #include "config/settings_record.h"
 #include "reception/receive_thread_win32.h"
-#include "reception/serial_api_win32.h"
 #include "reception/serial_port_win32.h"
 
 namespace {
