@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "reception/framer.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "reception/frame_pattern.h"
-#include "reception/frame_text_shaping.h"
+#include "reception/frame_shaper.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "reception/block_processing.h"
 #include "reception/framer.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "datalog/log_name.h"
+#include "datalog/log_writer.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
-#include "config/settings_file.h"
-#include "config/settings_keys.h"
+#include "config/settings.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fclose(out);
   if (savedLength <= 2 || savedLength >= kSettingsTextSize) std::abort();
   if (std::memcmp(saved + savedLength - 2, "\r\n", 2) != 0) std::abort();
-  if (LineEnds(saved, static_cast<std::size_t>(savedLength)) != kSettingRowCount + 1) std::abort();
+  if (LineEnds(saved, static_cast<std::size_t>(savedLength)) != static_cast<int>(std::size(kSettingFields)) + 1) std::abort();
 
   // Read back, the record gives the same text again.
   SettingsRecord again;

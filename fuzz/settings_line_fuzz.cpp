@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "config/settings_line.h"
+#include "config/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > kSettingsLineMax) size = kSettingsLineMax;

@@ -10,7 +10,7 @@
 
 #include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
-#include "config/settings_file.h"
+#include "config/settings.h"
 #include "ids_shell.h"
 
 namespace {

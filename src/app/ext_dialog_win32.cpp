@@ -11,15 +11,14 @@
 #include "common/two_byte_text.h"
 #include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
-#include "config/ext_dialog_controls.h"
+#include "config/dialog_controls.h"
 #include "ids_ext_dialog.h"
 #include "keyout/code_list.h"
 #include "keyout/keypad_dialog_win32.h"
 #include "reception/device_request_win32.h"
-#include "reception/frame_text_shaping.h"
+#include "reception/frame_shaper.h"
 #include "reception/target_window.h"
 #include "reception/target_window_win32.h"
-#include "reception/text_codec_win32.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 
 // Runs ExtSettingDlg modally, owned by owner, on `settings`. True when the user confirmed with
 // OK: `settings` then holds every field of the dialog as entered. False for cancel: `settings`

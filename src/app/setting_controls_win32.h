@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 
-#include "config/main_dialog_controls.h"
+#include "config/dialog_controls.h"
 
 // Sets the control of row from its field of s: the list's entries and selection, the check,
 // the edit's limit and text, the hot key. A port row or a button row is left alone.

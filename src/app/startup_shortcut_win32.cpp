@@ -8,7 +8,7 @@
 
 #include <cwchar>
 
-#include "config/command_line.h"
+#include "config/settings_location.h"
 #include "keyout/keystrokes.h"  // kDefaultKeyPauseMs: the pause without "/D"
 
 namespace {

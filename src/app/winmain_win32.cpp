@@ -7,7 +7,7 @@
 #include "app/main_window_win32.h"
 #include "app/startup_shortcut_win32.h"
 #include "common/ui_win32.h"
-#include "config/command_line.h"
+#include "config/settings_location.h"
 
 namespace {
 void InitControls() {

@@ -23,7 +23,7 @@ extern HMENU TrayMenu;
 
 // Posted to MainDialogWindow when a state its caption and tray tip show changes: the device
 // went missing or is back (SerialPort::DeviceMissing), the notice of a refused input comes or
-// goes (input_refusal_win32.h), a log condition begins or ends (log_writer_win32.h).
+// goes (reception_pipeline_win32.h), a log condition begins or ends (log_writer_win32.h).
 inline constexpr UINT kPortStateMessage = WM_APP + 13;
 
 // ---- message boxes and placement ----------------------------------------------------------------

@@ -1,7 +1,38 @@
-// Where the settings file lies, and loading and saving the process-wide record there.
+// Where the settings file lies: the command line ("/D" sets the pause after each injected key,
+// "/F" names the settings file), the documents folder, and loading and saving the process-wide
+// record there.
 #pragma once
-#include "config/documents_folder.h"
-#include "config/settings_file.h"
+#include <cstddef>
+
+#include "config/settings.h"
+
+// ---- the command line ----------------------------------------------------------------------
+
+inline constexpr int kSettingsNameSize = 100;  // 99 characters and the terminator
+
+// Pause in milliseconds after each control-character key and each key group; default 20.
+extern int KeyPause;
+// The name given by "/F"; empty when the option is absent.
+extern char SettingsName[kSettingsNameSize];
+
+// Splits text at blanks and applies every valid option; the last valid one of each kind wins.
+// Other words, lower-case options and invalid values are ignored. nullptr counts as empty.
+void ParseCommandLine(const char* text);
+
+// ---- the documents folder ------------------------------------------------------------------
+
+// Where the user's documents folder is. The program asks the shell; tests point it at a
+// temporary folder.
+struct DocumentsFolder {
+  virtual ~DocumentsFolder() = default;
+  // Writes the folder's path (no trailing backslash) into out; false when there is none.
+  virtual bool Path(char* out, std::size_t size) = 0;
+};
+
+// The shell's documents folder (Win32 build only, settings_win32.cpp).
+DocumentsFolder& ShellDocumentsFolder();
+
+// ---- the settings file's place -------------------------------------------------------------
 
 // The documents folder + "\Tamblix"; fixed by the first LoadSettings without a path.
 extern char SettingsFolder[kSettingsPathSize];

@@ -1,18 +1,81 @@
 // The log settings dialog's procedure: filling, enabling, reading the controls into the record
-// it was opened on, the error box, the folder browser and the file chooser buttons.
-#include "datalog/log_dialog_win32.h"
+// it was opened on, the error box, and the buttons of the folder browser and the file chooser.
+#include "datalog/log_writer_win32.h"
+
+#include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 #include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
-#include "datalog/log_dialog_input.h"
-#include "datalog/log_dialog_text.h"
-#include "datalog/log_file_chooser_win32.h"
+#include "datalog/log_dialog.h"
 #include "ids_log_dialog.h"
 
 namespace {
+
+// ---- the file chooser and the folder browser -----------------------------------------------
+
+// Chooser owned by the active window: mode 0 open, 1 save; filter is a list of
+// description/pattern pairs ending with an empty string. path (size bytes) is the starting
+// point and receives the choice; nonzero when a file was confirmed.
+int ChooseFile(int mode, char* path, std::size_t size, const char* filter) {
+  char buffer[kChooserPathSize] = {};
+  ChooserStartPath(path, buffer, sizeof buffer);
+  // The default extension is that of the first pattern ("*.log" gives "log").
+  const char* pattern = filter + std::strlen(filter) + 1;
+  const char* dot = std::strrchr(pattern, '.');
+  const char* ext = dot ? dot + 1 : nullptr;
+  if (!RunFileChooser(mode, GetActiveWindow(), filter, ext, buffer)) return 0;
+  CopyTextCut(path, size, buffer);
+  return 1;
+}
+
+// The folder browser of the "フォルダ参照" button. Its title goes through the wide browser; the
+// folder is kept in the ANSI code page, which the log's file calls take.
+
+// Selects the starting folder (lpData, UTF-16) once the browser has initialised.
+int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
+  return 0;
+}
+
+// The shell's folder browser, starting at `path` (size bytes); 1 and the chosen folder (one
+// trailing backslash dropped) in `path`, or 0 with `path` unchanged.
+int BrowseFolder(char* path, std::size_t size) {
+  wchar_t start[MAX_PATH] = {};
+  MultiByteToWideChar(CP_ACP, 0, path, -1, start, MAX_PATH);
+  wchar_t title[64] = {};
+  Cp932ToWide("フォルダを選択してください", title, 64);
+  wchar_t display[MAX_PATH] = {};
+  BROWSEINFOW info = {};
+  info.hwndOwner = GetActiveWindow();
+  info.pidlRoot = nullptr;  // the desktop
+  info.pszDisplayName = display;
+  info.lpszTitle = title;
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX;
+  info.lpfn = &BrowseCallback;
+  info.lParam = reinterpret_cast<LPARAM>(start);
+  PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
+  if (item == nullptr) return 0;
+  wchar_t chosenWide[MAX_PATH] = {};
+  const BOOL hasPath = SHGetPathFromIDListW(item, chosenWide);
+  // The item list is freed whether or not it has a file-system path.
+  CoTaskMemFree(item);
+  if (!hasPath || chosenWide[0] == 0) return 0;
+  // A folder the ANSI code page cannot hold could not be written to by the log either.
+  char chosen[2 * MAX_PATH] = {};
+  BOOL lost = FALSE;
+  if (WideCharToMultiByte(CP_ACP, 0, chosenWide, -1, chosen, sizeof chosen, nullptr,
+                          GetACP() == CP_UTF8 ? nullptr : &lost) <= 0 || lost)
+    return 0;
+  DropTrailingBackslash(chosen);
+  CopyTextCut(path, size, chosen);
+  return 1;
+}
+
+// ---- the dialog ----------------------------------------------------------------------------
 
 enum class LogControlsMode { AllOff, RecordingOff, RecordingOn };
 

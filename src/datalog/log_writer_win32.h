@@ -1,3 +1,6 @@
+// The Win32 side of the log: the program's one writer with its notices (log_writer_win32.cpp)
+// and the log settings dialog (log_dialog_win32.cpp).
+//
 // The program's one log writer, used by the reader thread: it reads the process-wide
 // `Settings` and the C runtime's local time. Its notices never hold the reader: a condition
 // that begins is posted to the main dialog, whose thread shows the box (one of a kind at a
@@ -10,6 +13,7 @@
 #pragma once
 #include <windows.h>
 
+#include "config/settings.h"
 #include "datalog/log_writer.h"
 
 // Posted to MainDialogWindow when a log condition begins; wparam is its LogNotice.
@@ -29,3 +33,11 @@ const char* LastingLogNoticeText();
 // GUI thread, at each start and stop of reception: no condition lasts any more, and no notice
 // waits.
 void ClearLogNotices();
+
+// The log settings dialog LogSettingDlg: edits the log fields of a settings record that the
+// caller hands in; the caller stores the result and saves it. Runs modally, owned by owner, on
+// `settings`, whose log fields fill the dialog. True when the user confirmed with OK:
+// `settings` then holds every log field as entered. False for cancel: a refused OK before it
+// has stored "キー送信しない" (LOGNOSEND) into `settings`, and it stays there; nothing else is
+// changed.
+bool EditLogSettings(HWND owner, SettingsRecord& settings);

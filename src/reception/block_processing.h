@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "reception/frame_output.h"
 #include "reception/framer.h"
 

@@ -5,29 +5,61 @@
 #pragma once
 #include <cstdint>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 
 // Bytes of the request: REQCODE up to its first 0 byte.
-int RequestLength(const SettingsRecord& s);
+inline int RequestLength(const SettingsRecord& s) {
+  int n = 0;
+  while (n < kMaxRequestBytes && s.REQCODE[n] != 0) ++n;
+  return n;
+}
 
 class RequestSchedule {
  public:
   // Reception starts at now: the first timed request is due one period later; with REQAFTER
   // the first request is owed at once, since nothing else starts a device that only answers.
   // With no request bytes nothing is ever due.
-  void Start(const SettingsRecord& s, std::uint32_t now);
+  void Start(const SettingsRecord& s, std::uint32_t now) {
+    enabled_ = RequestLength(s) > 0;
+    after_ = enabled_ && s.REQAFTER == 1;
+    period_ = enabled_ && s.REQTIMER > 0 ? static_cast<std::uint32_t>(s.REQTIMER) : 0;
+    next_ = now + period_;
+    owed_ = after_;
+  }
   // A frame has ended (end code, data interval, removed device): with REQAFTER one is owed.
-  void FrameEnded();
+  void FrameEnded() {
+    if (after_) owed_ = true;
+  }
   // The user asked for one.
   void Ask() { owed_ = enabled_; }
   // True when a request is due at now; the caller sends it. A timed request that fell behind
   // (typing a long frame) is sent once and the timer runs on from now, not in a burst.
-  bool TakeDue(std::uint32_t now);
+  bool TakeDue(std::uint32_t now) {
+    if (!enabled_) return false;
+    bool due = owed_;
+    owed_ = false;
+    if (period_ != 0 && Reached(now, next_)) {
+      due = true;
+      next_ += period_;
+      if (Reached(now, next_)) next_ = now + period_;
+    }
+    return due;
+  }
   // Milliseconds until the next timed request, or kNoWake when none is planned.
-  std::uint32_t WakeMs(std::uint32_t now) const;
+  std::uint32_t WakeMs(std::uint32_t now) const {
+    if (!enabled_) return kNoWake;
+    if (owed_) return 0;
+    if (period_ == 0) return kNoWake;
+    return Reached(now, next_) ? 0 : next_ - now;
+  }
   static constexpr std::uint32_t kNoWake = 0xFFFFFFFFu;
 
  private:
+  // Wraparound-safe: has the clock reached `due`?
+  static bool Reached(std::uint32_t now, std::uint32_t due) {
+    return static_cast<std::int32_t>(now - due) >= 0;
+  }
+
   bool enabled_ = false;
   bool after_ = false;
   bool owed_ = false;

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "reception/device_request.h"
 #include "reception/serial_port_win32.h"
 

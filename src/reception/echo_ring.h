@@ -5,6 +5,8 @@
 // filled, so the two threads never touch one at the same time; nothing is allocated.
 #pragma once
 #include <atomic>
+#include <cstddef>
+#include <cstring>
 
 #include "reception/block_processing.h"
 
@@ -16,11 +18,28 @@ class EchoRing {
  public:
   // Reader: copies `length` characters of text (at most kEchoTextSize - 1) into the next slot;
   // returns its index, or -1 when that slot still waits for the dialog.
-  int Put(const char* text, int length);
+  int Put(const char* text, int length) {
+    Slot& slot = slots_[next_];
+    // Acquire: the dialog's reading of the slot is over before it is written again.
+    if (slot.filled.load(std::memory_order_acquire)) return -1;
+    if (length < 0) length = 0;
+    if (length > kEchoTextSize - 1) length = kEchoTextSize - 1;
+    std::memcpy(slot.text, text, static_cast<std::size_t>(length));
+    slot.text[length] = 0;
+    slot.filled.store(true, std::memory_order_release);
+    const int taken = next_;
+    next_ = (next_ + 1) % kEchoSlots;
+    return taken;
+  }
   // Dialog: the zero-terminated text of a slot that Put returned; nullptr when it holds none.
-  const char* Text(int slot) const;
+  const char* Text(int slot) const {
+    if (slot < 0 || slot >= kEchoSlots) return nullptr;
+    return slots_[slot].filled.load(std::memory_order_acquire) ? slots_[slot].text : nullptr;
+  }
   // Dialog, after showing it (or the reader, when the slot's index could not be posted).
-  void Release(int slot);
+  void Release(int slot) {
+    if (slot >= 0 && slot < kEchoSlots) slots_[slot].filled.store(false, std::memory_order_release);
+  }
 
  private:
   struct Slot {

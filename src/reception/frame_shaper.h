@@ -1,16 +1,115 @@
-// Whole-frame shaping: an output that sits in front of the program's output while a frame
-// pattern or a duplicate time is set. It collects what framing types for one frame (its text
-// and the key lists around it) and, where framing ends the frame (FrameEnded), shapes the text
-// by the pattern, drops a frame that does not match or that repeats the last one delivered
-// too soon, and delivers the rest whole: typed through the delivery, then logged as one record
-// of the shaped text.
+// Whole-frame shaping, while a frame pattern, a duplicate time or target windows are set: the
+// frame collected whole (ShapedFrame), the frame pattern on code page 932 texts (compiling
+// FILTER, shaping a frame's text, the dialog's live result) with the conversion it matches
+// through (TextCodec), and the FrameShaper, the output that collects and shapes each frame.
 #pragma once
 #include <cstdint>
 
+#include "keyout/code_notation.h"
 #include "reception/frame_output.h"
-#include "reception/frame_text_shaping.h"
-#include "reception/shaped_frame.h"
-#include "reception/text_codec.h"
+#include "reception/frame_pattern.h"
+
+// ---- text conversion
+
+// Conversion between code page 932, the program's text, and UTF-16, on which the frame pattern
+// matches (so that a class or "." takes a whole kanji, never half of one). A seam: the program
+// gives the system's conversion with 932 named (kCp932Codec); tests give their own.
+struct TextCodec {
+  // The UTF-16 form of a zero-terminated code page 932 text in `out` (`capacity` units with
+  // the terminator), cut at whole characters; returns the units without the terminator.
+  int (*toUtf16)(const char* text, char16_t* out, int capacity);
+  // The code page 932 form of a zero-terminated UTF-16 text in `out` (`size` bytes with the
+  // terminator), never half a two-byte character; returns the bytes without the terminator.
+  int (*toCp932)(const char16_t* text, char* out, int size);
+};
+
+// The program's conversion: 932 named, whatever the system's code page (text_codec_win32.cpp,
+// with common/wide_text_win32.h doing the work; Windows only).
+extern const TextCodec kCp932Codec;
+
+// ---- the collected frame
+
+// A frame collected whole: the key lists framing asked for before its text, the text as it
+// would be typed (code page 932, after shaping by the frame pattern), and the key lists after
+// it. Frames are collected when a frame pattern, a duplicate time or a target window is set;
+// otherwise framing types character by character and no ShapedFrame exists.
+
+// The text a frame can hold: the size of the log buffer's text.
+inline constexpr int kShapedTextSize = 2000;
+// Key lists framing can ask for on either side of a frame's text (PRECODE, an owed POSTCODE).
+inline constexpr int kShapedKeyLists = 2;
+
+struct ShapedFrame {
+  KeyItem before[kShapedKeyLists][kMaxKeyItems + 1];  // zero-terminated lists, unused ones empty
+  std::uint8_t text[kShapedTextSize + 1];             // zero-terminated
+  int length;                                         // bytes of text
+  KeyItem after[kShapedKeyLists][kMaxKeyItems + 1];
+};
+
+// Where a collected frame goes once it has been shaped and logged: typed at once, or held
+// until the target window is in front.
+class FrameDelivery {
+ public:
+  virtual ~FrameDelivery() = default;
+  virtual void DeliverFrame(const ShapedFrame& frame) = 0;
+};
+
+// ---- the frame pattern on code page 932 texts
+
+// Bytes of FILTER (code page 932).
+inline constexpr int kFramePatternBytes = 100;
+
+// Patterns the dialog offers. The number keeps a minus sign and drops a plus sign and leading
+// zeros: "+00012.34" gives "12.34", "-0003.5" gives "-3.5". The stable reading takes the
+// number of an "ST," line of a balance (unstable "US," and overload "OL," lines do not match).
+inline constexpr char kPresetNumber[] = R"((-?)\+?0*(\d+(?:\.\d+)?))";
+inline constexpr char kPresetStableReading[] = R"(^ST,\s*(-?)\+?0*(\d+(?:\.\d+)?))";
+// The digits of the frame and nothing else, in up to eight runs: "4912-3456 78" types
+// "4912345678".
+inline constexpr char kPresetDigits[] = R"(^\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*))";
+
+struct FramePatternPreset {
+  const char* name;  // what the dialog lists (code page 932)
+  const char* pattern;
+};
+extern const FramePatternPreset kFramePatternPresets[3];
+
+// Said by the live result when the sample does not match.
+extern const char kPatternPreviewNoMatch[];
+
+// What shaping one frame needs besides the pattern (about 160 KB); reused frame after frame.
+struct FrameShapingWork {
+  FramePatternWork match;
+  char16_t text[kShapedTextSize + 1];
+  char16_t result[kShapedTextSize + 1];
+};
+
+// Compiles a zero-terminated code page 932 pattern of at most kFramePatternBytes bytes. On
+// failure sets *error to one of the kPatternError texts.
+bool CompileFramePattern932(const char* pattern, const TextCodec& codec, FramePattern& out,
+                            const char** error);
+
+// Matches a zero-terminated code page 932 text (its first kShapedTextSize characters).
+// No match: returns -1. A match: `out` (`size` bytes with the terminator; it may be `text`)
+// gets the groups that took part, joined in order, or the whole match for a pattern without
+// groups; returns its bytes.
+int ShapeFrameText(const FramePattern& pattern, const TextCodec& codec, FrameShapingWork& work,
+                   const char* text, char* out, int size);
+
+enum class PatternPreview { Result, NoMatch, Refused };
+// The dialog's live result for a pattern and a sample line (both code page 932): `out` gets the
+// shaped sample, kPatternPreviewNoMatch, or the reason the pattern is refused. Not for the
+// reception thread: it takes its work memory from the heap.
+PatternPreview PreviewFramePattern(const char* pattern, const char* sample, const TextCodec& codec,
+                                   char* out, int size);
+
+// ---- the shaper
+
+// An output that sits in front of the program's output while a frame pattern or a duplicate
+// time is set. It collects what framing types for one frame (its text and the key lists around
+// it) and, where framing ends the frame (FrameEnded), shapes the text by the pattern, drops a
+// frame that does not match or that repeats the last one delivered too soon, and delivers the
+// rest whole: typed through the delivery, then logged as one record of the shaped text.
 
 // Milliseconds of a clock that wraps around (timeGetTime).
 using ShapingClock = std::uint32_t (*)();

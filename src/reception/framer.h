@@ -10,7 +10,7 @@
 #pragma once
 #include <cstdint>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "reception/frame_output.h"
 #include "reception/shift_jis_conversion.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "reception/device_request_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/target_window_win32.h"

@@ -1,29 +1,29 @@
 // The reception pipeline of the program: one framing state, one key output and the process's
-// log writer, wired to user32 and to the main dialog's displays.
+// log writer, wired to user32 and to the main dialog's displays; the pauses of the reader's
+// typing, the echo posted to the dialog and the notice of refused input.
 #include "reception/reception_pipeline_win32.h"
 
 #include <mmsystem.h>
 
+#include <atomic>
+
 #include "common/ui_win32.h"
-#include "config/command_line.h"
-#include "config/settings_record.h"
+#include "config/settings.h"
+#include "config/settings_location.h"
 #include "datalog/log_writer_win32.h"
 #include "keyout/keyboard_win32.h"
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"
 #include "reception/device_request_win32.h"
-#include "reception/echo_post_win32.h"
+#include "reception/echo_ring.h"
 #include "reception/frame_output.h"
 #include "reception/frame_shaper.h"
 #include "reception/framer.h"
-#include "reception/input_refusal_win32.h"
-#include "reception/pause_timer_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/shift_jis_conversion.h"
 #include "reception/target_window.h"
 #include "reception/target_window_win32.h"
-#include "reception/text_codec_win32.h"
 
 namespace {
 
@@ -59,7 +59,8 @@ KeyOutput Keys(SystemKeyboard, Settings.SENDDELAY, Settings.SENDMODE);
 // before the first key of a frame (PRECODE, a character, a kept code) and gives it up where
 // the frame ends (FrameOutput::FrameEnded, right before the frame's log record is written): at
 // the end code after POSTCODE, at the next start code after the POSTCODE owed, at a
-// data-interval timeout, when the device goes away. So a frame is typed whole, with one lock taken per frame, not per key.
+// data-interval timeout, when the device goes away. So a frame is typed whole, with one lock
+// taken per frame, not per key.
 //
 // A frame still open when the reader goes back to waiting on the port keeps the lock: its next
 // bytes may simply not have arrived yet, and the wait is bounded by the data interval, whose
@@ -170,8 +171,9 @@ class FramingOutput final : public FrameOutput {
 
 FramingOutput Framed;
 
-// The frame pattern, the duplicate time and the target windows of this reception. A pattern that does not compile
-// (the dialog refuses one before a start; a file edited by hand) shapes nothing.
+// The frame pattern, the duplicate time and the target windows of this reception. A pattern
+// that does not compile (the dialog refuses one before a start; a file edited by hand) shapes
+// nothing.
 void StartShaping() {
   const char* error = nullptr;
   const bool pattern = Settings.FILTER[0] != 0 &&
@@ -234,3 +236,112 @@ void ResetReceiveFraming() {
   ResetRequest.RequestReset();
   if (!ReceivePort.ThreadAlive()) ResetRequest.ApplyPendingReset(Framing);
 }
+
+// ---- pauses
+
+namespace {
+
+// Windows 10 1803 and later; the headers for Windows 7 do not have it.
+constexpr DWORD kHighResolutionTimer = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+constexpr UINT kTimerPeriodMs = 1;
+// Due times are in 100 ns units, negative for a time relative to now.
+constexpr LONGLONG kTicksPerMs = 10000;
+
+bool PlainWait(unsigned ms, HANDLE stop) {
+  if (stop != nullptr) return WaitForSingleObject(stop, ms) == WAIT_OBJECT_0;
+  Sleep(ms);
+  return false;
+}
+
+}  // namespace
+
+PauseTimer::~PauseTimer() {
+  End();
+  if (timer_ != nullptr) CloseHandle(timer_);
+}
+
+void PauseTimer::Begin() {
+  if (timer_ == nullptr && tryHighResolution_) {
+    timer_ = CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS);
+    highResolution_ = timer_ != nullptr;
+  }
+  // Older Windows refuses the flag: an ordinary timer, woken at the raised resolution.
+  if (timer_ == nullptr) timer_ = CreateWaitableTimerW(nullptr, FALSE, nullptr);
+  if (!highResolution_ && !periodRaised_) periodRaised_ = timeBeginPeriod(kTimerPeriodMs) == TIMERR_NOERROR;
+}
+
+void PauseTimer::End() {
+  if (periodRaised_) timeEndPeriod(kTimerPeriodMs);
+  periodRaised_ = false;
+}
+
+bool PauseTimer::Wait(unsigned ms, HANDLE stop) {
+  LARGE_INTEGER due;
+  due.QuadPart = -static_cast<LONGLONG>(ms) * kTicksPerMs;
+  if (ms > 0 && timer_ != nullptr && SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
+    // The stop comes first: WaitForMultipleObjects reports the lowest signalled index.
+    const HANDLE both[2] = {stop, timer_};
+    const DWORD r = stop != nullptr ? WaitForMultipleObjects(2, both, FALSE, INFINITE)
+                                    : WaitForSingleObject(timer_, INFINITE);
+    if (r != WAIT_FAILED) return StoppedFirst(r, stop);
+  }
+  return PlainWait(ms, stop);
+}
+
+// A timer left running by a stop is cancelled; the next pause sets it again in any case.
+bool PauseTimer::StoppedFirst(DWORD waitResult, HANDLE stop) {
+  if (stop == nullptr || waitResult != WAIT_OBJECT_0) return false;
+  CancelWaitableTimer(timer_);
+  return true;
+}
+
+// ---- the echo
+
+namespace {
+EchoRing Echoes;
+}  // namespace
+
+void PostEcho(const char* text, int length) {
+  HWND dialog = MainDialogWindow;
+  if (dialog == nullptr) return;
+  const int slot = Echoes.Put(text, length);
+  if (slot < 0) return;
+  if (!PostMessageA(dialog, kEchoMessage, static_cast<WPARAM>(slot), 0)) Echoes.Release(slot);
+}
+
+void AppendPostedEcho(HWND display, WPARAM slot) {
+  const int index = slot < static_cast<WPARAM>(kEchoSlots) ? static_cast<int>(slot) : -1;
+  const char* text = Echoes.Text(index);
+  if (text == nullptr) return;
+  // The echo is hexadecimal ASCII: each byte is its own UTF-16 unit.
+  static wchar_t wide[kEchoTextSize + 1];
+  int n = 0;
+  const int held = GetWindowTextLengthW(display);
+  if (held > 0) wide[n++] = L' ';
+  for (const char* p = text; *p != 0 && n < kEchoTextSize; ++p) wide[n++] = static_cast<wchar_t>(*p);
+  wide[n] = 0;
+  Echoes.Release(index);
+  SendMessageW(display, EM_SETSEL, static_cast<WPARAM>(held), static_cast<LPARAM>(held));
+  SendMessageW(display, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide));
+}
+
+// ---- refused input
+
+namespace {
+std::atomic<bool> Shown{false};
+}  // namespace
+
+// MessageBeep queues the sound and returns (Microsoft Learn, MessageBeep), so the reader goes
+// on at once; the notice reaches the dialog's thread as a posted message, as the missing device
+// does, and no box waits for an answer.
+void ReportInputRefused() {
+  MessageBeep(MB_ICONWARNING);
+  ShowInputRefused(true);
+}
+
+void ShowInputRefused(bool refused) {
+  if (Shown.exchange(refused) == refused) return;
+  if (MainDialogWindow != nullptr) PostMessageA(MainDialogWindow, kPortStateMessage, 0, 0);
+}
+
+bool InputRefusedShown() { return Shown.load(); }

@@ -15,7 +15,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 
 // ---- the calls
 

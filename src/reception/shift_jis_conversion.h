@@ -1,7 +1,7 @@
 // Received text into Shift_JIS, the code the keystrokes and the log are written in: the JIS
 // X 0208 arithmetic of the kanji shift mode, and the UTF-8 conversion (CONVCODE 1) with the
 // bytes of a character that a read ended inside of. Portable; the UTF-8 conversion itself is
-// the Windows code-page service (utf8_win32.cpp), declared here without <windows.h>. Nothing
+// the Windows code-page service (text_codec_win32.cpp), declared here without <windows.h>. Nothing
 // here allocates.
 #pragma once
 #include <cstdint>

@@ -12,7 +12,7 @@
 #pragma once
 #include <cstdint>
 
-#include "reception/shaped_frame.h"
+#include "reception/frame_shaper.h"
 
 // The TARGET text: 100 bytes and the terminator.
 inline constexpr int kTargetTextSize = 101;

@@ -6,7 +6,7 @@
 #pragma once
 #include <windows.h>
 
-#include "reception/shaped_frame.h"
+#include "reception/frame_shaper.h"
 
 // ---- windows
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "keyout/keystrokes.h"
 
 namespace {

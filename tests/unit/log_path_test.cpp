@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "datalog/log_path.h"
+#include "datalog/log_writer.h"
 #include "log_test_support.h"
 
 namespace {

@@ -10,10 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "config/settings_record.h"
-#include "datalog/log_clock.h"
-#include "datalog/log_notices.h"
-#include "datalog/log_path.h"
+#include "config/settings.h"
+#include "datalog/log_writer.h"
 
 class FixedLogClock : public LogClock {
  public:

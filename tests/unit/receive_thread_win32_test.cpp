@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "common/ui_win32.h"
-#include "config/settings_record.h"
-#include "reception/serial_port_win32.h"
+#include "config/settings.h"
 #include "reception/receive_thread_win32.h"
+#include "reception/serial_port_win32.h"
 #include "support/framing_fakes.h"
 
 namespace {

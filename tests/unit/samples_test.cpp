@@ -17,14 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "config/settings_file.h"
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "keyout/code_notation.h"
 #include "keyout/keystrokes.h"
 #include "reception/block_processing.h"
 #include "reception/frame_output.h"
 #include "reception/frame_shaper.h"
-#include "reception/frame_text_shaping.h"
 #include "reception/framer.h"
 #include "reception/shift_jis_conversion.h"
 #include "support/fake_text_codec.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "common/ui_win32.h"
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 

@@ -6,8 +6,7 @@
 
 #include <string>
 
-#include "config/settings_file.h"
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "settings_test_support.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "config/documents_folder.h"
+#include "config/settings_location.h"
 
 // A fresh folder under the system's temporary folder, removed with its contents at the end.
 class SettingsTempFolder {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/startup_shortcut_win32.h"
-#include "config/command_line.h"
+#include "config/settings_location.h"
 
 namespace {
 

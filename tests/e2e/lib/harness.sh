@@ -16,12 +16,17 @@
 #                                checked, Xvfb, a new prefix, then on request the virtual
 #                                desktop, the virtual port COM5 and the probe in front (keyprobe
 #                                recording to H_TMP/probe.*); aborts when a step fails.
-#   harness_xvfb_start           Starts Xvfb on a free display (chosen by Xvfb itself through
-#                                -displayfd), waits up to 20 s for it and exports DISPLAY. Xvfb
-#                                runs under `timeout` (HARNESS_MAX_SECONDS, default 900), so even
-#                                a killed harness cannot leave it running for long.
+#   harness_xvfb_start           Exports DISPLAY=$HARNESS_DISPLAY when set (an Xvfb that
+#                                scripts/test keeps for the scenarios of one lane, run one after
+#                                another; the harness neither starts nor ends it). Else starts Xvfb
+#                                on a free display (chosen by Xvfb itself through -displayfd),
+#                                waits up to 20 s for it and exports DISPLAY. Xvfb runs under
+#                                `timeout` (HARNESS_MAX_SECONDS, default 900), so even a killed
+#                                harness cannot leave it running for long.
 #   harness_wine_prefix          Creates a private Wine prefix and HOME in H_TMP/wine
-#                                (wine_prefix_new); its wineserver is ended by the cleanup.
+#                                (wine_prefix_new: a copy of the run's template prefix when
+#                                TAMBLIX_WINE_TEMPLATE names a ready one, else by wineboot); its
+#                                wineserver is ended by the cleanup.
 #   harness_set_dpi DPI          Wine's display DPI (LogPixels) for the prefix; the wineserver is
 #                                restarted, so that every program started afterwards, the virtual
 #                                desktop included, runs at DPI.
@@ -72,8 +77,8 @@
 #                                and the simulated balance on the device side (see below).
 #
 # Cleanup (trap on EXIT, INT, TERM): ends the tracked Wine programs by pid, runs wineserver -k
-# for the harness's own prefix only, ends its own Xvfb by pid and removes H_TMP (kept when
-# HARNESS_KEEP=1, for looking at the files of a failed run).
+# for the harness's own prefix only, ends its own Xvfb (if it started one) by pid and removes
+# H_TMP (kept when HARNESS_KEEP=1, for looking at the files of a failed run).
 
 HARNESS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 HARNESS_ROOT=$(cd "$HARNESS_DIR/../../.." && pwd)
@@ -139,6 +144,10 @@ harness_scenario() {
 }
 
 harness_xvfb_start() {
+  if [ -n "${HARNESS_DISPLAY:-}" ]; then
+    export DISPLAY=$HARNESS_DISPLAY
+    return 0
+  fi
   local fdfile=$H_TMP/xvfb.display
   : >"$fdfile"
   timeout "$HARNESS_MAX_SECONDS" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \

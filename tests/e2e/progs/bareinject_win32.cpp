@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "reception/pause_timer_win32.h"
+#include "reception/reception_pipeline_win32.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "keyout/keyboard_win32.h"
 #include "keyout/keystrokes.h"
 

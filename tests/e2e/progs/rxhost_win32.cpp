@@ -15,9 +15,8 @@
 #include <cstring>
 
 #include "common/ui_win32.h"
-#include "config/command_line.h"
-#include "config/settings_file.h"
-#include "config/settings_record.h"
+#include "config/settings.h"
+#include "config/settings_location.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/settings_record.h"
+#include "config/settings.h"
 #include "reception/block_processing.h"
 #include "reception/frame_output.h"
 #include "reception/framer.h"

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <type_traits>
+#include <variant>
 
-#include "config/settings_file.h"
-#include "config/settings_keys.h"
-#include "config/settings_line.h"
+#include "config/settings.h"
 #include "settings_test_support.h"
 
 namespace {
@@ -42,6 +42,21 @@ class SettingsFileTest : public ::testing::Test {
     return s;
   }
 };
+
+// The text of a text row's field, or nullptr for a row of numbers.
+const char* TextOf(const SettingsRecord& s, const SettingField& row) {
+  return std::visit(
+      [&s](auto member) -> const char* {
+        const auto& field = s.*member;
+        using T = std::remove_cvref_t<decltype(field)>;
+        if constexpr (std::is_same_v<std::remove_extent_t<T>, char>) {
+          return field;
+        } else {
+          return nullptr;
+        }
+      },
+      row.member);
+}
 
 bool SameRecord(const SettingsRecord& a, const SettingsRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -127,18 +142,51 @@ TEST_F(SettingsFileTest, ValuesAreWrittenInTheirFormats) {
   EXPECT_NE(text.find("\r\nTARGET=EXCEL.EXE;\x8E\xF3\x95\x74\r\n"), std::string::npos);
 }
 
+// Every field holds a value other than its default, most at an end of their range, so that a
+// key bound to another field (which then keeps its default) or a range cut short reads back
+// differently.
 TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
   SettingsRecord s = Defaults();
   s.PORT = 255;
+  s.BAUD = 6;
+  s.BITS = 0;
+  s.PARITY = 2;
+  s.STOPBIT = 2;
+  s.RTSC = 3;
+  s.CTSC = 1;
+  s.XFLOWC = 1;
+  s.CONVCODE = 1;
   s.DATADELAY = 2000;
-  for (int i = 0; i < 5; ++i) s.KANJIIN[i] = static_cast<std::uint8_t>(0xFB + i);
-  for (int i = 0; i < 10; ++i) s.POSTCODE[i] = static_cast<KeyItem>(0xFFF0 + i);
+  s.DATAWAIT = 2000;
+  s.SENDDELAY = 2000;
+  s.AUTOSTA = 1;
+  CodeBytes* codes[] = {&s.KANJIIN, &s.KANJIOUT, &s.KANAIN, &s.KANAOUT, &s.RCVSTA, &s.RCVEND};
+  for (int c = 0; c < 6; ++c) {
+    for (int i = 0; i < kMaxCodeBytes; ++i) (*codes[c])[i] = static_cast<std::uint8_t>(0xFF - 16 * c - i);
+  }
+  s.RCVSTAOUT = 1;
+  s.RCVENDOUT = 1;
+  for (int i = 0; i < kMaxKeyItems; ++i) s.PRECODE[i] = static_cast<KeyItem>(0x0101 + i);
+  for (int i = 0; i < kMaxKeyItems; ++i) s.POSTCODE[i] = static_cast<KeyItem>(0xFFF0 + i);
+  s.LOGEXEC = 1;
+  s.LOGNOSEND = 1;
+  s.LOGOPENMD = 0;
+  s.LOGFLSIZE = 2000;
+  s.LOGDSPMSG = 0;
+  s.LOGABORT = 0;
   std::memset(s.LOGFOLDER, 'f', kLogFolderSize - 1 - 10);  // the longest that fits a line
   std::memset(s.LOGFILE, 'n', kLogFileSize - 1);
+  s.LOGNAME = 0;
+  s.LOGWDATE = 1;
+  s.LOGWTIME = 1;
+  s.LOGADDENT = 0;
+  s.SENDMODE = 1;
   for (int i = 0; i < kMaxRequestBytes; ++i) s.REQCODE[i] = static_cast<std::uint8_t>(0xEC + i);
   s.REQTIMER = 30000;
+  s.REQAFTER = 1;
   s.REQHOTKEY = 0xFFFF;
   for (int i = 0; i + 1 < kFilterSize; i += 2) std::memcpy(s.FILTER + i, "\x95\x5C", 2);  // 表 x 50
+  s.DUPTIME = 30000;
   std::memset(s.TARGET, 't', kTargetSize - 1);
   s.TARGETMODE = 2;
   s.TARGETWAIT = 1;
@@ -146,6 +194,16 @@ TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
   SettingsRecord back;
   ReadSettingsFile(back, path.c_str());
   EXPECT_TRUE(SameRecord(s, back));
+  // Field by field, to name the one that differs.
+  const SettingsRecord defaults = Defaults();
+  for (const SettingField& d : kSettingFields) {
+    std::visit(
+        [&](auto member) {
+          EXPECT_NE(std::memcmp(&(s.*member), &(defaults.*member), sizeof(s.*member)), 0) << d.key;
+          EXPECT_EQ(std::memcmp(&(s.*member), &(back.*member), sizeof(s.*member)), 0) << d.key;
+        },
+        d.member);
+  }
 }
 
 // ---- the mended save: the old file survives every failed write -----------------------------
@@ -358,10 +416,10 @@ TEST_F(SettingsFileTest, OverLongTextIsCutAtACharacterBoundary) {
   };
   for (const auto& row : rows) {
     const SettingsRecord s = Read(row.key + row.value + "\r\n");
-    for (const SettingDescriptor* d = SettingDescriptors; d->key[0] != 0; ++d) {
-      if (!IsTextRow(*d)) continue;
-      const std::string text = reinterpret_cast<const char*>(&s) + d->offset;
-      EXPECT_EQ(text, std::strcmp(d->key, row.key) == 0 ? row.stored : "") << row.what << ", " << d->key;
+    for (const SettingField& d : kSettingFields) {
+      const char* text = TextOf(s, d);
+      if (text == nullptr) continue;
+      EXPECT_EQ(std::string(text), std::strcmp(d.key, row.key) == 0 ? row.stored : "") << row.what << ", " << d.key;
     }
   }
 }

@@ -1,13 +1,44 @@
-// The main dialog's controls and the settings they show: one row per control that holds a
-// setting or that reception disables. The Win32 dialog fills its controls, stores their
-// changes and enables them from this table alone. The extended settings dialog describes its
-// controls with the same rows (ext_dialog_controls.h).
+// The settings dialogs' controls and the settings they show, free of any window. The main
+// dialog's and the extended settings dialog's ("拡張設定") tables have one row per control that
+// holds a setting or that reception disables; the Win32 dialogs fill their controls, store
+// their changes and enable them from these tables alone. A row's field, and for the extended
+// dialog's number edits the values accepted, come from the key table (kSettingFields). The
+// rules by which the port text and the number edits become settings and back come first.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
-#include "config/main_dialog_values.h"
-#include "config/settings_record.h"
+#include "config/settings.h"
+
+// The range of the number edits (DATADELAY, DATAWAIT, SENDDELAY), in milliseconds.
+inline constexpr std::int16_t kIntervalMin = 1;
+inline constexpr std::int16_t kIntervalMax = 2000;
+
+// PORT from a port text: the number after the first "COM", low 8 bits, minus one (0 for 0).
+// False when the text holds no "COM" (PORT then stays as it was).
+bool PortFromText(const char* text, std::uint8_t* port);
+
+// The port text shown for PORT: "COM" and PORT + 1. out gets at most size - 1 characters.
+void FormatPortText(std::uint8_t port, char* out, std::size_t size);
+
+// What a number edit stores for its text: the number at its start ("%d" as atoi reads it,
+// 0 for none) held to kIntervalMin..kIntervalMax. `replace` is set when the value was held,
+// so that the edit shows the stored value instead of its text.
+struct HeldNumber {
+  std::int16_t value;
+  bool replace;
+};
+HeldNumber HoldIntervalText(const char* text);
+
+// What a number edit of the extended settings dialog stores for its text, checked when the
+// dialog is confirmed: an empty text is 0; a text of anything but digits, or a number outside
+// min..max, is refused; a number from 1 to below raiseTo becomes raiseTo (0 raises nothing).
+struct CheckedNumber {
+  bool accepted;
+  std::int16_t value;
+};
+CheckedNumber CheckNumberText(const char* text, std::int16_t min, std::int16_t max, std::int16_t raiseTo);
 
 enum class ControlKind {
   Port,       // combo box with an edit field: PORT as "COMn", its list from the registry
@@ -49,7 +80,13 @@ struct ControlBinding {
 std::span<std::uint8_t> CodeField(const ControlBinding& row, SettingsRecord& s);
 std::span<const std::uint8_t> CodeField(const ControlBinding& row, const SettingsRecord& s);
 
-// Every row, in the order of the dialog's groups.
+// The main dialog's rows, in the order of its groups.
 std::span<const ControlBinding> MainDialogControls();
 // The row of control id, or nullptr.
 const ControlBinding* FindMainDialogControl(int id);
+
+// The extended settings dialog's rows: the request to the device, the frame pattern, the
+// target window, in the order of the dialog's groups.
+std::span<const ControlBinding> ExtDialogControls();
+// The row of control id, or nullptr.
+const ControlBinding* FindExtDialogControl(int id);
