@@ -8,8 +8,7 @@
 
 #include <iterator>
 
-#include "common/dpi_win32.h"
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings.h"
 #include "ids_shell.h"

@@ -10,8 +10,7 @@
 
 #include "app/about_dialog_win32.h"
 #include "app/main_dialog_win32.h"
-#include "common/dpi_win32.h"
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings.h"
 #include "config/settings_location.h"

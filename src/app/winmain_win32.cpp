@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include "app/about_dialog_win32.h"
-#include "app/startup_shortcut_win32.h"
 #include "app/main_dialog_win32.h"
 #include "app/main_window_win32.h"
-#include "common/shell_state_win32.h"
+#include "app/startup_shortcut_win32.h"
+#include "common/ui_win32.h"
 #include "config/settings_location.h"
 
 namespace {

@@ -8,8 +8,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "common/file_chooser_win32.h"
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
 #include "datalog/log_dialog.h"
 #include "ids_log_dialog.h"

@@ -2,8 +2,7 @@
 
 #include <atomic>
 
-#include "common/messages_win32.h"
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 
 namespace {
 

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
-#include "common/shell_state_win32.h"
 #include "common/two_byte_text.h"
+#include "common/ui_win32.h"
 #include "ids_main_dialog.h"
+
+// The ANSI code page is set when the system starts; a process sees one all its life.
+Win32Keyboard::Win32Keyboard() { ansiCodePage = GetACP(); }
 
 // Only the main dialog itself counts; its key code list dialog or a message box is typed into.
 bool Win32Keyboard::MainDialogInFront() {
@@ -64,8 +67,6 @@ unsigned Win32Keyboard::MapVkToScan(std::uint8_t vk, KeyboardLayout layout) {
   return MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, reinterpret_cast<HKL>(layout));
 }
 
-unsigned Win32Keyboard::AnsiCodePage() { return GetACP(); }
-
 // Code page 932 named, not CP_ACP: the data are Shift_JIS whatever the system's code page.
 int Win32Keyboard::Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint16_t* units,
                                 int capacity) {
@@ -79,7 +80,7 @@ int Win32Keyboard::Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint1
 // it has yet to read: GetKeyState answers with the system's toggle, which the user's Caps Lock
 // key and our own toggles both change. Attaching to the input of the thread in front instead
 // (AttachThreadInput) would reset that thread's keyboard state, Caps Lock included.
-bool Win32Keyboard::CapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+bool CapsLockToggledOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
 
 void Win32Keyboard::Pause(unsigned ms) { Sleep(ms); }
 

@@ -13,6 +13,7 @@
 
 class Win32Keyboard : public Keyboard {
  public:
+  Win32Keyboard();
   bool MainDialogInFront() override;
   void PostChar(std::uint8_t ch) override;
   int SendInput(const KeyRecord* records, int count) override;
@@ -20,14 +21,15 @@ class Win32Keyboard : public Keyboard {
   KeyboardLayout ForegroundLayout() override;
   std::int16_t VkKeyScanChar(std::uint8_t ch, KeyboardLayout layout) override;
   unsigned MapVkToScan(std::uint8_t vk, KeyboardLayout layout) override;
-  unsigned AnsiCodePage() override;
   int Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint16_t* units, int capacity) override;
-  bool CapsLockOn() override;
   void Pause(unsigned ms) override;
 
  private:
   std::uint8_t pendingLead_ = 0;  // a two-byte character's first byte, posted with its second
 };
+
+// Caps Lock is toggled on (bit 0 of GetKeyState(VK_CAPITAL)).
+bool CapsLockToggledOn();
 
 // ---- integrity levels ------------------------------------------------------------------------
 

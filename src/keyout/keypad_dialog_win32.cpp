@@ -9,9 +9,7 @@
 
 #include <cstring>
 
-#include "common/dpi_win32.h"
-#include "common/messages_win32.h"
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
 #include "ids_keypad_dialog.h"
 #include "keyout/code_list.h"

@@ -114,7 +114,7 @@ void KeyOutput::ShowCharacter(const std::uint8_t* ch) {
   const std::uint8_t b = ch[0];
   if (IsTwoByteClass(b)) {
     PostCharacters(ch, 2);
-  } else if (IsPrintableByte(b, keyboard_.AnsiCodePage() == kCodePage932)) {
+  } else if (IsPrintableByte(b, keyboard_.ansiCodePage == kCodePage932)) {
     PostCharacters(ch, 1);
   } else {
     PostText("<");
@@ -283,7 +283,7 @@ void KeyOutput::TypeOneCharacter(const std::uint8_t* ch, ControlKeys controlKeys
   if (IsLeadByte(b)) {
     const std::uint8_t t = ch[1];
     if (IsTrailByte(t)) TypeAltCode(b * 256u + t, 5);  // a lead byte without a trail types nothing
-  } else if (IsTwoByteClass(b) || IsPrintableByte(b, keyboard_.AnsiCodePage() == kCodePage932)) {
+  } else if (IsTwoByteClass(b) || IsPrintableByte(b, keyboard_.ansiCodePage == kCodePage932)) {
     TypeAltCode(b, 3);
   } else if (PressControlByte(b, controlKeys) && !Refused()) {
     PauseAfterKey();
@@ -357,5 +357,3 @@ void KeyOutput::ToggleCapsLock() {
                                 LayoutRecord(kVkCapital, kKeyFlagExtended | kKeyFlagUp, layout)};
   keyboard_.SendInput(records, 2);
 }
-
-bool KeyOutput::IsCapsLockOn() { return keyboard_.CapsLockOn(); }

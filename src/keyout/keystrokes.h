@@ -69,13 +69,9 @@ class Keyboard {
   virtual std::int16_t VkKeyScanChar(std::uint8_t ch, KeyboardLayout layout) = 0;
   // MapVirtualKeyExA(vk, MAPVK_VK_TO_VSC, layout).
   virtual unsigned MapVkToScan(std::uint8_t vk, KeyboardLayout layout) = 0;
-  // The system's ANSI code page (half-width katakana are characters only under 932).
-  virtual unsigned AnsiCodePage() = 0;
   // The UTF-16 units of `count` code page 932 bytes (code page 932 named, whatever the system's
   // code page), at most `capacity`; 0 when the bytes are no character of code page 932.
   virtual int Cp932ToUtf16(const std::uint8_t* bytes, int count, std::uint16_t* units, int capacity) = 0;
-  // Caps Lock is toggled on (bit 0 of GetKeyState(VK_CAPITAL)).
-  virtual bool CapsLockOn() = 0;
   // Blocks the calling thread for `ms` milliseconds.
   virtual void Pause(unsigned ms) = 0;
 
@@ -88,6 +84,10 @@ class Keyboard {
   virtual void PauseBetweenKeys(unsigned ms) { Pause(ms); }
   // Told once per frame, at once, when the window in front has refused the frame's input.
   virtual void InputRefused() {}
+
+  // The system's ANSI code page (half-width katakana are characters only under 932). It stays
+  // the same while the process runs: the Win32 keyboard reads it once, a fake sets it.
+  unsigned ansiCodePage = 932;
 };
 
 // ---- whether the window in front takes our input -------------------------------------------
@@ -144,8 +144,6 @@ class KeyOutput {
   void TypeKeyItems(const KeyItem* items);
   // One synthetic Caps Lock press and release.
   void ToggleCapsLock();
-  // Caps Lock is toggled on.
-  bool IsCapsLockOn();
 
   // Ends the frame whose keys were sent since the last call, so that the next key asks the
   // window in front again (whether it takes our input, and its keyboard layout), and says what

@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "config/settings.h"
 #include "config/settings_location.h"
 #include "datalog/log_writer_win32.h"
@@ -106,7 +106,7 @@ class Output final : public FrameOutput {
 class Host final : public ReceptionHost {
  public:
   // Log only leaves Caps Lock alone: no key is typed for it to change.
-  bool CapsLockOn() override { return !LogOnly && Keys.IsCapsLockOn(); }
+  bool CapsLockOn() override { return !LogOnly && CapsLockToggledOn(); }
   void ToggleCapsLock() override { Keys.ToggleCapsLock(); }
   void Pause(std::uint32_t ms) override { KeyPauses.Wait(ms, nullptr); }
   bool MainDialogInFront() override {

@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/messages_win32.h"
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "reception/device_request_win32.h"
 #include "reception/receive_thread_win32.h"
 

@@ -7,7 +7,7 @@
 #include <cwchar>
 #include <iterator>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/target_window.h"

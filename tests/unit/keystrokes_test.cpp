@@ -23,7 +23,6 @@ using Events = std::vector<std::string>;
 class RecordingKeyboard : public Keyboard {
  public:
   bool inFront = false;
-  unsigned codePage = 932;
   std::int16_t keyScan[256];
   Events events;
   std::string posted;
@@ -67,7 +66,6 @@ class RecordingKeyboard : public Keyboard {
     lookupLayouts.push_back(layout);
     return 0x7700u + (vk ^ 0x5Au);
   }
-  unsigned AnsiCodePage() override { return codePage; }
   // Code page 932 for the characters the tests type; 0 for any other bytes.
   int Cp932ToUtf16(const std::uint8_t* b, int count, std::uint16_t* units, int capacity) override {
     const unsigned value = count == 2 ? b[0] * 256u + b[1] : b[0];
@@ -77,7 +75,6 @@ class RecordingKeyboard : public Keyboard {
     units[0] = unit;
     return 1;
   }
-  bool CapsLockOn() override { return false; }
   void Pause(unsigned ms) override { events.push_back("P" + std::to_string(ms)); }
 
  private:
@@ -254,7 +251,7 @@ TEST_F(UnicodeModeTest, EachCharacterIsOneBatchOfItsUnitsWithoutPause) {
 }
 
 TEST_F(UnicodeModeTest, KatakanaAreCharactersWhateverTheSystemCodePage) {
-  kb.codePage = 1252;
+  kb.ansiCodePage = 1252;
   Type({0xB1});
   EXPECT_EQ(kb.events, (Events{"S[uFF71D uFF71U]"}));
 }
@@ -319,7 +316,7 @@ TEST_F(ControlByteTest, DeleteAndA0AreControlBytes) {
 }
 
 TEST_F(ControlByteTest, KatakanaAreKeysUnderAnotherCodePage) {
-  kb.codePage = 1252;
+  kb.ansiCodePage = 1252;
   kb.keyScan[0xB1] = 0x0031;
   Type({0xB1});
   EXPECT_EQ(kb.events, (Events{"S[31D 31U]", "P20"}));

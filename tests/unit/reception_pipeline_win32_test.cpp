@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "reception/echo_ring.h"
 #include "reception/reception_pipeline_win32.h"
 #include "support/message_window_win32.h"

@@ -106,9 +106,7 @@ class TypingKeyboard final : public Keyboard {
     return (ch == 0x08 || ch == 0x09 || ch == 0x0D || ch == 0x1B) ? ch : -1;
   }
   unsigned MapVkToScan(std::uint8_t, KeyboardLayout) override { return 0; }
-  unsigned AnsiCodePage() override { return 932; }
   int Cp932ToUtf16(const std::uint8_t*, int, std::uint16_t*, int) override { return 0; }
-  bool CapsLockOn() override { return false; }
   void Pause(unsigned) override {}
 
  private:

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "common/messages_win32.h"
+#include "common/ui_win32.h"
 #include "config/settings.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/target_window_win32.h"
 #include "support/message_window_win32.h"

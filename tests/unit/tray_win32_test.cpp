@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/main_window_win32.h"
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "config/settings_location.h"
 #include "settings_test_support.h"
 

@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/shell_state_win32.h"
+#include "common/ui_win32.h"
 #include "config/settings.h"
 #include "config/settings_location.h"
 #include "reception/receive_thread_win32.h"
