@@ -12,6 +12,10 @@
 HWND MainWindow = nullptr;
 HWND MainDialogWindow = nullptr;
 HWND AboutWindow = nullptr;
+
+bool MainDialogInFront() {
+  return MainDialogWindow != nullptr && GetForegroundWindow() == MainDialogWindow;
+}
 HINSTANCE AppInstance = nullptr;
 HMENU TrayMenu = nullptr;
 

@@ -10,9 +10,7 @@
 Win32Keyboard::Win32Keyboard() { ansiCodePage = GetACP(); }
 
 // Only the main dialog itself counts; its key code list dialog or a message box is typed into.
-bool Win32Keyboard::MainDialogInFront() {
-  return MainDialogWindow != nullptr && GetForegroundWindow() == MainDialogWindow;
-}
+bool Win32Keyboard::MainDialogInFront() { return ::MainDialogInFront(); }
 
 // Looked up each time: the display belongs to the dialog's thread and is only posted to. A
 // two-byte character's bytes come one after the other; the lead byte waits for its second, and

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "common/two_byte_text.h"
 #include "keyout/code_notation.h"
 
 class FrameOutput {
@@ -22,3 +23,14 @@ class FrameOutput {
   // Writes the log buffer as one record and empties it. The result is not used by framing.
   virtual int LogFlush() = 0;
 };
+
+// Types the n bytes of text through out, one character at a time: a two-byte character's lead
+// byte with its trail byte, a lead byte at the very end alone.
+inline void TypeCharacters(const std::uint8_t* text, int n, FrameOutput& out) {
+  for (int i = 0; i < n;) {
+    const int length = IsTwoByteClass(text[i]) && i + 1 < n ? 2 : 1;
+    const std::uint8_t ch[3] = {text[i], length == 2 ? text[i + 1] : std::uint8_t{0}, 0};
+    out.TypeCharacter(ch);
+    i += length;
+  }
+}

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 
-#include "common/two_byte_text.h"
 
 // ---- the frame pattern on code page 932 texts
 
@@ -160,11 +159,6 @@ void FrameShaper::FrameEnded() {
 
 void TypeShapedFrame(const ShapedFrame& frame, FrameOutput& out) {
   TypeLists(frame.before, out);
-  for (int i = 0; i < frame.length;) {
-    const int length = IsTwoByteClass(frame.text[i]) && i + 1 < frame.length ? 2 : 1;
-    const std::uint8_t ch[3] = {frame.text[i], length == 2 ? frame.text[i + 1] : std::uint8_t{0}, 0};
-    out.TypeCharacter(ch);
-    i += length;
-  }
+  TypeCharacters(frame.text, frame.length, out);
   TypeLists(frame.after, out);
 }

@@ -47,12 +47,7 @@ void OutputCode(const CodeBytes& code, FrameOutput& out) {
   const int n = CodeLength(code);
   for (int i = 0; i < n; ++i) whole[i] = code[i];
   out.LogAppend(whole);
-  for (int i = 0; i < n;) {
-    const int len = IsTwoByteClass(whole[i]) && i + 1 < n ? 2 : 1;
-    std::uint8_t ch[3] = {whole[i], len == 2 ? whole[i + 1] : std::uint8_t{0}, 0};
-    out.TypeCharacter(ch);
-    i += len;
-  }
+  TypeCharacters(whole, n, out);
 }
 
 // Where a frame ends: the output ends the frame's typing, then writes its record.

@@ -109,9 +109,7 @@ class Host final : public ReceptionHost {
   bool CapsLockOn() override { return !LogOnly && CapsLockToggledOn(); }
   void ToggleCapsLock() override { Keys.ToggleCapsLock(); }
   void Pause(std::uint32_t ms) override { KeyPauses.Wait(ms, nullptr); }
-  bool MainDialogInFront() override {
-    return MainDialogWindow != nullptr && GetForegroundWindow() == MainDialogWindow;
-  }
+  bool MainDialogInFront() override { return ::MainDialogInFront(); }
   // Posted, never sent: a busy dialog does not slow reception.
   void Echo(const char* text, int length) override { PostEcho(text, length); }
   int Utf8ToShiftJis(const std::uint8_t* src, int srcLength, std::uint8_t* dst,
