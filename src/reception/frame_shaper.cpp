@@ -134,7 +134,7 @@ void FrameShaper::FrameEnded() {
     char* text = reinterpret_cast<char*>(frame_.text);
     const int length = ShapeFrameText(*options_.pattern, codec_, work_, text, text,
                                       static_cast<int>(sizeof frame_.text));
-    if (length < 0) {
+    if (length <= 0) {  // no match, or nothing of the frame left to type: dropped
       Forget();
       return;
     }
@@ -150,11 +150,13 @@ void FrameShaper::FrameEnded() {
     lastLength_ = frame_.length;
     lastTime_ = now;
   }
-  delivery_.DeliverFrame(frame_);
+  // The record is written where the frame ends, before its delivery: a stop during the
+  // typing, or a frame held for a target, is in the log all the same, stamped at its end.
   if (frame_.length > 0) inner_.LogAppend(frame_.text);
+  inner_.LogFlush();
+  delivery_.DeliverFrame(frame_);
   Forget();
   inner_.FrameEnded();
-  inner_.LogFlush();
 }
 
 void TypeShapedFrame(const ShapedFrame& frame, FrameOutput& out) {

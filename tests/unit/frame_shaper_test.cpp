@@ -61,8 +61,8 @@ TEST(FrameShaper, TypesTheGroupsJoinedInsidePrecodeAndPostcodeAndLogsThemOnce) {
   Shaping s;
   StxEtx(s);
   s.Start(kPresetStableReading);
-  EXPECT_EQ(s.Frame("\x02ST,+00012.34  g\x03"), "K109 T31 T32 T2E T33 T34 K10D L31322E3334 E F");
-  EXPECT_EQ(s.Frame("\x02ST,-0001.50 kg\x03"), "K109 T2D T31 T2E T35 T30 K10D L2D312E3530 E F");
+  EXPECT_EQ(s.Frame("\x02ST,+00012.34  g\x03"), "L31322E3334 F K109 T31 T32 T2E T33 T34 K10D E");
+  EXPECT_EQ(s.Frame("\x02ST,-0001.50 kg\x03"), "L2D312E3530 F K109 T2D T31 T2E T35 T30 K10D E");
 }
 
 TEST(FrameShaper, AFrameThatDoesNotMatchIsNeitherTypedNorLogged) {
@@ -71,7 +71,11 @@ TEST(FrameShaper, AFrameThatDoesNotMatchIsNeitherTypedNorLogged) {
   s.Start(kPresetStableReading);
   EXPECT_EQ(s.Frame("\x02US,+00012.34  g\x03"), "");
   EXPECT_EQ(s.Frame("\x02\x03"), "") << "an empty frame with its key lists";
-  EXPECT_EQ(s.Frame("\x02ST,7\x03"), "K109 T37 K10D L37 E F") << "the next frame is typed";
+  Shaping digits;
+  StxEtx(digits);
+  digits.Start("\\d*$");
+  EXPECT_EQ(digits.Frame("\x02NG\x03"), "") << "a match that leaves nothing to type";
+  EXPECT_EQ(s.Frame("\x02ST,7\x03"), "L37 F K109 T37 K10D E") << "the next frame is typed";
 }
 
 TEST(FrameShaper, WithoutGroupsTheWholeMatchIsTypedAndKeptCodesAreText) {
@@ -80,15 +84,15 @@ TEST(FrameShaper, WithoutGroupsTheWholeMatchIsTypedAndKeptCodesAreText) {
   s.h.s.RCVSTAOUT = 0;  // kept: typed and logged, so the pattern sees them
   s.h.s.RCVENDOUT = 0;
   s.Start("\\x02\\D*\\d+");
-  EXPECT_EQ(s.Frame("\x02" "ab12c\x03"), "K109 T02 T61 T62 T31 T32 K10D L0261623132 E F");
+  EXPECT_EQ(s.Frame("\x02" "ab12c\x03"), "L0261623132 F K109 T02 T61 T62 T31 T32 K10D E");
 }
 
 TEST(FrameShaper, TextIsMatchedAsCharactersAndTypedAsWholeTwoByteCharacters) {
   Shaping s;
   SetCode(s.h.s.RCVEND, {0x0D});
   s.Start("^.(.)");  // a two-byte character is one "."
-  EXPECT_EQ(s.Frame("\x88\x9f\x82\xa0" "A\r"), "T82A0 L82A0 E F");
-  EXPECT_EQ(s.Frame("\xb1\x88\x9f\r"), "T889F L889F E F");
+  EXPECT_EQ(s.Frame("\x88\x9f\x82\xa0" "A\r"), "L82A0 F T82A0 E");
+  EXPECT_EQ(s.Frame("\xb1\x88\x9f\r"), "L889F F T889F E");
 }
 
 TEST(FrameShaper, KeyListsKeepTheirPlaceAroundTheText) {
@@ -98,7 +102,7 @@ TEST(FrameShaper, KeyListsKeepTheirPlaceAroundTheText) {
   SetKeys(s.h.s.PRECODE, {kTab});
   SetKeys(s.h.s.POSTCODE, {kEnter});
   s.Start(nullptr, 1000);
-  EXPECT_EQ(s.Frame("AB\r"), "K109 T41 T42 K10D L4142 E F");
+  EXPECT_EQ(s.Frame("AB\r"), "L4142 F K109 T41 T42 K10D E");
 
   // A start code without an end code: the POSTCODE owed at the next start code ends the
   // frame before; an empty frame types its key lists.
@@ -107,8 +111,8 @@ TEST(FrameShaper, KeyListsKeepTheirPlaceAroundTheText) {
   SetKeys(t.h.s.PRECODE, {kTab});
   SetKeys(t.h.s.POSTCODE, {kEnter});
   t.Start(nullptr, 1000);
-  EXPECT_EQ(t.Frame("\x02" "AB\x02"), "K109 T41 T42 K10D L4142 E F");
-  EXPECT_EQ(t.Frame("\x02"), "K109 K10D E F");
+  EXPECT_EQ(t.Frame("\x02" "AB\x02"), "L4142 F K109 T41 T42 K10D E");
+  EXPECT_EQ(t.Frame("\x02"), "F K109 K10D E");
 }
 
 TEST(FrameShaper, ADataIntervalTimeoutEndsTheFrame) {
@@ -118,7 +122,7 @@ TEST(FrameShaper, ADataIntervalTimeoutEndsTheFrame) {
   EXPECT_EQ(s.Frame("ab12"), "") << "nothing before the frame ends";
   std::uint32_t last = 10;
   EXPECT_TRUE(CheckDataIntervalTimeout(s.h.st, s.h.s, *s.shaper, 60, last));
-  EXPECT_EQ(s.h.TakeLog(), "T31 T32 L3132 E F");
+  EXPECT_EQ(s.h.TakeLog(), "L3132 F T31 T32 E");
 }
 
 TEST(FrameShaper, ARepeatWithinTheDuplicateTimeOfTheLastDeliveredFrameIsDropped) {
@@ -130,15 +134,15 @@ TEST(FrameShaper, ARepeatWithinTheDuplicateTimeOfTheLastDeliveredFrameIsDropped)
     const char* frame;
     const char* expected;
   } steps[] = {
-      {0, "A12\r", "T31 T32 L3132 E F"},
+      {0, "A12\r", "L3132 F T31 T32 E"},
       {600, "B12\r", ""},                  // the same shaped text, 600 ms after
       {999, "12\r", ""},
-      {1000, "12\r", "T31 T32 L3132 E F"},  // 1000 ms after the last one delivered
-      {1001, "13\r", "T31 T33 L3133 E F"},  // another text
-      {1002, "12\r", "T31 T32 L3132 E F"},  // the last delivered was 13
+      {1000, "12\r", "L3132 F T31 T32 E"},  // 1000 ms after the last one delivered
+      {1001, "13\r", "L3133 F T31 T33 E"},  // another text
+      {1002, "12\r", "L3132 F T31 T32 E"},  // the last delivered was 13
       {1003, "x\r", ""},                   // no match: the last delivered stays 12
       {1004, "12\r", ""},
-      {0xFFFFFF00u, "7\r", "T37 L37 E F"},
+      {0xFFFFFF00u, "7\r", "L37 F T37 E"},
       {0xFFFFFF10u, "7\r", ""},  // 16 ms later, the end of the time past the wrap
       {0x00000010u, "7\r", ""},  // 0x110 ms after the last delivered, across the wrap
   };
@@ -153,10 +157,10 @@ TEST(FrameShaper, AStartForgetsTheFrameCollectedBeforeAStopAndTheLastDelivered) 
   SetCode(s.h.s.RCVEND, {0x0D});
   s.Start(nullptr, 1000);
   Now = 0;
-  EXPECT_EQ(s.Frame("AB\r"), "T41 T42 L4142 E F");
+  EXPECT_EQ(s.Frame("AB\r"), "L4142 F T41 T42 E");
   EXPECT_EQ(s.Frame("CD"), "");  // stopped here, inside a frame
   s.Start(nullptr, 1000);
-  EXPECT_EQ(s.Frame("AB\r"), "T41 T42 L4142 E F");
+  EXPECT_EQ(s.Frame("AB\r"), "L4142 F T41 T42 E");
 }
 
 // An inner output that stops taking keys and log text once stopped, as the program's does.
@@ -181,9 +185,9 @@ class StoppingOutput : public FrameOutput {
   RecordingOutput& out_;
 };
 
-// The frame is typed before its record is written: a stop during the typing leaves no record,
-// as it does without shaping.
-TEST(FrameShaper, AStopWhileTheFrameIsTypedLeavesNoRecord) {
+// The record is written where the frame ends, before the frame is typed: a stop during the
+// typing leaves the record in the log.
+TEST(FrameShaper, AStopWhileTheFrameIsTypedKeepsItsRecord) {
   FramingHarness h;
   SetCode(h.s.RCVEND, {0x0D});
   SetKeys(h.s.POSTCODE, {kEnter});
@@ -195,7 +199,7 @@ TEST(FrameShaper, AStopWhileTheFrameIsTypedLeavesNoRecord) {
   inner.stopAfter = 2;
   const std::uint8_t frame[] = {'A', 'B', 'C', '\r'};
   ProcessBlock(h.st, h.s, *shaper, h.host, frame, 4);
-  EXPECT_EQ(h.TakeLog(), "T41 T42 E F");
+  EXPECT_EQ(h.TakeLog(), "L414243 F T41 T42 E");
 }
 
 TEST(FrameShaper, ATextLongerThanTheLogBufferLosesItsEndNeverHalfACharacter) {
@@ -203,7 +207,7 @@ TEST(FrameShaper, ATextLongerThanTheLogBufferLosesItsEndNeverHalfACharacter) {
   SetCode(s.h.s.RCVEND, {0x0D});
   s.Start("(.)$");
   s.Block(std::string(kShapedTextSize - 1, 'A') + "\x88\x9f" "B\r");
-  EXPECT_EQ(s.h.TakeLog(), "T41 L41 E F");
+  EXPECT_EQ(s.h.TakeLog(), "L41 F T41 E");
 }
 
 // The patterns the dialog offers, and the live result it shows.
