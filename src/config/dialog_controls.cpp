@@ -170,6 +170,7 @@ constexpr ControlBinding kExtControls[] = {
     // Frame pattern and repeated frames
     Text(IDC_FILTER, SettingKey("FILTER=")),
     Button(IDC_FILTER_PRESET),
+    Text(IDC_OUTPUT, SettingKey("OUTPUT=")),
     Number(IDC_DUPTIME, SettingKey("DUPTIME="), "重複読み取り(ms)"),
     // Target window
     Text(IDC_TARGET, SettingKey("TARGET=")),

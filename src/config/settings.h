@@ -26,7 +26,8 @@ inline constexpr int kTargetSize = kShortTextSize;  // the names of the target w
 // The request to the device: up to 20 bytes ending at the first 0 byte, then a byte that is
 // always 0.
 using RequestBytes = std::uint8_t[kMaxRequestBytes + 1];
-// A short text: at most 100 bytes of code page 932 and the terminator (FILTER, TARGET).
+// A short text: at most 100 bytes of code page 932 and the terminator (FILTER, TARGET,
+// OUTPUT).
 using ShortText = char[kShortTextSize];
 
 // The shortest interval of timed device requests: a shorter REQTIMER (a file can hold 1) would
@@ -82,6 +83,7 @@ struct SettingsRecord {
   ShortText TARGET;          // entries separated by ";"; empty = whatever window is in front
   std::uint8_t TARGETMODE;   // 0 any window, 1 wait until a target is in front, 2 bring it there
   std::int16_t TARGETWAIT;   // seconds a held frame waits for its target, 1..3600
+  ShortText OUTPUT;          // output template: groups and keys typed per frame; empty = none
 };
 
 // A code or key sequence is configured when its first element is not 0.
@@ -169,6 +171,7 @@ inline constexpr SettingField kSettingFields[] = {
     {"TARGET=", &SettingsRecord::TARGET},
     {"TARGETMODE=", &SettingsRecord::TARGETMODE, 0, 2},
     {"TARGETWAIT=", &SettingsRecord::TARGETWAIT, 1, 3600},
+    {"OUTPUT=", &SettingsRecord::OUTPUT},
 };
 
 // The row of a key, found while compiling (a key not in the table does not compile).

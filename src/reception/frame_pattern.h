@@ -98,6 +98,7 @@ struct FramePattern {
   PatternClassItem items[kFramePatternUnits];
   PatternClass classes[kFramePatternUnits];
   int groups;     // capture groups, 0 to 9
+  std::uint16_t nested;  // bit g set: capture group g lies inside another capture group
   int registers;  // registers a thread of this program uses
   int visits;     // instructions a text position can enter at most
 };

@@ -229,10 +229,13 @@ class Parser {
     } else {
       if (groups_ == kFramePatternGroups) return Fail(kPatternErrorGroups);
       number = ++groups_;
+      if (openCaptures_ > 0) out_.nested = static_cast<std::uint16_t>(out_.nested | 1u << number);
     }
     const int group = NewNode(kNodeGroup, static_cast<std::uint16_t>(number));
     if (group < 0) return -1;
+    if (number > 0) ++openCaptures_;
     const int body = Disjunction();
+    if (number > 0) --openCaptures_;
     if (body < 0) return -1;
     if (!At(u')')) return Fail(kPatternErrorParenthesis);
     ++pos_;
@@ -413,6 +416,7 @@ class Parser {
   FramePattern& out_;
   int pos_ = 0;
   int groups_ = 0;
+  int openCaptures_ = 0;  // capture groups around the current position
   int checks_ = 0;
   int items_ = 0;
   int classes_ = 0;
@@ -580,6 +584,7 @@ bool CompileFramePattern(const char16_t* pattern, int n, FramePattern& out, cons
   *error = nullptr;
   out.size = 0;
   out.groups = 0;
+  out.nested = 0;
   out.registers = 2;
   out.visits = 0;
   if (n > kFramePatternUnits) {

@@ -31,13 +31,17 @@ struct Shaping {
   Shaping(const Shaping&) = delete;
   Shaping& operator=(const Shaping&) = delete;
 
-  // filter nullptr: no pattern.
-  void Start(const char* filter, std::uint32_t duplicateMs = 0) {
-    const char* error = nullptr;
-    if (filter != nullptr) {
-      ASSERT_TRUE(CompileFramePattern932(filter, kFakeCodec, *pattern, &error)) << error;
-    }
-    shaper->Start(ShapingOptions{filter != nullptr ? pattern.get() : nullptr, duplicateMs});
+  std::unique_ptr<OutputTemplate> output = std::make_unique<OutputTemplate>();
+
+  // filter nullptr: no pattern; tpl nullptr: no output template.
+  void Start(const char* filter, std::uint32_t duplicateMs = 0, const char* tpl = nullptr) {
+    char error[kOutputTemplateErrorSize];
+    ASSERT_EQ(PrepareShaping(filter != nullptr ? filter : "", tpl != nullptr ? tpl : "", kFakeCodec,
+                             *pattern, *output, error, sizeof error),
+              ShapingRefusal::None)
+        << error;
+    shaper->Start(ShapingOptions{filter != nullptr ? pattern.get() : nullptr, duplicateMs,
+                                 tpl != nullptr ? output.get() : nullptr});
     h.Start();
   }
   void Block(const std::string& bytes) {
@@ -63,6 +67,29 @@ TEST(FrameShaper, TypesTheGroupsJoinedInsidePrecodeAndPostcodeAndLogsThemOnce) {
   s.Start(kPresetStableReading);
   EXPECT_EQ(s.Frame("\x02ST,+00012.34  g\x03"), "L31322E3334 F K109 T31 T32 T2E T33 T34 K10D E");
   EXPECT_EQ(s.Frame("\x02ST,-0001.50 kg\x03"), "L2D312E3530 F K109 T2D T31 T2E T35 T30 K10D E");
+}
+
+// The output template puts the fields in cells of their own: its keys are typed between the
+// characters, within PRECODE and POSTCODE, and logged by their names.
+TEST(FrameShaper, TheOutputTemplateTypesItsKeysBetweenTheFieldsAndLogsThemByName) {
+  Shaping s;
+  SetCode(s.h.s.RCVEND, {0x0D});
+  SetKeys(s.h.s.POSTCODE, {kEnter});
+  s.Start("^(\\d+),(\\w+),(\\d+)$", 1000, "$1[TAB]$2[TAB]'$3");
+  EXPECT_EQ(s.Frame("123,ABC,007\r"),
+            "L3132335B5441425D4142435B5441425D27303037 F "
+            "T31 T32 T33 K109 T41 T42 T43 K109 T27 T30 T30 T37 K10D E");  // 123[TAB]ABC[TAB]'007
+  EXPECT_EQ(s.Frame("12,3,4\r"), "L31325B5441425D335B5441425D2734 F T31 T32 K109 T33 K109 T27 T34 K10D E");
+  Now = 1;  // within DUPTIME: the same text with the keys elsewhere is another frame
+  EXPECT_EQ(s.Frame("1,23,4\r"), "L315B5441425D32335B5441425D2734 F T31 K109 T32 T33 K109 T27 T34 K10D E");
+  EXPECT_EQ(s.Frame("1,23,4\r"), "") << "a repeat";
+  EXPECT_EQ(s.Frame("1,2\r"), "") << "no match";
+
+  // Without a pattern $0 is the whole frame; keys held together are one list.
+  Shaping t;
+  SetCode(t.h.s.RCVEND, {0x0D});
+  t.Start(nullptr, 0, "$0$$[SFT]+[TAB]");
+  EXPECT_EQ(t.Frame("AB\r"), "L4142245B5346545D2B5B5441425D F T41 T42 T24 K310,109 E");
 }
 
 TEST(FrameShaper, AFrameThatDoesNotMatchIsNeitherTypedNorLogged) {
@@ -214,26 +241,42 @@ TEST(FrameShaper, ATextLongerThanTheLogBufferLosesItsEndNeverHalfACharacter) {
 TEST(FrameShaper, PresetsAndTheLiveResult) {
   const struct {
     const char* pattern;
+    const char* output;
     const char* sample;
     const char* expected;  // nullptr: no match
   } rows[] = {
-      {kPresetNumber, "+00012.34", "12.34"},
-      {kPresetNumber, "-0003.5", "-3.5"},
-      {kPresetNumber, "W: 0.50", "0.50"},
-      {kPresetNumber, "000", "0"},
-      {kPresetNumber, "x-y 5", "5"},
-      {kPresetNumber, "abc", nullptr},
-      {kPresetStableReading, "ST,+00012.34  g", "12.34"},
-      {kPresetStableReading, "ST,-00000.00  g", "-0.00"},
-      {kPresetStableReading, "US,+00012.34  g", nullptr},
-      {kPresetStableReading, "OL,+99999.99  g", nullptr},
-      {kPresetDigits, "ABC-12345-6", "123456"},
-      {kPresetDigits, "1a2b3c4d5e6f7g8h9", "12345678"},
-      {"(\\d+)\\D+(\\d+)", "\x88\x9f" "12\x82\xa0" "34", "1234"},
+      {kPresetNumber, "", "+00012.34", "12.34"},
+      {kPresetNumber, "", "-0003.5", "-3.5"},
+      {kPresetNumber, "", "W: 0.50", "0.50"},
+      {kPresetNumber, "", "000", "0"},
+      {kPresetNumber, "", "x-y 5", "5"},
+      {kPresetNumber, "", "abc", nullptr},
+      {kPresetStableReading, "", "ST,+00012.34  g", "12.34"},
+      {kPresetStableReading, "", "ST,-00000.00  g", "-0.00"},
+      {kPresetStableReading, "", "US,+00012.34  g", nullptr},
+      {kPresetStableReading, "", "OL,+99999.99  g", nullptr},
+      {kPresetDigits, "", "ABC-12345-6", "123456"},
+      {kPresetDigits, "", "1a2b3c4d5e6f7g8h9", "12345678"},
+      {"(\\d+)\\D+(\\d+)", "", "\x88\x9f" "12\x82\xa0" "34", "1234"},
+      // Only the outermost groups are typed without a template; with one, any group.
+      {"((\\d+)\\.\\d+)", "", "12.5", "12.5"},
+      {"((\\d+)\\.(\\d+))-(\\d)", "", "1.5-7", "1.57"},
+      {"((\\d+)\\.\\d+)", "$2[[$1]", "12.5", "12[12.5]"},
+      {"", "", "a b", "a b"},
+      {"", "<$0>", "a b", "<a b>"},
+      {"(x)|(\\d)", "$1:$2", "7", ":7"},  // a group that took no part is empty
+      {"(\\d)", "[ENT]", "x", nullptr},
+      {kPresetThreeFields, kPresetThreeFieldsOutput, "123,ABC,007", "123[TAB]ABC[TAB]007"},
+      {kPresetThreeFields, kPresetThreeFieldsOutput, "1,,3,4", "1[TAB][TAB]3"},
+      {kPresetCodeAsText, kPresetCodeAsTextOutput, "4901234567894", "'4901234567894"},
+      {kPresetWeightAndUnit, kPresetWeightAndUnitOutput, "ST,+00012.34  g", "12.34[TAB]g"},
+      {kPresetWeightAndUnit, kPresetWeightAndUnitOutput, "-0001.50 kg", "-1.50[TAB]kg"},
   };
   char out[64];
   for (const auto& row : rows) {
-    const PatternPreview r = PreviewFramePattern(row.pattern, row.sample, kFakeCodec, out, sizeof out);
+    const PatternPreview r =
+        PreviewFramePattern(row.pattern, row.output, row.sample, kFakeCodec, out, sizeof out);
+
     if (row.expected == nullptr) {
       EXPECT_EQ(r, PatternPreview::NoMatch) << row.sample;
       EXPECT_STREQ(out, kPatternPreviewNoMatch);
@@ -242,11 +285,11 @@ TEST(FrameShaper, PresetsAndTheLiveResult) {
       EXPECT_STREQ(out, row.expected) << row.sample;
     }
   }
-  EXPECT_EQ(PreviewFramePattern("(a", "a", kFakeCodec, out, sizeof out), PatternPreview::Refused);
+  EXPECT_EQ(PreviewFramePattern("(a", "$1", "a", kFakeCodec, out, sizeof out), PatternPreview::Refused);
   EXPECT_STREQ(out, kPatternErrorParenthesis);
   const std::string longest(kFramePatternBytes, 'a');
-  EXPECT_EQ(PreviewFramePattern(longest.c_str(), "", kFakeCodec, out, sizeof out), PatternPreview::NoMatch);
-  EXPECT_EQ(PreviewFramePattern((longest + "a").c_str(), "", kFakeCodec, out, sizeof out),
+  EXPECT_EQ(PreviewFramePattern(longest.c_str(), "", "", kFakeCodec, out, sizeof out), PatternPreview::NoMatch);
+  EXPECT_EQ(PreviewFramePattern((longest + "a").c_str(), "", "", kFakeCodec, out, sizeof out),
             PatternPreview::Refused);
   EXPECT_STREQ(out, kPatternErrorTooLong);
 }

@@ -21,7 +21,8 @@ const char kDefaultFile[] =
     "LOGEXEC=0\r\nLOGNOSEND=0\r\nLOGOPENMD=1\r\nLOGFLSIZE=000A\r\nLOGDSPMSG=1\r\nLOGABORT=1\r\n"
     "LOGFOLDER=\r\nLOGFILE=\r\nLOGNAME=1\r\nLOGADDENT=1\r\nLOGWDATE=0\r\nLOGWTIME=0\r\nSENDMODE=0\r\n"
     "REQCODE=0000000000000000000000000000000000000000\r\nREQTIMER=0\r\nREQAFTER=0\r\n"
-    "REQHOTKEY=0000\r\nFILTER=\r\nDUPTIME=0\r\nTARGET=\r\nTARGETMODE=0\r\nTARGETWAIT=30\r\n";
+    "REQHOTKEY=0000\r\nFILTER=\r\nDUPTIME=0\r\nTARGET=\r\nTARGETMODE=0\r\nTARGETWAIT=30\r\n"
+    "OUTPUT=\r\n";
 
 class SettingsFileTest : public ::testing::Test {
  protected:
@@ -86,6 +87,7 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   ApplySettingsLine(s, "TARGET=EXCEL.EXE");
   ApplySettingsLine(s, "TARGETMODE=2");
   ApplySettingsLine(s, "TARGETWAIT=3600");
+  ApplySettingsLine(s, "OUTPUT=$1[TAB]'$2");
   EXPECT_EQ(s.PORT, 7);
   EXPECT_EQ(s.CONVCODE, 1);
   EXPECT_EQ(s.SENDDELAY, 1999);
@@ -107,6 +109,7 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   EXPECT_STREQ(s.TARGET, "EXCEL.EXE");
   EXPECT_EQ(s.TARGETMODE, 2);
   EXPECT_EQ(s.TARGETWAIT, 3600);
+  EXPECT_STREQ(s.OUTPUT, "$1[TAB]'$2");
 }
 
 // ---- writing ------------------------------------------------------------------------------
@@ -190,6 +193,7 @@ TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
   std::memset(s.TARGET, 't', kTargetSize - 1);
   s.TARGETMODE = 2;
   s.TARGETWAIT = 1;
+  std::memset(s.OUTPUT, '$', kShortTextSize - 1);
   ASSERT_TRUE(WriteSettingsFile(s, path.c_str()));
   SettingsRecord back;
   ReadSettingsFile(back, path.c_str());
@@ -246,11 +250,11 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
   EXPECT_TRUE(SameRecord(s, Defaults()));
 }
 
-// Files of older versions end at LOGWTIME (no send mode) or at SENDMODE (no requests,
-// shaping or target): with a changed value before the cut, they load with the defaults after
+// Files of older versions end at LOGWTIME (no send mode), at SENDMODE (no requests, shaping
+// or target) or at TARGETWAIT (no output template): with a changed value before the cut, they load with the defaults after
 // it, and the record writes back as the full file.
 TEST_F(SettingsFileTest, FilesOfOlderVersionsLoadTheLaterKeysWithTheirDefaults) {
-  for (const char* firstMissing : {"SENDMODE=", "REQCODE="}) {
+  for (const char* firstMissing : {"SENDMODE=", "REQCODE=", "OUTPUT="}) {
     std::string old = kDefaultFile;
     old.erase(old.find(firstMissing));
     old.replace(old.find("PORT=0"), 6, "PORT=3");
