@@ -190,8 +190,11 @@ inline constexpr char kProductVersion[] = "Tamblix( TM ) Ver.2.5.2";
 // Room for a settings file path: 1023 characters and the terminator.
 inline constexpr int kSettingsPathSize = 1024;
 
-// A line is at most this many characters; longer lines are read in pieces of this size.
-inline constexpr int kSettingsLineMax = 1024;
+// Characters of a key with its "=" at most (settings.cpp checks the table against it).
+inline constexpr int kSettingsKeyMax = 16;
+// A line is read whole up to this many characters: the longest key, a LOGFOLDER of 1024
+// characters and the line end. The rest of a longer line is skipped, so it never sets a key.
+inline constexpr int kSettingsLineMax = kSettingsKeyMax + (kLogFolderSize - 1) + 2;
 
 // line has no line end. A line that begins with a key of the key table sets that field; any
 // other line is ignored.

@@ -14,6 +14,8 @@ const char kPatternErrorLookAround[] = "パターンに先読み・後読みは�
 const char kPatternErrorGroups[] = "パターンのグループ ( ) は9個までです";
 const char kPatternErrorTooComplex[] = "パターンが複雑すぎます";
 const char kPatternErrorTooLong[] = "パターンが長すぎます (100バイトまで)";
+const char kPatternErrorTooSlow[] =
+    "パターンの照合に時間がかかりすぎます (繰り返しの入れ子や回数を減らしてください)";
 
 namespace {
 
@@ -609,6 +611,11 @@ bool CompileFramePattern(const char16_t* pattern, int n, FramePattern& out, cons
   if (emitter.full() || stackNeed > kFramePatternStack) {
     out.size = 0;
     *error = kPatternErrorTooComplex;
+    return false;
+  }
+  if (FramePatternStepBound(out, 0) > kFramePatternStepsPerUnit) {
+    out.size = 0;
+    *error = kPatternErrorTooSlow;
     return false;
   }
   out.groups = parser.groups();
