@@ -58,6 +58,10 @@ BOOL SerialApi::Cancel(HANDLE port, OVERLAPPED* o) { return CancelIoEx(port, o);
 BOOL SerialApi::Write(HANDLE port, const void* bytes, DWORD count, DWORD* written, OVERLAPPED* o) {
   return WriteFile(port, bytes, count, written, o);
 }
+void SerialApi::PurgeAndClose(HANDLE port) {
+  PurgeComm(port, PURGE_TXCLEAR | PURGE_RXCLEAR);
+  CloseHandle(port);
+}
 
 // ---- the records of the port's requests
 
@@ -260,8 +264,9 @@ int SerialPort::OpenDevice(const SettingsRecord& s, HANDLE& handle) {
 }
 
 int SerialPort::Open(const SettingsRecord& s) {
-  // The reader of the last reception is still inside a driver's call, with this port.
-  if (!ReleaseLeftThread()) return kPortHeldByDriver;
+  // The reader of the last reception is still inside a driver's call, with this port; or the
+  // driver has not let the last port go.
+  if (!ReleaseLeftThread() || !CloserDone()) return kPortHeldByDriver;
   const int rc = OpenDevice(s, PortHandle);
   // A driver that has not completed the request abandoned to it may keep its port from opening.
   if (rc == -101 && AbandonedPortIo() > 0 && abandonedOn_.load() == s.PORT) return kPortHeldByDriver;
@@ -280,9 +285,42 @@ bool SerialPort::ReleaseLeftThread() {
   if (leftThread_ == nullptr) return true;
   if (!readerEnded_.load() && WaitForSingleObject(leftThread_, 0) != WAIT_OBJECT_0) return false;
   CloseHandle(leftThread_);
-  CloseIfOpen(leftPort_);
   leftThread_ = nullptr;
+  return CloseBounded(leftPort_);
+}
+
+bool SerialPort::CloserDone() {
+  if (closer_ == nullptr) return true;
+  if (!closed_.load() && WaitForSingleObject(closer_, 0) != WAIT_OBJECT_0) return false;
+  CloseHandle(closer_);
+  closer_ = nullptr;
   return true;
+}
+
+DWORD WINAPI SerialPort::CloserProc(LPVOID self) {
+  auto* port = static_cast<SerialPort*>(self);
+  Api->PurgeAndClose(port->closing_);
+  port->closed_ = true;
+  return 0;
+}
+
+bool SerialPort::CloseBounded(HANDLE& port) {
+  const HANDLE h = port;
+  port = nullptr;
+  if (!IsOpen(h)) return true;
+  if (!CloserDone()) return false;  // cannot happen: no port opens while one is left
+  closing_ = h;
+  closed_ = false;
+  closer_ = CreateThread(nullptr, 0, &SerialPort::CloserProc, this, 0, nullptr);
+  if (closer_ == nullptr) {
+    Api->PurgeAndClose(h);
+    return true;
+  }
+  // The close is a stop's last step: the dialog's stop and start stay inert meanwhile.
+  stopping_ = true;
+  const bool done = JoinReader(closer_, closed_, [](void*) {}, nullptr);
+  stopping_ = false;
+  return done && CloserDone();
 }
 
 bool SerialPort::StartThread(LPTHREAD_START_ROUTINE proc) {
@@ -335,11 +373,9 @@ void SerialPort::Stop() {
   stopping_ = true;
   RunningFlag = 0;
   if (StopEvent != nullptr) SetEvent(StopEvent);
-  {
-    // An empty event mask also ends a port wait the reader has pending.
-    std::lock_guard<std::mutex> guard(handleLock_);
-    if (IsOpen(PortHandle)) Api->SetMask(PortHandle, 0);
-  }
+  // The reader's waits all watch the stop event; it ends its own port wait (an empty event
+  // mask and a cancel, on its thread), so no port call that a wedged driver could keep is made
+  // here but the cancel of a reader that does not end at once.
   if (ThreadHandle != nullptr) Join();
   SetMissing(false);
   lineErrors_ = 0;
@@ -349,8 +385,7 @@ void SerialPort::Stop() {
 void SerialPort::Close() {
   if (stopping_) return;
   Stop();
-  if (IsOpen(PortHandle)) PurgeComm(PortHandle, PURGE_TXCLEAR | PURGE_RXCLEAR);
-  CloseIfOpen(PortHandle);
+  CloseBounded(PortHandle);
 }
 
 bool SerialPort::WaitForStop(DWORD ms) const {

@@ -9,6 +9,9 @@
 // A stop never waits longer than kJoinDeadlineMs for the thread. A thread still inside a
 // driver's call by then is left to return from it by itself: the port handle it uses is kept
 // open for it, the stop event is never closed, and no new reception starts until it has ended.
+// The GUI thread makes no port call at a stop that a driver could keep (the reader ends its
+// own wait) but a cancel, and the close (purge and CloseHandle) runs on a thread of its own,
+// waited for as long as the reader at most, then left in the same way.
 #pragma once
 #include <windows.h>
 
@@ -45,6 +48,9 @@ class SerialApi {
   virtual BOOL Cancel(HANDLE port, OVERLAPPED* o);                 // CancelIoEx
   virtual BOOL Write(HANDLE port, const void* bytes, DWORD count, DWORD* written,
                      OVERLAPPED* o);                                // WriteFile
+  // PurgeComm of both queues, then CloseHandle: the port's end, which a wedged driver may
+  // keep waiting.
+  virtual void PurgeAndClose(HANDLE port);
 };
 
 // The calls SerialPort and the reader use: the system's unless a test set its own.
@@ -120,7 +126,10 @@ class SerialPort {
   // I/O if it does not end at once) at most kJoinDeadlineMs, closes the thread's handle. A call
   // made while a stop runs (from a message dispatched by its wait) returns at once.
   void Stop();
-  // Discards both queues and closes the handle (after Stop). Inert while a stop runs.
+  // Discards both queues and closes the handle (after Stop), on a thread of its own that the
+  // GUI thread waits for at most kJoinDeadlineMs (dispatching messages): a driver that hangs
+  // in it keeps that thread and the port, and no start opens a port until it has returned.
+  // Inert while a stop runs.
   void Close();
   bool Stopping() const { return stopping_; }
   bool ThreadAlive() const { return ThreadHandle != nullptr; }
@@ -160,6 +169,12 @@ class SerialPort {
   void Join();
   // Closes what a thread left by a stop's deadline kept, once it has ended; false while it runs.
   bool ReleaseLeftThread();
+  // Purges and closes `port` on the closing thread, waiting a bounded time; false when the
+  // driver has not let it go by then (the thread is left with it). h is cleared either way.
+  bool CloseBounded(HANDLE& port);
+  // A closing thread left by the last close has returned (or none was left).
+  bool CloserDone();
+  static DWORD WINAPI CloserProc(LPVOID self);
 
   std::mutex handleLock_;
   std::atomic<bool> missing_{false};
@@ -172,6 +187,10 @@ class SerialPort {
   // A reader the last stop did not see end, and the handles it may still use.
   HANDLE leftThread_ = nullptr;
   HANDLE leftPort_ = nullptr;
+  // The thread that purges and closes a port, while it has not returned; what it closes.
+  HANDLE closer_ = nullptr;
+  HANDLE closing_ = nullptr;
+  std::atomic<bool> closed_{false};
 };
 
 extern SerialPort ReceivePort;

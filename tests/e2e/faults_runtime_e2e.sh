@@ -136,6 +136,8 @@ harness_check "the dialog in front shows the notice: $NOTICE_OPEN" grep -qx "box
 harness_check "the notice box is titled Tamblix( TM )" grep -qx 'box-title Tamblix( TM )' "$H_TMP/notice1.txt"
 harness_check "one notice box for the four scans" grep -qx 'boxes 1' "$H_TMP/notice1.txt"
 # A scan while the box is in front goes to the displays: its Enter never closes the box unread.
+box_in_front() { drive_captioned "$NOTICE_OPEN" wait-box 5 box-front 10 >/dev/null; }
+harness_check "the notice box is in front" box_in_front
 $FEED "$H_TMP/device" "02 4B 4C 03"
 harness_check "a scan while the notice box is in front goes to the output display" \
   display_shows "$NOTICE_OPEN" KL 10

@@ -71,96 +71,65 @@ TEST_F(TrayTest, EachLoadReleasesTheImageBeforeAndTheReleaseItsOwn) {
 }
 
 namespace {
-
-// A shell that refuses the first `refusals` adds of the icon. An add may time out after the
-// shell took the icon ("lateAdd"): it answers FALSE, and a modify finds the icon.
+// A shell that refuses the first `refusals` adds; an add that timed out may have got the icon
+// in all the same ("late"), which a modify finds.
 struct Shell {
   int refusals = 0;
-  bool lateAdd = false;
+  bool late = false;
   bool held = false;
   int adds = 0;
-};
-Shell TheShell;
+} TheShell;
 
 BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAW) {
-  switch (message) {
-    case NIM_ADD:
-      if (++TheShell.adds <= TheShell.refusals) {
-        TheShell.held = TheShell.lateAdd;
-        return FALSE;
-      }
-      TheShell.held = true;
-      return TRUE;
-    case NIM_MODIFY: return TheShell.held;
-    case NIM_DELETE: TheShell.held = false; return TRUE;
-    default: return FALSE;
+  if (message == NIM_ADD) {
+    const bool refused = ++TheShell.adds <= TheShell.refusals;
+    TheShell.held = !refused || TheShell.late;
+    return !refused;
   }
+  if (message == NIM_DELETE) TheShell.held = false;
+  return message == NIM_MODIFY ? TheShell.held : TRUE;
 }
-
-// The tray state messages posted to the main dialog since the last call.
-int TrayStatePosts(HWND dialog) {
-  int n = 0;
-  MSG msg;
-  while (PeekMessageA(&msg, dialog, kTrayStateMessage, kTrayStateMessage, PM_REMOVE)) ++n;
-  return n;
-}
-
-void Tick(int times) {
-  for (int i = 0; i < times; ++i) MainWindowProc(MainWindow, WM_TIMER, kTrayRetryTimer, 0);
-}
-
 }  // namespace
 
-// A shell still starting refuses the icon: it is tried again on the timer, for a bounded time,
-// and the main dialog hears once when it is in (then it may hide); a new shell
-// ("TaskbarCreated") that refuses it at first is tried the same way.
+// A refused icon is tried again on the timer, a bounded number of times, also after
+// "TaskbarCreated"; the main dialog hears once each time the icon comes in or goes.
 TEST_F(TrayTest, ARefusedIconIsTriedAgainOnTheTimerUntilTheShellTakesIt) {
-  struct Case {
-    const char* name;
+  const struct {
     int refusals;
-    bool lateAdd;
-    int ticks;
-    int adds;    // NIM_ADD calls made
+    bool late;
+    int adds;  // NIM_ADD calls after kTrayRetries + 2 timer ticks
     bool in;
-  };
-  const Case cases[] = {
-      {"the shell takes it at once", 0, false, 0, 1, true},
-      {"refused three times, in at the fourth", 3, false, 5, 4, true},
-      {"an add that timed out got through: no second add", 1, true, 3, 1, true},
-      {"refused for good: tried for two minutes, then no more", 1000, false, kTrayRetries + 5,
-       kTrayRetries + 1, false},
-  };
+  } rows[] = {{0, false, 1, true}, {3, false, 4, true}, {1, true, 1, true},
+              {1000, false, 1 + kTrayRetries, false}};
   MessageWindow window, dialog;
   MainWindow = window.handle;
   MainDialogWindow = dialog.handle;
   const NotifyIconFunction real = NotifyIcon;
   NotifyIcon = &FakeNotifyIcon;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TheShell = Shell{c.refusals, c.lateAdd};
+  const auto tick = [] { MainWindowProc(MainWindow, WM_TIMER, kTrayRetryTimer, 0); };
+  const auto posts = [&] {
+    MSG msg;
+    int n = 0;
+    while (PeekMessageA(&msg, dialog.handle, kTrayStateMessage, kTrayStateMessage, PM_REMOVE)) ++n;
+    return n;
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.refusals);
+    TheShell = Shell{row.refusals, row.late};
     AddTrayIcon();
-    Tick(c.ticks);
-    EXPECT_EQ(TheShell.adds, c.adds);
-    EXPECT_EQ(TrayIconIn(), c.in);
-    EXPECT_EQ(TrayStatePosts(dialog.handle), c.in ? 1 : 0);
-    if (c.in) {
-      // Explorer restarts and refuses the icon twice.
-      TheShell = Shell{2, false};
-      ReAddTrayIcon();
-      EXPECT_FALSE(TrayIconIn());
-      Tick(1);
-      EXPECT_FALSE(TrayIconIn());
-      Tick(1);
-      EXPECT_TRUE(TrayIconIn());
-      EXPECT_EQ(TrayStatePosts(dialog.handle), 2) << "lost, then in again";
-    }
+    for (int i = 0; i < kTrayRetries + 2; ++i) tick();
+    EXPECT_EQ(TheShell.adds, row.adds);
+    EXPECT_EQ(TrayIconIn(), row.in);
+    EXPECT_EQ(posts(), row.in ? 1 : 0);
+    TheShell = Shell{1, false};  // a new shell refuses once
+    ReAddTrayIcon();
+    tick();
+    EXPECT_TRUE(TrayIconIn());
+    EXPECT_EQ(posts(), row.in ? 2 : 1) << "gone, then in again";
     RemoveTrayIcon();
-    EXPECT_FALSE(TheShell.held);
-    const int adds = TheShell.adds;
-    Tick(2);
-    EXPECT_EQ(TheShell.adds, adds) << "no add after the removal";
+    tick();
+    EXPECT_EQ(TheShell.adds, 2) << "no add after the removal";
   }
   NotifyIcon = real;
-  MainWindow = nullptr;
-  MainDialogWindow = nullptr;
+  MainWindow = MainDialogWindow = nullptr;
 }
