@@ -162,7 +162,7 @@ constexpr ControlBinding kExtControls[] = {
     // Requests to the device
     Request(IDC_REQCODE, SettingKey("REQCODE="), IDC_REQCODE_TEXT),
     Button(IDC_REQCODE_LIST),
-    Number(IDC_REQTIMER, SettingKey("REQTIMER="), "送信間隔(ms)", 100),
+    Number(IDC_REQTIMER, SettingKey("REQTIMER="), "送信間隔(ms)", kMinRequestTimerMs),
     Check(IDC_REQAFTER, SettingKey("REQAFTER=")),
     HotKey(IDC_REQHOTKEY, SettingKey("REQHOTKEY=")),
     // The request goes to the open port: there is none unless reception runs.

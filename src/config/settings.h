@@ -30,6 +30,10 @@ using RequestBytes = std::uint8_t[kMaxRequestBytes + 1];
 // OUTPUT).
 using ShortText = char[kShortTextSize];
 
+// The shortest interval of timed device requests: a shorter REQTIMER (a file can hold 1) would
+// flood the line, so the dialog and the schedule both raise it to this.
+inline constexpr int kMinRequestTimerMs = 100;
+
 struct SettingsRecord {
   std::uint8_t PORT;       // port number minus one: 0 is COM1
   std::uint8_t BAUD;       // 0 = 115200 ... 6 = 2400
@@ -69,7 +73,7 @@ struct SettingsRecord {
   std::uint8_t SENDMODE;   // 0 Alt codes on the keypad, 1 Unicode packets
   // Requests sent to the device while receiving; never typed, never logged.
   RequestBytes REQCODE;
-  std::int16_t REQTIMER;    // ms between requests, 0 = none
+  std::int16_t REQTIMER;    // ms between requests, 0 = none; 1-99 count as kMinRequestTimerMs
   std::uint8_t REQAFTER;    // 1: send the request again after each frame ends
   std::uint16_t REQHOTKEY;  // global hot key: virtual key low byte, HOTKEYF_* high byte; 0 none
   // Whole-frame shaping.

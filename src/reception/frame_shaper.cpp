@@ -188,6 +188,12 @@ void FrameShaper::FrameEnded() {
     return;
   }
   const int length = FormatShapedText(frame_, record_, static_cast<int>(sizeof record_));
+  // A pattern or template that leaves nothing to type drops the frame, as a frame it does
+  // not match: a bare PRECODE and POSTCODE would type an empty reading.
+  if (length == 0 && (options_.pattern != nullptr || options_.output != nullptr)) {
+    Forget();
+    return;
+  }
   if (options_.duplicateMs > 0) {
     const std::uint32_t now = clock_();
     if (RepeatsLastFrame(now, length)) {
@@ -198,11 +204,13 @@ void FrameShaper::FrameEnded() {
     lastLength_ = length;
     lastTime_ = now;
   }
-  delivery_.DeliverFrame(frame_);
+  // The record is written where the frame ends, before its delivery: a stop during the
+  // typing, or a frame held for a target, is in the log all the same, stamped at its end.
   if (length > 0) inner_.LogAppend(reinterpret_cast<const std::uint8_t*>(record_));
+  inner_.LogFlush();
+  delivery_.DeliverFrame(frame_);
   Forget();
   inner_.FrameEnded();
-  inner_.LogFlush();
 }
 
 void TypeShapedFrame(const ShapedFrame& frame, FrameOutput& out) {

@@ -134,7 +134,7 @@ PatternPreview PreviewFramePattern(const char* pattern, const char* output, cons
 // time is set. It collects what framing types for one frame (its text and the key lists around
 // it) and, where framing ends the frame (FrameEnded), shapes the text by the pattern, drops a
 // frame that does not match or that repeats the last one delivered too soon, and delivers the
-// rest whole: typed through the delivery, then logged as one record of the shaped text.
+// rest whole: logged as one record of the shaped text, then typed through the delivery.
 
 // Milliseconds of a clock that wraps around (timeGetTime).
 using ShapingClock = std::uint32_t (*)();
@@ -166,8 +166,9 @@ class FrameShaper final : public FrameOutput {
   // is written from the shaped text at the frame's end instead.
   void LogAppend(const std::uint8_t*) override {}
   int LogFlush() override { return 0; }
-  // The frame ends: shaped and delivered, then its record written through the inner output
-  // (LogAppend, FrameEnded, LogFlush); or dropped, and the inner output is not called.
+  // The frame ends: shaped, its record written through the inner output (LogAppend,
+  // LogFlush), then delivered and ended (FrameEnded); or dropped (no match, an empty result,
+  // a repeat), and the inner output is not called.
   void FrameEnded() override;
 
  private:

@@ -212,7 +212,7 @@ bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
   return CheckDataIntervalTimeout(Framing, Settings, Framed, now, last);
 }
 
-void EndFrameAtTimeout() { EndFrame(Framing, Settings, Framed); }
+void EndFrameAtTimeout() { EndFrameWithoutEndCode(Framing, Settings, Framed); }
 
 void ReceptionEnd() {
   TargetReceptionEnd();

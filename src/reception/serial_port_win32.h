@@ -100,6 +100,14 @@ inline constexpr int kPortHeldByDriver = -105;
 // event mask it needs): reception is over, and the dialog goes back to idle.
 inline constexpr UINT kReceptionEndedMessage = WM_APP + 23;
 
+// The line errors ClearCommError reports that garble what is received: framing, parity,
+// overrun of the device's buffer, overflow of the input queue.
+inline constexpr DWORD kLineErrorKinds = CE_FRAME | CE_RXPARITY | CE_OVERRUN | CE_RXOVER;
+// Line errors are shown until this long after the last one.
+inline constexpr DWORD kLineErrorShowMs = 3000;
+// The names of the kinds in `kinds`, joined by "・" ("パリティ・フレーミング"); "" for none.
+void FormatLineErrors(DWORD kinds, char* out, size_t size);
+
 class SerialPort {
  public:
   // ---- GUI thread
@@ -130,7 +138,15 @@ class SerialPort {
   // RunningFlag and tells the main dialog when no stop asked the thread to end.
   void ReaderEnded();
 
+  // The errors ClearCommError reported at `now` (timeGetTime): counted, and their kinds shown
+  // until kLineErrorShowMs after the last (the main dialog hears of each change).
+  void NoteLineErrors(DWORD errors, DWORD now);
+
   bool DeviceMissing() const { return missing_.load(); }
+  // The kinds of line errors shown now (0: none), and how many reports of them came since
+  // the port was opened.
+  DWORD LineErrors() const { return lineErrors_.load(); }
+  unsigned LineErrorCount() const { return lineErrorCount_.load(); }
 
   HANDLE PortHandle = nullptr;   // 0 when no port is open; invalid after a failed open
   HANDLE StopEvent = nullptr;    // set by Stop; the thread waits on it beside the port
@@ -147,6 +163,9 @@ class SerialPort {
 
   std::mutex handleLock_;
   std::atomic<bool> missing_{false};
+  std::atomic<DWORD> lineErrors_{0};
+  std::atomic<unsigned> lineErrorCount_{0};
+  DWORD lastLineError_ = 0;  // reader thread
   std::atomic<bool> readerEnded_{false};
   std::atomic<int> abandonedOn_{-1};  // PORT of the last request abandoned to its driver
   bool stopping_ = false;
@@ -156,6 +175,16 @@ class SerialPort {
 };
 
 extern SerialPort ReceivePort;
+
+// The bit rate BAUD names; a value outside the list (the port keeps its own rate) is timed as
+// the slowest, 2400.
+DWORD LineBaudRate(const SettingsRecord& s);
+// Milliseconds a byte takes on the line at that rate, rounded up, for the longest character
+// the settings allow (start, 8 data, parity and 2 stop bits: 12 bits).
+DWORD LineMsPerByte(const SettingsRecord& s);
+// Beyond its line time a write may take this long (flow control, a driver's latency) before
+// its time-out ends it short.
+inline constexpr DWORD kWriteMarginMs = 500;
 
 // Device name of a PORT value: "\\.\COM" + (port + 1).
 void FormatPortName(BYTE port, char* out, size_t size);
