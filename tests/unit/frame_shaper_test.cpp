@@ -287,6 +287,9 @@ TEST(FrameShaper, PresetsAndTheLiveResult) {
   }
   EXPECT_EQ(PreviewFramePattern("(a", "$1", "a", kFakeCodec, out, sizeof out), PatternPreview::Refused);
   EXPECT_STREQ(out, kPatternErrorParenthesis);
+  char small[4];  // the record is cut before the first name that does not fit, with no gap
+  EXPECT_EQ(PreviewFramePattern("", "a[TAB]b", "x", kFakeCodec, small, sizeof small), PatternPreview::Result);
+  EXPECT_STREQ(small, "a");
   const std::string longest(kFramePatternBytes, 'a');
   EXPECT_EQ(PreviewFramePattern(longest.c_str(), "", "", kFakeCodec, out, sizeof out), PatternPreview::NoMatch);
   EXPECT_EQ(PreviewFramePattern((longest + "a").c_str(), "", "", kFakeCodec, out, sizeof out),
