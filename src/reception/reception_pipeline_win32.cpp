@@ -19,6 +19,7 @@
 #include "reception/frame_output.h"
 #include "reception/frame_shaper.h"
 #include "reception/framer.h"
+#include "reception/held_keys_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/shift_jis_conversion.h"
@@ -140,31 +141,62 @@ FramePattern Pattern;
 // What framing talks to: the output itself or the shaper before it, chosen at each start. It
 // also tells the device requests where a frame of data ended, whether the frame was kept or
 // not, so that a balance polled after each answer is asked again after an unstable one too.
+//
+// Without shaping a frame is typed as it arrives, unless at its first character or key list
+// the user holds Shift, Ctrl, Alt or a Windows key, or earlier frames are still held: then
+// this frame too is collected whole by the shaper (which shapes nothing then) and held in
+// order behind them, so the reader never waits for the keys. The keys are looked at before a
+// frame's first key, never between the program's own keys.
 class FramingOutput final : public FrameOutput {
  public:
   void Start(bool collect) {
+    collect_ = collect;
     to_ = collect ? static_cast<FrameOutput*>(&Shaper) : &TheOutput;
     data_ = false;
+    open_ = false;
   }
   void TypeCharacter(const std::uint8_t* text) override {
+    Route();
     data_ = true;
     to_->TypeCharacter(text);
   }
   void TypeKeyItems(const KeyItem* list) override {
+    Route();
     data_ = true;
     to_->TypeKeyItems(list);
   }
-  void LogAppend(const std::uint8_t* text) override { to_->LogAppend(text); }
+  void LogAppend(const std::uint8_t* text) override {
+    Route();
+    to_->LogAppend(text);
+  }
   void FrameEnded() override {
     if (data_) DeviceRequestFrameEnded();
     data_ = false;
+    open_ = false;
     to_->FrameEnded();
   }
   int LogFlush() override { return to_->LogFlush(); }
+  // A frame collected only for held keys that has no end of its own (no data interval) ends
+  // with its block, as its typing lock does.
+  void EndBlock() {
+    if (!collect_ && open_ && to_ == &Shaper) {
+      open_ = false;
+      Shaper.FrameEnded();
+    }
+  }
 
  private:
+  void Route() {
+    if (collect_ || open_) return;
+    open_ = true;
+    const bool wait = !LogOnly && (TargetFramesWaiting() || ModifierKeysHeld());
+    to_ = wait ? static_cast<FrameOutput*>(&Shaper) : &TheOutput;
+  }
+
   FrameOutput* to_ = &TheOutput;
+  bool collect_ = false;
   bool data_ = false;
+  bool open_ = false;  // the current frame's route is chosen
 };
 
 FramingOutput Framed;
@@ -182,7 +214,7 @@ void StartShaping() {
   Shaper.Start(options);
   // Log only types nothing, so it holds no frame for a target and brings no window forward.
   const int mode = LogOnly ? 0 : Settings.TARGETMODE;
-  TargetReceptionStart(Settings.TARGET, mode, Settings.TARGETWAIT, TypeCollectedFrame);
+  TargetReceptionStart(Settings.TARGET, mode, Settings.TARGETWAIT, TypeCollectedFrame, !LogOnly);
   const bool targets = mode != 0 && HasTargetEntries(Settings.TARGET);
   Framed.Start(options.pattern != nullptr || options.duplicateMs != 0 || targets);
 }
@@ -221,6 +253,7 @@ void ProcessReceivedBlock(const unsigned char* block, int n) {
   ResetRequest.ApplyPendingReset(Framing);
   ProcessBlock(Framing, Settings, Framed, TheHost, block, n);
   if (Settings.DATADELAY <= 0) {
+    Framed.EndBlock();
     FrameTyping.Release();
     EndFrameKeys();
   }
