@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 // GetAsyncKeyState answers with the key's state at the moment of the call, whatever thread or
 // window asks, the most significant bit set while it is down (Microsoft Learn,
 // GetAsyncKeyState). VK_SHIFT, VK_CONTROL and VK_MENU stand for both keys of each pair; the
