@@ -65,7 +65,7 @@ struct SettingsRecord {
   std::uint8_t LOGWDATE;
   std::uint8_t LOGWTIME;
   std::uint8_t LOGADDENT;
-  std::uint8_t SENDMODE;   // 0 Alt codes on the keypad, 1 Unicode packets
+  std::uint8_t SENDMODE;   // 0 Alt codes on the keypad, 1 Unicode packets, 2 paste (clipboard)
   // Requests sent to the device while receiving; never typed, never logged.
   RequestBytes REQCODE;
   std::int16_t REQTIMER;    // ms between requests, 0 = none
@@ -154,7 +154,7 @@ inline constexpr SettingField kSettingFields[] = {
     {"LOGWTIME=", &SettingsRecord::LOGWTIME, 0, 1},
     // Added after the last of the original keys, so that older programs, which ignore lines
     // of keys they do not know, still read the file; a file without it loads with 0.
-    {"SENDMODE=", &SettingsRecord::SENDMODE, 0, 1},
+    {"SENDMODE=", &SettingsRecord::SENDMODE, 0, 2},
     // Added after SENDMODE in the same way; a file without them loads with the defaults.
     {"REQCODE=", &SettingsRecord::REQCODE, 0, 255, Notation::Hex},
     {"REQTIMER=", &SettingsRecord::REQTIMER, 0, 30000},

@@ -7,12 +7,15 @@
 
 #include <atomic>
 
+#include "common/two_byte_text.h"
 #include "common/ui_win32.h"
 #include "config/settings.h"
 #include "config/settings_location.h"
 #include "datalog/log_writer_win32.h"
 #include "keyout/keyboard_win32.h"
 #include "keyout/keystrokes.h"
+#include "keyout/paste_text.h"
+#include "keyout/paste_win32.h"
 #include "reception/block_processing.h"
 #include "reception/device_request_win32.h"
 #include "reception/echo_ring.h"
@@ -129,10 +132,55 @@ Host TheHost;
 std::uint32_t Milliseconds() { return timeGetTime(); }
 FrameShaper Shaper(TheOutput, TargetFrameDelivery(), kCp932Codec, Milliseconds);
 
+// Paste mode: a collected frame's key lists are typed as keys, its text between them is
+// pasted (one Ctrl+V for the text). With the main dialog in front the text goes to its
+// displays as always; a clipboard that cannot be had types the text as keys instead.
+class PasteOutput final : public FrameOutput {
+ public:
+  void TypeCharacter(const std::uint8_t* text) override {
+    const int n = IsLeadByte(text[0]) ? 2 : 1;
+    for (int i = 0; i < n && length_ < kShapedTextSize; ++i) bytes_[length_++] = text[i];
+  }
+  void TypeKeyItems(const KeyItem* list) override {
+    Flush();
+    TheOutput.TypeKeyItems(list);
+  }
+  void LogAppend(const std::uint8_t*) override {}
+  void FrameEnded() override { Flush(); }
+  int LogFlush() override { return 0; }
+
+ private:
+  void Flush() {
+    const int length = length_;
+    length_ = 0;
+    if (length == 0 || !MayType()) return;
+    const int count = PasteTextUnits(SystemKeyboard, bytes_, length, units_, kUnits);
+    if (LogOnly || count == 0) return;
+    if (!SystemKeyboard.MainDialogInFront() &&
+        PasteUnits(units_, count, Keys, SystemKeyboard, ReceivePort.StopEvent)) {
+      return;
+    }
+    bytes_[length] = 0;
+    TypeCharacters(bytes_, length, TheOutput);
+  }
+
+  static constexpr int kUnits = 2 * kShapedTextSize + 1;  // every byte a line end at most
+  std::uint8_t bytes_[kShapedTextSize + 1] = {};
+  int length_ = 0;
+  std::uint16_t units_[kUnits] = {};
+};
+
+PasteOutput Pasting;
+
 // A collected frame typed whole, now or once its target is in front; the frame's hold on the
 // keyboard ends with it.
 void TypeCollectedFrame(const ShapedFrame& frame) {
-  TypeShapedFrame(frame, TheOutput);
+  if (Settings.SENDMODE == kSendModePaste) {
+    TypeShapedFrame(frame, Pasting);
+    Pasting.FrameEnded();
+  } else {
+    TypeShapedFrame(frame, TheOutput);
+  }
   FrameTyping.Release();
   EndFrameKeys();
 }
@@ -216,7 +264,9 @@ void StartShaping() {
   const int mode = LogOnly ? 0 : Settings.TARGETMODE;
   TargetReceptionStart(Settings.TARGET, mode, Settings.TARGETWAIT, TypeCollectedFrame, !LogOnly);
   const bool targets = mode != 0 && HasTargetEntries(Settings.TARGET);
-  Framed.Start(options.pattern != nullptr || options.duplicateMs != 0 || targets);
+  // Paste mode pastes each frame whole.
+  const bool paste = Settings.SENDMODE == kSendModePaste;
+  Framed.Start(options.pattern != nullptr || options.duplicateMs != 0 || targets || paste);
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ harness_expect_eq "LF, ESC, 0x01 in a frame: the keys that arrive, no Ctrl among
 # Ctrl shortcuts; the probe then decodes the lone Ctrl press before the frame.
 cp "$PROBE_TEXT" "$PROBE_TEXT.before"
 since() { tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT"; }
-harness_wine_bg HOLD_PID 20 "$H_TMP/hold.out" traydriver.exe hold 11 1500
+harness_wine_bg HOLD_PID 20 "$H_TMP/hold.out" traydriver.exe hold 11 2500
 harness_wait_line "$H_TMP/hold.out" '^held' 10
 $FEED "$H_TMP/device" "02 37 38 03"
 sleep 1
