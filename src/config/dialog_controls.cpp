@@ -176,6 +176,8 @@ constexpr ControlBinding kExtControls[] = {
     Button(IDC_TARGET_PICK),
     List(IDC_TARGETMODE, SettingKey("TARGETMODE="), kTargetModeEntries),
     Number(IDC_TARGETWAIT, SettingKey("TARGETWAIT="), "待ち時間(秒)"),
+    // Input method
+    Check(IDC_IMEOFF, SettingKey("IMEOFF=")),
 };
 
 const ControlBinding* FindControl(std::span<const ControlBinding> rows, int id) {

@@ -78,6 +78,7 @@ struct SettingsRecord {
   ShortText TARGET;          // entries separated by ";"; empty = whatever window is in front
   std::uint8_t TARGETMODE;   // 0 any window, 1 wait until a target is in front, 2 bring it there
   std::int16_t TARGETWAIT;   // seconds a held frame waits for its target, 1..3600
+  std::uint8_t IMEOFF;       // 1: an open input method is closed while a frame is typed
 };
 
 // A code or key sequence is configured when its first element is not 0.
@@ -165,6 +166,7 @@ inline constexpr SettingField kSettingFields[] = {
     {"TARGET=", &SettingsRecord::TARGET},
     {"TARGETMODE=", &SettingsRecord::TARGETMODE, 0, 2},
     {"TARGETWAIT=", &SettingsRecord::TARGETWAIT, 1, 3600},
+    {"IMEOFF=", &SettingsRecord::IMEOFF, 0, 1},
 };
 
 // The row of a key, found while compiling (a key not in the table does not compile).

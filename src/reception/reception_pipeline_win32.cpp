@@ -12,6 +12,8 @@
 #include "config/settings.h"
 #include "config/settings_location.h"
 #include "datalog/log_writer_win32.h"
+#include "keyout/ime_gate.h"
+#include "keyout/ime_win32.h"
 #include "keyout/keyboard_win32.h"
 #include "keyout/keystrokes.h"
 #include "keyout/paste_text.h"
@@ -46,14 +48,41 @@ PauseTimer KeyPauses;
 // a finished key (up to 9999 ms each with "/D"), so a long list cannot go on typing after it;
 // the pause with Alt held is always whole; a window that refuses a frame's input is told to
 // the user at once.
+//
+// IMEOFF: the input method of the window in front is closed right before a frame's first key
+// (where the window is asked whether it takes our input) and opened again after the frame's
+// keys were processed (ImeGate); the messages each batch puts into the target's queue are
+// counted for it (a key record and the character it may make).
+Win32InputMethod SystemInputMethod;
+ImeGate InputMethodGate(SystemInputMethod);
+
 class ReaderKeyboard final : public Win32Keyboard {
  public:
+  bool ForegroundRefusesInput() override {
+    messages_ = 0;
+    if (Win32Keyboard::ForegroundRefusesInput()) return true;
+    InputMethodGate.BeforeFrame();
+    return false;
+  }
+  int SendInput(const KeyRecord* records, int count) override {
+    const int inserted = Win32Keyboard::SendInput(records, count);
+    if (inserted > 0) messages_ += 2 * inserted;
+    return inserted;
+  }
+  int TakeMessages() {
+    const int n = messages_;
+    messages_ = 0;
+    return n;
+  }
   bool Interrupted() override { return Stopped(); }
   void Pause(unsigned ms) override { KeyPauses.Wait(ms, nullptr); }
   void PauseBetweenKeys(unsigned ms) override {
     if (!Stopped()) KeyPauses.Wait(ms, ReceivePort.StopEvent);
   }
   void InputRefused() override { ReportInputRefused(); }
+
+ private:
+  int messages_ = 0;
 };
 
 ReaderKeyboard SystemKeyboard;
@@ -87,6 +116,7 @@ bool MayType() { return !Stopped() && (LogOnly || FrameTyping.Acquire(ReceivePor
 // front again, and one typed whole takes a refusal notice away.
 void EndFrameKeys() {
   if (Keys.EndFrame() == FrameKeys::Typed) ShowInputRefused(false);
+  InputMethodGate.AfterFrame(timeGetTime(), SystemKeyboard.TakeMessages());
 }
 
 class Output final : public FrameOutput {
@@ -279,11 +309,13 @@ void ReceptionStart() {
   Keys.EndFrame();
   ShowInputRefused(false);
   ProcessLogWriter().LogReset();
+  InputMethodGate.Begin(Settings.IMEOFF != 0 && !LogOnly);
   StartShaping();
   DeviceRequestsStart();
 }
 
 bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
+  InputMethodGate.Turn(now);
   TypeDueTargetFrames();
   std::uint32_t last = lastReceiveTime;
   return CheckDataIntervalTimeout(Framing, Settings, Framed, now, last);
@@ -291,7 +323,15 @@ bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
 
 void EndFrameAtTimeout() { EndFrame(Framing, Settings, Framed); }
 
+DWORD ReceptionWakeMs() {
+  const DWORD held = TargetWakeMs();
+  const DWORD ime = InputMethodGate.WakeMs(timeGetTime());
+  if (held == 0) return ime;
+  return ime != 0 && ime < held ? ime : held;
+}
+
 void ReceptionEnd() {
+  InputMethodGate.End();
   TargetReceptionEnd();
   KeyPauses.End();
   FrameTyping.Release();

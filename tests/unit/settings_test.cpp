@@ -21,7 +21,8 @@ const char kDefaultFile[] =
     "LOGEXEC=0\r\nLOGNOSEND=0\r\nLOGOPENMD=1\r\nLOGFLSIZE=000A\r\nLOGDSPMSG=1\r\nLOGABORT=1\r\n"
     "LOGFOLDER=\r\nLOGFILE=\r\nLOGNAME=1\r\nLOGADDENT=1\r\nLOGWDATE=0\r\nLOGWTIME=0\r\nSENDMODE=0\r\n"
     "REQCODE=0000000000000000000000000000000000000000\r\nREQTIMER=0\r\nREQAFTER=0\r\n"
-    "REQHOTKEY=0000\r\nFILTER=\r\nDUPTIME=0\r\nTARGET=\r\nTARGETMODE=0\r\nTARGETWAIT=30\r\n";
+    "REQHOTKEY=0000\r\nFILTER=\r\nDUPTIME=0\r\nTARGET=\r\nTARGETMODE=0\r\nTARGETWAIT=30\r\n"
+    "IMEOFF=1\r\n";
 
 class SettingsFileTest : public ::testing::Test {
  protected:
@@ -246,11 +247,11 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
   EXPECT_TRUE(SameRecord(s, Defaults()));
 }
 
-// Files of older versions end at LOGWTIME (no send mode) or at SENDMODE (no requests,
-// shaping or target): with a changed value before the cut, they load with the defaults after
+// Files of older versions end at LOGWTIME (no send mode), at SENDMODE (no requests,
+// shaping or target) or at TARGETWAIT (no input method setting): with a changed value before the cut, they load with the defaults after
 // it, and the record writes back as the full file.
 TEST_F(SettingsFileTest, FilesOfOlderVersionsLoadTheLaterKeysWithTheirDefaults) {
-  for (const char* firstMissing : {"SENDMODE=", "REQCODE="}) {
+  for (const char* firstMissing : {"SENDMODE=", "REQCODE=", "IMEOFF="}) {
     std::string old = kDefaultFile;
     old.erase(old.find(firstMissing));
     old.replace(old.find("PORT=0"), 6, "PORT=3");
@@ -259,6 +260,7 @@ TEST_F(SettingsFileTest, FilesOfOlderVersionsLoadTheLaterKeysWithTheirDefaults) 
     expected.PORT = 3;
     EXPECT_TRUE(SameRecord(s, expected)) << firstMissing;
     EXPECT_EQ(s.TARGETWAIT, 30) << firstMissing;
+    EXPECT_EQ(s.IMEOFF, 1) << firstMissing;
   }
 }
 
