@@ -9,6 +9,9 @@ namespace {
 constexpr UINT kImeAnswerMs = 100;
 constexpr UINT kRoundAnswerMs = 50;
 constexpr UINT kAskFlags = SMTO_ABORTIFHUNG | SMTO_BLOCK;
+// The WM_IME_CONTROL commands, with the values of the Windows SDK's imm.h (MinGW's lacks them).
+constexpr WPARAM kImcGetOpenStatus = 0x0005;  // IMC_GETOPENSTATUS
+constexpr WPARAM kImcSetOpenStatus = 0x0006;  // IMC_SETOPENSTATUS
 
 HWND ImeWindowOf(ImeWindow window) { return reinterpret_cast<HWND>(window); }
 
@@ -31,7 +34,7 @@ ImeStatus Win32InputMethod::Look(ImeWindow& window) {
   HWND ime = ImmGetDefaultIMEWnd(focus);
   if (ime == nullptr) return ImeStatus::None;
   DWORD_PTR open = 0;
-  if (!SendMessageTimeoutW(ime, WM_IME_CONTROL, IMC_GETOPENSTATUS, 0, kAskFlags, kImeAnswerMs, &open)) {
+  if (!SendMessageTimeoutW(ime, WM_IME_CONTROL, kImcGetOpenStatus, 0, kAskFlags, kImeAnswerMs, &open)) {
     return ImeStatus::None;
   }
   window = reinterpret_cast<ImeWindow>(ime);
@@ -42,7 +45,7 @@ void Win32InputMethod::SetOpen(ImeWindow window, bool open) {
   HWND ime = ImeWindowOf(window);
   if (ime == nullptr || !IsWindow(ime)) return;
   DWORD_PTR result = 0;
-  SendMessageTimeoutW(ime, WM_IME_CONTROL, IMC_SETOPENSTATUS, open ? 1 : 0, kAskFlags,
+  SendMessageTimeoutW(ime, WM_IME_CONTROL, kImcSetOpenStatus, open ? 1 : 0, kAskFlags,
                       kImeAnswerMs, &result);
 }
 
