@@ -27,5 +27,8 @@
 #define IDC_TARGETMODE 1223
 #define IDC_TARGETWAIT 1224
 
+// Input method
+#define IDC_IMEOFF 1240             // "IME を一時的にオフにする"
+
 // Start with Windows (not a setting of the file)
 #define IDC_START_WITH_WINDOWS 1230

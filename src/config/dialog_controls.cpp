@@ -72,7 +72,7 @@ constexpr const char* kParityEntries[] = {"None", "Even", "Odd"};
 constexpr const char* kRtsEntries[] = {"Disable", "Enable", "HandShake", "Toggle"};
 constexpr const char* kStopEntries[] = {"1", "1.5", "2"};
 constexpr const char* kConvEntries[] = {"なし", "あり"};
-constexpr const char* kSendModeEntries[] = {"Altコード", "Unicode"};
+constexpr const char* kSendModeEntries[] = {"Altコード", "Unicode", "貼り付け"};
 constexpr const char* kTargetModeEntries[] = {"しない", "前面になるまで待つ", "前面に出す"};
 
 consteval ControlBinding Port(const SettingField& f) {
@@ -177,6 +177,8 @@ constexpr ControlBinding kExtControls[] = {
     Button(IDC_TARGET_PICK),
     List(IDC_TARGETMODE, SettingKey("TARGETMODE="), kTargetModeEntries),
     Number(IDC_TARGETWAIT, SettingKey("TARGETWAIT="), "待ち時間(秒)"),
+    // Input method
+    Check(IDC_IMEOFF, SettingKey("IMEOFF=")),
 };
 
 const ControlBinding* FindControl(std::span<const ControlBinding> rows, int id) {

@@ -70,7 +70,7 @@ struct SettingsRecord {
   std::uint8_t LOGWDATE;
   std::uint8_t LOGWTIME;
   std::uint8_t LOGADDENT;
-  std::uint8_t SENDMODE;   // 0 Alt codes on the keypad, 1 Unicode packets
+  std::uint8_t SENDMODE;   // 0 Alt codes on the keypad, 1 Unicode packets, 2 paste (clipboard)
   // Requests sent to the device while receiving; never typed, never logged.
   RequestBytes REQCODE;
   std::int16_t REQTIMER;    // ms between requests, 0 = none; 1-99 count as kMinRequestTimerMs
@@ -83,6 +83,7 @@ struct SettingsRecord {
   ShortText TARGET;          // entries separated by ";"; empty = whatever window is in front
   std::uint8_t TARGETMODE;   // 0 any window, 1 wait until a target is in front, 2 bring it there
   std::int16_t TARGETWAIT;   // seconds a held frame waits for its target, 1..3600
+  std::uint8_t IMEOFF;       // 1: an open input method is closed while a frame is typed
   ShortText OUTPUT;          // output template: groups and keys typed per frame; empty = none
 };
 
@@ -160,7 +161,7 @@ inline constexpr SettingField kSettingFields[] = {
     {"LOGWTIME=", &SettingsRecord::LOGWTIME, 0, 1},
     // Added after the last of the original keys, so that older programs, which ignore lines
     // of keys they do not know, still read the file; a file without it loads with 0.
-    {"SENDMODE=", &SettingsRecord::SENDMODE, 0, 1},
+    {"SENDMODE=", &SettingsRecord::SENDMODE, 0, 2},
     // Added after SENDMODE in the same way; a file without them loads with the defaults.
     {"REQCODE=", &SettingsRecord::REQCODE, 0, 255, Notation::Hex},
     {"REQTIMER=", &SettingsRecord::REQTIMER, 0, 30000},
@@ -171,6 +172,7 @@ inline constexpr SettingField kSettingFields[] = {
     {"TARGET=", &SettingsRecord::TARGET},
     {"TARGETMODE=", &SettingsRecord::TARGETMODE, 0, 2},
     {"TARGETWAIT=", &SettingsRecord::TARGETWAIT, 1, 3600},
+    {"IMEOFF=", &SettingsRecord::IMEOFF, 0, 1},
     {"OUTPUT=", &SettingsRecord::OUTPUT},
 };
 

@@ -101,7 +101,7 @@ DWORD WaitLimit(DWORD lastReceiveTime) {
   }
   const DWORD request = DeviceRequestWakeMs();
   if (request < limit) limit = request;
-  const DWORD held = TargetWakeMs();  // 0: no frame held
+  const DWORD held = ReceptionWakeMs();  // 0: nothing waits
   return held != 0 && held < limit ? held : limit;
 }
 

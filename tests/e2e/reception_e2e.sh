@@ -55,6 +55,21 @@ harness_expect_eq "LF, ESC, 0x01 in a frame: the keys that arrive, no Ctrl among
   "$(tail -n +$((raw_before + 1)) "$PROBE_RAW" | awk '/^(SYS)?KEY(DOWN|UP) /{ sub("vk=", "", $2);
     printf "%s%s", sep, (($1 ~ /DOWN/) ? "D" : "U") $2; sep=" " }')"
 
+# A user's finger on Ctrl (a key-down sent by another process): a frame that arrives while it is
+# held waits, the reader goes on, and the frame is typed whole after the release, never as
+# Ctrl shortcuts; the probe then decodes the lone Ctrl press before the frame.
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+since() { tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT"; }
+harness_wine_bg HOLD_PID 20 "$H_TMP/hold.out" traydriver.exe hold 11 2500
+harness_wait_line "$H_TMP/hold.out" '^held' 10
+$FEED "$H_TMP/device" "02 37 38 03"
+sleep 1
+harness_expect_eq "nothing of a frame is typed while Ctrl is held" "" "$(since)"
+harness_wait_pid "$HOLD_PID" 10
+harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 304 5
+sleep 0.3
+harness_expect_eq "the frame is typed whole after the release" "{CTRL}78{CR}" "$(since)"
+
 # A start code split across two writes 100 ms apart; a frame whose end code never comes is
 # closed by the data-interval timeout, after which data waits for the next start code.
 printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 RCVSTA=1B02000000 \

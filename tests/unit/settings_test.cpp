@@ -22,7 +22,7 @@ const char kDefaultFile[] =
     "LOGFOLDER=\r\nLOGFILE=\r\nLOGNAME=1\r\nLOGADDENT=1\r\nLOGWDATE=0\r\nLOGWTIME=0\r\nSENDMODE=0\r\n"
     "REQCODE=0000000000000000000000000000000000000000\r\nREQTIMER=0\r\nREQAFTER=0\r\n"
     "REQHOTKEY=0000\r\nFILTER=\r\nDUPTIME=0\r\nTARGET=\r\nTARGETMODE=0\r\nTARGETWAIT=30\r\n"
-    "OUTPUT=\r\n";
+    "IMEOFF=1\r\nOUTPUT=\r\n";
 
 class SettingsFileTest : public ::testing::Test {
  protected:
@@ -193,6 +193,7 @@ TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
   std::memset(s.TARGET, 't', kTargetSize - 1);
   s.TARGETMODE = 2;
   s.TARGETWAIT = 1;
+  s.IMEOFF = 0;
   std::memset(s.OUTPUT, '$', kShortTextSize - 1);
   ASSERT_TRUE(WriteSettingsFile(s, path.c_str()));
   SettingsRecord back;
@@ -250,11 +251,12 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
   EXPECT_TRUE(SameRecord(s, Defaults()));
 }
 
-// Files of older versions end at LOGWTIME (no send mode), at SENDMODE (no requests, shaping
-// or target) or at TARGETWAIT (no output template): with a changed value before the cut, they load with the defaults after
-// it, and the record writes back as the full file.
+// Files of older versions end at LOGWTIME (no send mode), at SENDMODE (no requests,
+// shaping or target) or at TARGETWAIT (no input method setting, no output template): with a
+// changed value before the cut, they load with the defaults after it, and the record writes
+// back as the full file.
 TEST_F(SettingsFileTest, FilesOfOlderVersionsLoadTheLaterKeysWithTheirDefaults) {
-  for (const char* firstMissing : {"SENDMODE=", "REQCODE=", "OUTPUT="}) {
+  for (const char* firstMissing : {"SENDMODE=", "REQCODE=", "IMEOFF="}) {
     std::string old = kDefaultFile;
     old.erase(old.find(firstMissing));
     old.replace(old.find("PORT=0"), 6, "PORT=3");
@@ -263,6 +265,7 @@ TEST_F(SettingsFileTest, FilesOfOlderVersionsLoadTheLaterKeysWithTheirDefaults) 
     expected.PORT = 3;
     EXPECT_TRUE(SameRecord(s, expected)) << firstMissing;
     EXPECT_EQ(s.TARGETWAIT, 30) << firstMissing;
+    EXPECT_EQ(s.IMEOFF, 1) << firstMissing;
   }
 }
 
