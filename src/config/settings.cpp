@@ -20,6 +20,7 @@ void SetDefaultSettings(SettingsRecord& s) {
   s.LOGNAME = 1;
   s.LOGADDENT = 1;
   s.TARGETWAIT = 30;
+  s.TCPPORT = 4001;
 }
 
 namespace {

@@ -78,6 +78,11 @@ struct SettingsRecord {
   ShortText TARGET;          // entries separated by ";"; empty = whatever window is in front
   std::uint8_t TARGETMODE;   // 0 any window, 1 wait until a target is in front, 2 bring it there
   std::int16_t TARGETWAIT;   // seconds a held frame waits for its target, 1..3600
+  // Where the bytes come from.
+  std::uint8_t SOURCE;       // 0 the COM port, 1 TCP client, 2 TCP server, 3 Telnet client
+  ShortText TCPHOST;         // client: the device's host; server: the local address to listen on
+  std::uint16_t TCPPORT;     // 1..65535
+  ShortText TCPALLOW;        // server: the addresses allowed to connect, ";" between; empty = none
 };
 
 // A code or key sequence is configured when its first element is not 0.
@@ -165,6 +170,10 @@ inline constexpr SettingField kSettingFields[] = {
     {"TARGET=", &SettingsRecord::TARGET},
     {"TARGETMODE=", &SettingsRecord::TARGETMODE, 0, 2},
     {"TARGETWAIT=", &SettingsRecord::TARGETWAIT, 1, 3600},
+    {"SOURCE=", &SettingsRecord::SOURCE, 0, 3},
+    {"TCPHOST=", &SettingsRecord::TCPHOST},
+    {"TCPPORT=", &SettingsRecord::TCPPORT, 1, 65535},
+    {"TCPALLOW=", &SettingsRecord::TCPALLOW},
 };
 
 // The row of a key, found while compiling (a key not in the table does not compile).
