@@ -9,7 +9,7 @@ as "<event> <ms since the epoch> [detail]", a line each.
       answers each request "Q" CR LF with "N<k>" CR LF, and sends "C<k>" CR LF every 100 ms
       once GOFILE.stream exists. Logs connect, closed, request, eof, and any later connection.
   tcp_device.py telnet-device PORTFILE LOG SECONDS GOFILE
-      A Telnet device: once GOFILE exists sends IAC DO 24, IAC WILL 1, "T", IAC IAC, "Z",
+      A Telnet device: once GOFILE exists sends IAC DO 24, IAC WILL 1, "T", IAC IAC, "ZZ",
       a subnegotiation IAC SB 24 1 "x" IAC SE, CR LF; logs every byte it receives ("got <hex>").
   tcp_device.py peer SOURCE PORT DATA LOG
       A peer connecting from SOURCE (127.0.0.1 or 127.0.0.2) to 127.0.0.1:PORT, sending DATA
@@ -108,7 +108,7 @@ def telnet_device(port_file, log, seconds, go):
     conn, _ = lsock.accept()
     log.write("connect %s\n" % now_ms())
     wait_file(go, end)
-    conn.sendall(bytes([IAC, DO, 24, IAC, WILL, 1]) + b"T" + bytes([IAC, IAC]) + b"Z" +
+    conn.sendall(bytes([IAC, DO, 24, IAC, WILL, 1]) + b"T" + bytes([IAC, IAC]) + b"ZZ" +
                  bytes([IAC, SB, 24, 1]) + b"x" + bytes([IAC, SE]) + b"\r\n")
     while time.monotonic() < end:
         ready, _, _ = select.select([conn], [], [], 0.05)
