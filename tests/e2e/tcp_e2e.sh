@@ -49,7 +49,7 @@ device() {
 }
 
 # ---- TCP client ------------------------------------------------------------------------------
-device client-device client 40
+device client-device client 90
 settings SOURCE=1 TCPHOST=127.0.0.1 "TCPPORT=$DEV_PORT" "$REQUEST_Q" REQTIMER=700
 start_app client
 touch "$DEV_GO"
@@ -110,7 +110,7 @@ harness_check "server: nothing the refused peer sent is typed" bash -c "! grep -
 end_app
 
 # ---- Telnet client -----------------------------------------------------------------------------
-device telnet-device telnet 20
+device telnet-device telnet 60
 settings SOURCE=3 TCPHOST=127.0.0.1 "TCPPORT=$DEV_PORT"
 start_app telnet
 touch "$DEV_GO"
