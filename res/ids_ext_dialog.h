@@ -32,3 +32,10 @@
 
 // Start with Windows (not a setting of the file)
 #define IDC_START_WITH_WINDOWS 1230
+
+// Connection: the COM port or the network
+#define IDC_EXT_GROUP_SOURCE 1250
+#define IDC_SOURCE 1251
+#define IDC_TCPHOST 1252
+#define IDC_TCPPORT 1253
+#define IDC_TCPALLOW 1254

@@ -17,6 +17,7 @@
 #include "keyout/keypad_dialog_win32.h"
 #include "reception/device_request_win32.h"
 #include "reception/frame_shaper.h"
+#include "reception/network_source.h"
 #include "reception/target_window.h"
 #include "reception/target_window_win32.h"
 
@@ -101,6 +102,19 @@ void OnOk(HWND dialog) {
     std::snprintf(message, sizeof message, "%s\r\n%s",
                   byPattern ? "パターンが正しくありません。" : "出力テンプレートが正しくありません。", error);
     Refuse(dialog, byPattern ? IDC_FILTER : IDC_OUTPUT, message);
+    return;
+  }
+  // A network source needs its host; a server lets nobody in without an allowed address.
+  if (IsNetworkSource(edited) && edited.TCPHOST[0] == 0) {
+    Refuse(dialog, IDC_TCPHOST, SourceOf(edited) == SourceKind::TcpServer
+                                    ? "待ち受けるアドレス（この PC のアドレスか 127.0.0.1）を入力してください。"
+                                    : "接続する機器のホスト名かアドレスを入力してください。");
+    return;
+  }
+  if (SourceOf(edited) == SourceKind::TcpServer && AllowedPeerCount(edited.TCPALLOW) == 0) {
+    Refuse(dialog, IDC_TCPALLOW,
+           "TCP サーバーは、接続を許可するアドレスがないと開始できません。\r\n"
+           "許可する機器の IPv4 アドレスを「;」で区切って入力してください。");
     return;
   }
   const bool start = IsDlgButtonChecked(dialog, IDC_START_WITH_WINDOWS) == BST_CHECKED;

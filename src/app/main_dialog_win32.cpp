@@ -22,6 +22,8 @@
 #include "keyout/keypad_dialog_win32.h"
 #include "reception/device_request_win32.h"
 #include "reception/frame_shaper.h"
+#include "reception/network_source.h"
+#include "reception/network_source_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/reception_pipeline_win32.h"
 #include "reception/serial_port_win32.h"
@@ -99,7 +101,7 @@ void AttemptStart(HWND dialog, int attempt) {
   AutoStartState = 1;
   if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOW);
   // Settings the port refused stay refused: asking again would only keep the user waiting.
-  if (result == kPortSettingsRefused || attempt == kStartAttempts - 1) {
+  if (result == kPortSettingsRefused || result == kNoAllowedPeer || attempt == kStartAttempts - 1) {
     ShowPortError(result, dialog);
     FillDialog(dialog);
     return;
@@ -122,7 +124,7 @@ void CancelStart(HWND dialog) {
 void Start(HWND dialog) {
   char text[255] = {};
   GetDlgItemTextA(dialog, IDC_PORT, text, sizeof text);
-  if (std::strstr(text, "COM") == nullptr) {
+  if (!IsNetworkSource(Settings) && std::strstr(text, "COM") == nullptr) {
     ShowWarning(dialog, "通信設定のポートを COMxx 形式で入力してください。");
     SetDlgItemTextA(dialog, IDC_PORT, "COM");
     SetFocus(GetDlgItem(dialog, IDC_PORT));
@@ -195,7 +197,9 @@ void ShowPortState(HWND dialog) {
   char text[128];
   const char* remedy = "";
   const char* logNotice = LastingLogNoticeText();
-  if (ReceivePort.DeviceMissing()) {
+  if (const char* link = NetworkStateText()) {
+    std::snprintf(text, sizeof text, "%s - %s", kProductVersion, link);
+  } else if (ReceivePort.DeviceMissing()) {
     std::snprintf(text, sizeof text, "%s - COM%d が見つかりません", kProductVersion, Settings.PORT + 1);
   } else if (const DWORD lineErrors = ReceivePort.LineErrors()) {
     char kinds[64];
@@ -294,6 +298,8 @@ void OpenExtendedSettings(HWND dialog) {
   if (!EditExtendedSettings(dialog, edited) || ReceptionRunning()) return;
   Settings = edited;
   SaveSettings(nullptr);
+  // The source may have changed: the port box and the line settings follow it.
+  FillDialog(dialog);
 }
 
 void OnCommand(HWND dialog, int id, int code) {
@@ -461,7 +467,15 @@ void FillPortList(HWND dialog) {
   }
   if (added == 0)
     AddComboEntry932(dialog, IDC_PORT, "( なし )");
-  char text[16];
+  char text[kShortTextSize + 16];
+  if (IsNetworkSource(Settings)) {
+    // The bytes come from the network: the port box names it instead of a COM port.
+    char hostPort[kShortTextSize + 8];
+    FormatHostPort(Settings, hostPort, sizeof hostPort);
+    std::snprintf(text, sizeof text, "TCP %s", hostPort);
+    SetDlgItemText932(dialog, IDC_PORT, text);
+    return;
+  }
   FormatPortText(Settings.PORT, text, sizeof text);
   SetDlgItemTextA(dialog, IDC_PORT, text);
 }
@@ -513,9 +527,21 @@ bool ApplyPreset(HWND dialog, int id) {
   return false;
 }
 
+// The settings of the COM port's line, which a network source does not use.
+bool IsPortLineControl(int id) {
+  static constexpr int kIds[] = {IDC_PORT, IDC_BAUD, IDC_BITS, IDC_PARITY, IDC_RTSC, IDC_STOPBIT,
+                                 IDC_CTSC, IDC_XFLOWC};
+  for (int lineId : kIds) {
+    if (lineId == id) return true;
+  }
+  return false;
+}
+
 void SetSettingsEditable(HWND dialog, bool enable) {
+  const bool network = IsNetworkSource(Settings);
   for (const ControlBinding& row : MainDialogControls()) {
-    const bool on = row.enabledWhileReceiving ? !enable : enable;
+    bool on = row.enabledWhileReceiving ? !enable : enable;
+    if (network && IsPortLineControl(row.id)) on = false;
     EnableWindow(GetDlgItem(dialog, row.id), on ? TRUE : FALSE);
   }
 }

@@ -43,9 +43,13 @@ bool ReadNumber(HWND dialog, const ControlBinding& row, SettingsRecord& s) {
   GetDlgItemTextA(dialog, row.id, text, sizeof text);
   const CheckedNumber checked = CheckNumberText(text, row.min, row.max, row.raiseTo);
   if (!checked.accepted) return false;
-  s.*row.number = checked.value;
+  if (row.number != nullptr) {
+    s.*row.number = static_cast<std::int16_t>(checked.value);
+  } else {
+    s.*row.word = static_cast<std::uint16_t>(checked.value);
+  }
   char shown[16];
-  std::snprintf(shown, sizeof shown, "%d", checked.value);
+  std::snprintf(shown, sizeof shown, "%d", static_cast<int>(checked.value));
   if (std::strcmp(shown, text) != 0) SetDlgItemTextA(dialog, row.id, shown);
   return true;
 }
@@ -65,7 +69,9 @@ void ShowSetting(HWND dialog, const ControlBinding& row, const SettingsRecord& s
     case ControlKind::Check:
       CheckDlgButton(dialog, row.id, s.*row.byte ? BST_CHECKED : BST_UNCHECKED);
       return;
-    case ControlKind::Number: SetNumber(dialog, row.id, s.*row.number); return;
+    case ControlKind::Number:
+      SetNumber(dialog, row.id, row.number != nullptr ? s.*row.number : s.*row.word);
+      return;
     case ControlKind::ByteCodes: {
       const std::span<const std::uint8_t> code = CodeField(row, s);
       FormatByteList(code.data(), static_cast<int>(code.size()), text, sizeof text);

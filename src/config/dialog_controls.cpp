@@ -31,7 +31,7 @@ HeldNumber HoldIntervalText(const char* text) {
   return {static_cast<std::int16_t>(value), false};
 }
 
-CheckedNumber CheckNumberText(const char* text, std::int16_t min, std::int16_t max, std::int16_t raiseTo) {
+CheckedNumber CheckNumberText(const char* text, std::int32_t min, std::int32_t max, std::int32_t raiseTo) {
   long value = 0;
   for (const char* p = text; *p != 0; ++p) {
     if (*p < '0' || *p > '9') return {false, 0};
@@ -40,7 +40,7 @@ CheckedNumber CheckNumberText(const char* text, std::int16_t min, std::int16_t m
   }
   if (value < min) return {false, 0};
   if (value > 0 && value < raiseTo) value = raiseTo;
-  return {true, static_cast<std::int16_t>(value)};
+  return {true, static_cast<std::int32_t>(value)};
 }
 
 // ---- the control tables --------------------------------------------------------------------
@@ -74,6 +74,7 @@ constexpr const char* kStopEntries[] = {"1", "1.5", "2"};
 constexpr const char* kConvEntries[] = {"なし", "あり"};
 constexpr const char* kSendModeEntries[] = {"Altコード", "Unicode", "貼り付け"};
 constexpr const char* kTargetModeEntries[] = {"しない", "前面になるまで待つ", "前面に出す"};
+constexpr const char* kSourceEntries[] = {"COMポート", "TCPクライアント", "TCPサーバー", "Telnetクライアント"};
 
 consteval ControlBinding Port(const SettingField& f) {
   return {.id = IDC_PORT, .kind = K::Port, .byte = MemberOf<std::uint8_t S::*>(f)};
@@ -94,6 +95,12 @@ consteval ControlBinding Number(int id, const SettingField& f, const char* label
   return {.id = id, .kind = K::Number, .number = MemberOf<std::int16_t S::*>(f),
           .textLimit = kNumberChars, .label = label, .min = static_cast<std::int16_t>(f.min),
           .max = static_cast<std::int16_t>(f.max), .raiseTo = raiseTo};
+}
+// An extended dialog number of 16 bits without sign (a TCP port).
+consteval ControlBinding Word(int id, const SettingField& f, const char* label) {
+  return {.id = id, .kind = K::Number, .word = MemberOf<std::uint16_t S::*>(f),
+          .textLimit = kNumberChars, .label = label, .min = static_cast<std::int32_t>(f.min),
+          .max = static_cast<std::int32_t>(f.max)};
 }
 consteval ControlBinding Code(int id, const SettingField& f) {
   return {.id = id, .kind = K::ByteCodes, .code = MemberOf<CodeBytes S::*>(f), .textLimit = kCodeChars,
@@ -179,6 +186,11 @@ constexpr ControlBinding kExtControls[] = {
     Number(IDC_TARGETWAIT, SettingKey("TARGETWAIT="), "待ち時間(秒)"),
     // Input method
     Check(IDC_IMEOFF, SettingKey("IMEOFF=")),
+    // Connection: the COM port or the network
+    List(IDC_SOURCE, SettingKey("SOURCE="), kSourceEntries),
+    Text(IDC_TCPHOST, SettingKey("TCPHOST=")),
+    Word(IDC_TCPPORT, SettingKey("TCPPORT="), "ポート"),
+    Text(IDC_TCPALLOW, SettingKey("TCPALLOW=")),
 };
 
 const ControlBinding* FindControl(std::span<const ControlBinding> rows, int id) {

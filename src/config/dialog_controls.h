@@ -36,9 +36,9 @@ HeldNumber HoldIntervalText(const char* text);
 // min..max, is refused; a number from 1 to below raiseTo becomes raiseTo (0 raises nothing).
 struct CheckedNumber {
   bool accepted;
-  std::int16_t value;
+  std::int32_t value;
 };
-CheckedNumber CheckNumberText(const char* text, std::int16_t min, std::int16_t max, std::int16_t raiseTo);
+CheckedNumber CheckNumberText(const char* text, std::int32_t min, std::int32_t max, std::int32_t raiseTo);
 
 enum class ControlKind {
   Port,       // combo box with an edit field: PORT as "COMn", its list from the registry
@@ -56,21 +56,21 @@ struct ControlBinding {
   int id;
   ControlKind kind;
   std::uint8_t SettingsRecord::*byte = nullptr;     // Port, List, Check
-  std::int16_t SettingsRecord::*number = nullptr;   // Number
+  std::int16_t SettingsRecord::*number = nullptr;   // Number (or word: a Number of 16 bits)
   CodeBytes SettingsRecord::*code = nullptr;        // ByteCodes of 5 bytes
   RequestBytes SettingsRecord::*request = nullptr;  // ByteCodes of 20 bytes
   KeySequence SettingsRecord::*keys = nullptr;      // Keys
   ShortText SettingsRecord::*text = nullptr;        // Text
-  std::uint16_t SettingsRecord::*word = nullptr;    // HotKey
+  std::uint16_t SettingsRecord::*word = nullptr;    // HotKey, Number without `number`
   std::span<const char* const> entries = {};        // List: the entries, in index order
   int textLimit = 0;                                // Number, ByteCodes, Keys, Text: characters
   int display = 0;                                  // ByteCodes, Keys: the readable form's control
   const char* label = nullptr;  // Number: its name in the message that refuses a value
   // Number: the values accepted. A value from 1 to below raiseTo is raised to it (a request
   // every few milliseconds would flood the device); 0 raises nothing.
-  std::int16_t min = kIntervalMin;
-  std::int16_t max = kIntervalMax;
-  std::int16_t raiseTo = 0;
+  std::int32_t min = kIntervalMin;
+  std::int32_t max = kIntervalMax;
+  std::int32_t raiseTo = 0;
   // The stop button is enabled only while reception runs; every other row only while it
   // does not, which keeps Settings stable for the reader thread.
   bool enabledWhileReceiving = false;
@@ -86,7 +86,7 @@ std::span<const ControlBinding> MainDialogControls();
 const ControlBinding* FindMainDialogControl(int id);
 
 // The extended settings dialog's rows: the request to the device, the frame pattern, the
-// target window, in the order of the dialog's groups.
+// target window, the connection, in the order of the dialog's groups.
 std::span<const ControlBinding> ExtDialogControls();
 // The row of control id, or nullptr.
 const ControlBinding* FindExtDialogControl(int id);

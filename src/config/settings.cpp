@@ -21,6 +21,7 @@ void SetDefaultSettings(SettingsRecord& s) {
   s.LOGADDENT = 1;
   s.TARGETWAIT = 30;
   s.IMEOFF = 1;
+  s.TCPPORT = 4001;
 }
 
 namespace {

@@ -85,6 +85,11 @@ struct SettingsRecord {
   std::int16_t TARGETWAIT;   // seconds a held frame waits for its target, 1..3600
   std::uint8_t IMEOFF;       // 1: an open input method is closed while a frame is typed
   ShortText OUTPUT;          // output template: groups and keys typed per frame; empty = none
+  // Where the bytes come from.
+  std::uint8_t SOURCE;       // 0 the COM port, 1 TCP client, 2 TCP server, 3 Telnet client
+  ShortText TCPHOST;         // client: the device's host; server: the local address to listen on
+  std::uint16_t TCPPORT;     // 1..65535
+  ShortText TCPALLOW;        // server: the addresses allowed to connect, ";" between; empty = none
 };
 
 // A code or key sequence is configured when its first element is not 0.
@@ -174,6 +179,10 @@ inline constexpr SettingField kSettingFields[] = {
     {"TARGETWAIT=", &SettingsRecord::TARGETWAIT, 1, 3600},
     {"IMEOFF=", &SettingsRecord::IMEOFF, 0, 1},
     {"OUTPUT=", &SettingsRecord::OUTPUT},
+    {"SOURCE=", &SettingsRecord::SOURCE, 0, 3},
+    {"TCPHOST=", &SettingsRecord::TCPHOST},
+    {"TCPPORT=", &SettingsRecord::TCPPORT, 1, 65535},
+    {"TCPALLOW=", &SettingsRecord::TCPALLOW},
 };
 
 // The row of a key, found while compiling (a key not in the table does not compile).

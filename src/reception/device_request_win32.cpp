@@ -9,6 +9,8 @@
 #include "common/ui_win32.h"
 #include "config/settings.h"
 #include "reception/device_request.h"
+#include "reception/network_source.h"
+#include "reception/network_source_win32.h"
 #include "reception/serial_port_win32.h"
 
 namespace {
@@ -134,6 +136,10 @@ DWORD SendDueDeviceRequest() {
   if (Asked.exchange(false)) Schedule.Ask();
   if (!Schedule.TakeDue(timeGetTime()) || RunningFlag == 0) return 0;
   const int n = RequestLength(Settings);
+  if (n > 0 && IsNetworkSource(Settings)) {
+    WriteToNetwork(Settings.REQCODE, n);
+    return 0;
+  }
   return n > 0 ? WriteRequest(n) : 0;
 }
 

@@ -8,6 +8,8 @@
 
 #include "config/settings.h"
 #include "reception/device_request_win32.h"
+#include "reception/network_source.h"
+#include "reception/network_source_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/target_window_win32.h"
 
@@ -109,6 +111,8 @@ DWORD WaitLimit(DWORD lastReceiveTime) {
 DWORD NonZeroTime(DWORD now) { return now == 0 ? 1 : now; }
 
 }  // namespace
+
+DWORD ReaderWaitLimit(DWORD lastReceiveTime) { return WaitLimit(lastReceiveTime); }
 
 PortReader::PortReader(const ReaderSteps& steps) : steps_(steps) { TakeRecords(); }
 
@@ -330,6 +334,10 @@ constexpr DWORD kJoinTurnMs = 20;
 // Turns the reader until reception is stopped. A port that refuses the event mask has gone
 // away (the reader waits for it to come back) or cannot be waited on (reception ends here).
 void Receive() {
+  if (IsNetworkSource(Settings)) {
+    ReceiveFromNetwork(kPipelineSteps);
+    return;
+  }
   PortReader reader;
   if (!reader.Begin() || ReceivePort.WaitForStop(kStartPauseMs)) return;
   while (RunningFlag) reader.Turn();
@@ -348,7 +356,7 @@ DWORD WINAPI ReceiveThread(LPVOID) {
 
 int StartReception() {
   InitReceiveFrameFlags();
-  const int rc = OpenPort();
+  const int rc = IsNetworkSource(Settings) ? OpenNetworkSource() : OpenPort();
   if (rc != 1) {
     ClosePort();
     return rc;

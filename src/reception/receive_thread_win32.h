@@ -78,6 +78,10 @@ struct ReaderSteps {
 inline constexpr ReaderSteps kPipelineSteps = {CheckDataInterval, EndFrameAtTimeout,
                                                ProcessReceivedBlock};
 
+// How long the reader's wait may last: until the data interval runs out, the next timed device
+// request is due or held frames must be looked at again, at most a second.
+DWORD ReaderWaitLimit(DWORD lastReceiveTime);
+
 class PortReader {
  public:
   // Takes the records of its wait and its read.

@@ -281,6 +281,14 @@ int SerialPort::Open(const SettingsRecord& s) {
   return 1;
 }
 
+int SerialPort::OpenWithoutPort() {
+  if (!ReleaseLeftThread()) return kPortHeldByDriver;
+  if (StopEvent == nullptr) StopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (StopEvent == nullptr) return 0;
+  ResetEvent(StopEvent);
+  return 1;
+}
+
 bool SerialPort::ReleaseLeftThread() {
   if (leftThread_ == nullptr) return true;
   if (!readerEnded_.load() && WaitForSingleObject(leftThread_, 0) != WAIT_OBJECT_0) return false;

@@ -120,6 +120,9 @@ class SerialPort {
   // 1: open, configured, with the stop event; -101: opening failed; kPortSettingsRefused;
   // kPortHeldByDriver; 0: an event could not be made.
   int Open(const SettingsRecord& s);
+  // For a reception from another source (the network): the stop event alone, no port.
+  // 1, kPortHeldByDriver (the last reader has not ended) or 0.
+  int OpenWithoutPort();
   // Sets RunningFlag and starts proc at the highest normal priority; false when it failed.
   bool StartThread(LPTHREAD_START_ROUTINE proc);
   // Tells the thread to stop, wakes it, waits for it (dispatching messages, cancelling its port

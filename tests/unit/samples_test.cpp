@@ -217,6 +217,9 @@ std::map<std::string, std::string> DialogFields(const SettingsRecord& s) {
   f["CONVCODE"] = std::to_string(s.CONVCODE);
   f["BAUD"] = std::to_string(s.BAUD);
   f["DATADELAY"] = std::to_string(s.DATADELAY);
+  f["SOURCE"] = std::to_string(s.SOURCE);
+  f["TCPHOST"] = s.TCPHOST;
+  f["TCPPORT"] = std::to_string(s.TCPPORT);
   return f;
 }
 
@@ -225,7 +228,7 @@ std::map<std::string, std::string> Fields(std::map<std::string, std::string> set
       {"KANJIIN", ""},  {"KANJIOUT", ""},  {"KANAIN", ""},   {"KANAOUT", ""},
       {"RCVSTA", ""},   {"RCVEND", ""},    {"PRECODE", ""},  {"POSTCODE", ""},
       {"RCVSTAOUT", "0"}, {"RCVENDOUT", "0"}, {"CONVCODE", "0"}, {"BAUD", "4"},
-      {"DATADELAY", "50"}};
+      {"DATADELAY", "50"}, {"SOURCE", "0"}, {"TCPHOST", ""}, {"TCPPORT", "4001"}};
   for (const auto& [k, v] : set) f[k] = v;
   return f;
 }
@@ -268,6 +271,20 @@ const Sample kSamples[] = {
      Fields({{"RCVEND", "x0D x0A"}, {"RCVENDOUT", "1"}, {"POSTCODE", "v0D"}}),
      "2D 20 20 20 20 30 2E 35 30 20 67 20 20 0D 0A 2B 20 20 20 31 32 2E 33 36 20 20 20 20 0D 0A",
      BOTH_ENCODINGS("-0.50[ENT]")},
+    // From the network: a serial device server in TCP server mode, a balance with a LAN
+    // interface polled by its timer, a reader that speaks Telnet (the data after its commands).
+    {"tcp_device_server.ini",
+     Fields({{"RCVEND", "x0D"}, {"RCVENDOUT", "1"}, {"POSTCODE", "v0D"}, {"SOURCE", "1"},
+             {"TCPHOST", "192.168.127.254"}}),
+     "34 39 31 32 0D", BOTH_ENCODINGS("4912[ENT]")},
+    {"tcp_balance.ini",
+     Fields({{"RCVEND", "x0D x0A"}, {"RCVENDOUT", "1"}, {"POSTCODE", "v0D"}, {"SOURCE", "1"},
+             {"TCPHOST", "192.168.1.50"}, {"TCPPORT", "10001"}}),
+     "53 54 2C 2B 30 30 30 31 32 2E 33 34 20 20 67 0D 0A", BOTH_ENCODINGS("12.34[ENT]")},
+    {"telnet_reader.ini",
+     Fields({{"RCVEND", "x0D x0A"}, {"RCVENDOUT", "1"}, {"POSTCODE", "v0D"}, {"SOURCE", "3"},
+             {"TCPHOST", "192.168.1.60"}, {"TCPPORT", "23"}}),
+     "41 42 2D 37 0D 0A", BOTH_ENCODINGS("AB-7[ENT]")},
 };
 
 void PrintTo(const Sample& sample, std::ostream* os) { *os << sample.file; }

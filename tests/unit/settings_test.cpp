@@ -22,7 +22,8 @@ const char kDefaultFile[] =
     "LOGFOLDER=\r\nLOGFILE=\r\nLOGNAME=1\r\nLOGADDENT=1\r\nLOGWDATE=0\r\nLOGWTIME=0\r\nSENDMODE=0\r\n"
     "REQCODE=0000000000000000000000000000000000000000\r\nREQTIMER=0\r\nREQAFTER=0\r\n"
     "REQHOTKEY=0000\r\nFILTER=\r\nDUPTIME=0\r\nTARGET=\r\nTARGETMODE=0\r\nTARGETWAIT=30\r\n"
-    "IMEOFF=1\r\nOUTPUT=\r\n";
+    "IMEOFF=1\r\nOUTPUT=\r\n"
+    "SOURCE=0\r\nTCPHOST=\r\nTCPPORT=4001\r\nTCPALLOW=\r\n";
 
 class SettingsFileTest : public ::testing::Test {
  protected:
@@ -88,6 +89,10 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   ApplySettingsLine(s, "TARGETMODE=2");
   ApplySettingsLine(s, "TARGETWAIT=3600");
   ApplySettingsLine(s, "OUTPUT=$1[TAB]'$2");
+  ApplySettingsLine(s, "SOURCE=3");
+  ApplySettingsLine(s, "TCPHOST=192.168.127.254");
+  ApplySettingsLine(s, "TCPPORT=65535");
+  ApplySettingsLine(s, "TCPALLOW=127.0.0.1;10.0.0.5");
   EXPECT_EQ(s.PORT, 7);
   EXPECT_EQ(s.CONVCODE, 1);
   EXPECT_EQ(s.SENDDELAY, 1999);
@@ -110,6 +115,10 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   EXPECT_EQ(s.TARGETMODE, 2);
   EXPECT_EQ(s.TARGETWAIT, 3600);
   EXPECT_STREQ(s.OUTPUT, "$1[TAB]'$2");
+  EXPECT_EQ(s.SOURCE, 3);
+  EXPECT_STREQ(s.TCPHOST, "192.168.127.254");
+  EXPECT_EQ(s.TCPPORT, 65535);
+  EXPECT_STREQ(s.TCPALLOW, "127.0.0.1;10.0.0.5");
 }
 
 // ---- writing ------------------------------------------------------------------------------
@@ -195,6 +204,10 @@ TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
   s.TARGETWAIT = 1;
   s.IMEOFF = 0;
   std::memset(s.OUTPUT, '$', kShortTextSize - 1);
+  s.SOURCE = 2;
+  std::memset(s.TCPHOST, 'h', kShortTextSize - 1);
+  s.TCPPORT = 65535;
+  std::memset(s.TCPALLOW, 'a', kShortTextSize - 1);
   ASSERT_TRUE(WriteSettingsFile(s, path.c_str()));
   SettingsRecord back;
   ReadSettingsFile(back, path.c_str());
@@ -256,7 +269,7 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
 // changed value before the cut, they load with the defaults after it, and the record writes
 // back as the full file.
 TEST_F(SettingsFileTest, FilesOfOlderVersionsLoadTheLaterKeysWithTheirDefaults) {
-  for (const char* firstMissing : {"SENDMODE=", "REQCODE=", "IMEOFF="}) {
+  for (const char* firstMissing : {"SENDMODE=", "REQCODE=", "IMEOFF=", "SOURCE="}) {
     std::string old = kDefaultFile;
     old.erase(old.find(firstMissing));
     old.replace(old.find("PORT=0"), 6, "PORT=3");
@@ -316,6 +329,10 @@ TEST_F(SettingsFileTest, NewNumberKeysKeepTheirDefaultsOutsideTheirRanges) {
   EXPECT_EQ(Read("TARGETWAIT=0\r\n").TARGETWAIT, 30);
   EXPECT_EQ(Read("TARGETWAIT=1\r\n").TARGETWAIT, 1);
   EXPECT_EQ(Read("TARGETWAIT=3601\r\n").TARGETWAIT, 30);
+  EXPECT_EQ(Read("SOURCE=4\r\n").SOURCE, 0);
+  EXPECT_EQ(Read("TCPPORT=0\r\n").TCPPORT, 4001);
+  EXPECT_EQ(Read("TCPPORT=65536\r\n").TCPPORT, 4001);
+  EXPECT_EQ(Read("TCPPORT=10001\r\n").TCPPORT, 10001);
   EXPECT_EQ(Read("REQHOTKEY=FFFF\r\n").REQHOTKEY, 0xFFFF);
   EXPECT_EQ(Read("REQHOTKEY=675\r\n").REQHOTKEY, 0x675);  // read as one element of four digits
 }
