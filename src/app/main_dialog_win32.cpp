@@ -128,13 +128,19 @@ void Start(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDC_PORT));
     return;
   }
-  // A pattern written into the file by hand is checked here as the dialog checks it.
-  FramePattern pattern;
-  const char* error = nullptr;
-  if (Settings.FILTER[0] != 0 &&
-      !CompileFramePattern932(Settings.FILTER, kCp932Codec, pattern, &error)) {
+  // A pattern or an output template written into the file by hand is checked here as the
+  // dialog checks them.
+  static FramePattern pattern;  // large: kept off the dialog thread's stack
+  static OutputTemplate output;
+  char error[kOutputTemplateErrorSize];
+  const ShapingRefusal refused =
+      PrepareShaping(Settings.FILTER, Settings.OUTPUT, kCp932Codec, pattern, output, error, sizeof error);
+  if (refused != ShapingRefusal::None) {
     char text[256];
-    std::snprintf(text, sizeof text, "拡張設定のパターンを使えません。\n%s", error);
+    std::snprintf(text, sizeof text, "%s\n%s",
+                  refused == ShapingRefusal::Pattern ? "拡張設定のパターンを使えません。"
+                                                     : "拡張設定の出力テンプレートを使えません。",
+                  error);
     ShowWarning(dialog, text);
     return;
   }
