@@ -554,4 +554,21 @@ TEST(PortReader, ARequestCutShortIsReportedAndItsTimeOutFollowsTheLine) {
   }
 }
 
+// A driver that keeps the port's close: 中止 is over within 2 s all the same, and no start
+// opens a port until the driver has let the last one go.
+TEST(PortReaderStop, ACloseTheDriverKeepsIsLeftAndNoStartComesBeforeItEnds) {
+  Rig rig;
+  ASSERT_TRUE(rig.open);
+  rig.comm.holdClose = true;
+  ASSERT_TRUE(ReceivePort.StartThread(TestReaderThread));
+  ASSERT_TRUE(Await([&] { return rig.comm.outstanding.load(); })) << "the reader waits";
+  const DWORD started = GetTickCount();
+  ReceivePort.Close();
+  EXPECT_LT(GetTickCount() - started, 2000u);
+  EXPECT_TRUE(rig.comm.inClose) << "the close was asked for";
+  EXPECT_EQ(ReceivePort.Open(Settings), kPortHeldByDriver);
+  rig.comm.CompleteEverything();
+  EXPECT_TRUE(Await([&] { return ReceivePort.Open(Settings) == 1; })) << "once it has returned";
+}
+
 }  // namespace
