@@ -191,6 +191,7 @@ TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
   std::memset(s.TARGET, 't', kTargetSize - 1);
   s.TARGETMODE = 2;
   s.TARGETWAIT = 1;
+  s.IMEOFF = 0;
   ASSERT_TRUE(WriteSettingsFile(s, path.c_str()));
   SettingsRecord back;
   ReadSettingsFile(back, path.c_str());
