@@ -162,7 +162,7 @@ constexpr ControlBinding kExtControls[] = {
     // Requests to the device
     Request(IDC_REQCODE, SettingKey("REQCODE="), IDC_REQCODE_TEXT),
     Button(IDC_REQCODE_LIST),
-    Number(IDC_REQTIMER, SettingKey("REQTIMER="), "送信間隔(ms)", 100),
+    Number(IDC_REQTIMER, SettingKey("REQTIMER="), "送信間隔(ms)", kMinRequestTimerMs),
     Check(IDC_REQAFTER, SettingKey("REQAFTER=")),
     HotKey(IDC_REQHOTKEY, SettingKey("REQHOTKEY=")),
     // The request goes to the open port: there is none unless reception runs.
@@ -170,6 +170,7 @@ constexpr ControlBinding kExtControls[] = {
     // Frame pattern and repeated frames
     Text(IDC_FILTER, SettingKey("FILTER=")),
     Button(IDC_FILTER_PRESET),
+    Text(IDC_OUTPUT, SettingKey("OUTPUT=")),
     Number(IDC_DUPTIME, SettingKey("DUPTIME="), "重複読み取り(ms)"),
     // Target window
     Text(IDC_TARGET, SettingKey("TARGET=")),

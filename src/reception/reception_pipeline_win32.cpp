@@ -215,6 +215,7 @@ void TypeCollectedFrame(const ShapedFrame& frame) {
   EndFrameKeys();
 }
 FramePattern Pattern;
+OutputTemplate Template;
 
 // What framing talks to: the output itself or the shaper before it, chosen at each start. It
 // also tells the device requests where a frame of data ended, whether the frame was kept or
@@ -279,15 +280,18 @@ class FramingOutput final : public FrameOutput {
 
 FramingOutput Framed;
 
-// The frame pattern, the duplicate time and the target windows of this reception. A pattern
-// that does not compile (the dialog refuses one before a start; a file edited by hand) shapes
-// nothing.
+// The frame pattern, the output template, the duplicate time and the target windows of this
+// reception. A pattern or template that cannot be used (the dialog refuses one, and so does
+// the start from a file edited by hand) shapes nothing.
 void StartShaping() {
-  const char* error = nullptr;
-  const bool pattern = Settings.FILTER[0] != 0 &&
-                       CompileFramePattern932(Settings.FILTER, kCp932Codec, Pattern, &error);
+  char error[kOutputTemplateErrorSize];
+  const ShapingRefusal refused = PrepareShaping(Settings.FILTER, Settings.OUTPUT, kCp932Codec,
+                                                Pattern, Template, error, sizeof error);
   ShapingOptions options;
-  options.pattern = pattern ? &Pattern : nullptr;
+  if (refused == ShapingRefusal::None) {
+    options.pattern = Settings.FILTER[0] != 0 ? &Pattern : nullptr;
+    options.output = Settings.OUTPUT[0] != 0 ? &Template : nullptr;
+  }
   options.duplicateMs = Settings.DUPTIME > 0 ? static_cast<std::uint32_t>(Settings.DUPTIME) : 0;
   Shaper.Start(options);
   // Log only types nothing, so it holds no frame for a target and brings no window forward.
@@ -296,7 +300,8 @@ void StartShaping() {
   const bool targets = mode != 0 && HasTargetEntries(Settings.TARGET);
   // Paste mode pastes each frame whole.
   const bool paste = Settings.SENDMODE == kSendModePaste;
-  Framed.Start(options.pattern != nullptr || options.duplicateMs != 0 || targets || paste);
+  Framed.Start(options.pattern != nullptr || options.output != nullptr ||
+               options.duplicateMs != 0 || targets || paste);
 }
 
 }  // namespace
@@ -321,7 +326,7 @@ bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
   return CheckDataIntervalTimeout(Framing, Settings, Framed, now, last);
 }
 
-void EndFrameAtTimeout() { EndFrame(Framing, Settings, Framed); }
+void EndFrameAtTimeout() { EndFrameWithoutEndCode(Framing, Settings, Framed); }
 
 DWORD ReceptionWakeMs() {
   const DWORD held = TargetWakeMs();

@@ -736,7 +736,7 @@ TEST(IntegrityLevels, InputReachesOnlyEqualOrLowerLevels) {
   } rows[] = {
       {high, medium, true},    {system, high, true},   {medium, low, true},
       {medium, medium, false}, {high, high, false},    {medium, high, false},
-      {std::nullopt, medium, false}, {high, std::nullopt, false},
+      {std::nullopt, medium, true}, {high, std::nullopt, false},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(IntegrityRefusesInput(row.target, row.own), row.refused)
