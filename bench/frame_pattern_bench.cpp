@@ -35,8 +35,11 @@ const std::u16string kAs(2000, u'a');
 BENCHMARK_CAPTURE(Match, nested_star, u"(a*)*b", kAs)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Match, overlapping_alternatives, u"(a|aa)+$", kAs.substr(1) + u"b")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Match, nine_dot_stars, u".*.*.*.*.*.*.*.*.*=", kAs)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Match, counted_in_counted, u"(?:a{0,20}){0,20}b", kAs)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Match, largest_program, u"(?:a?){0,190}c", kAs)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Match, counted_in_counted, u"(?:a{0,10}){0,10}b", kAs)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Match, largest_program, u"(?:a?){0,60}c", kAs)->Unit(benchmark::kMillisecond);
+// The dearest pattern found under the bound of steps per unit (kFramePatternStepsPerUnit).
+BENCHMARK_CAPTURE(Match, worst_under_the_step_bound, u"(?:\\w+\\s?){0,70}$", kAs.substr(1) + u"!")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Match, nested_empty_loops, u"(?:(?:(?:(?:a?)*)*)*)*c", kAs)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Match, words_to_end, u"^(\\w+\\s?)*$", kAs.substr(1) + u"!")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Match, stable_reading_line, u"^ST,\\s*(-?)\\+?0*(\\d+(?:\\.\\d+)?)",

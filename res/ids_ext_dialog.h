@@ -14,10 +14,11 @@
 // Frame pattern
 #define IDC_EXT_GROUP_FILTER 1210
 #define IDC_FILTER 1211
-#define IDC_FILTER_PRESET 1212      // drop-down list of patterns that fill IDC_FILTER
+#define IDC_FILTER_PRESET 1212      // drop-down list of patterns that fill IDC_FILTER and IDC_OUTPUT
 #define IDC_FILTER_SAMPLE 1213      // a line to try the pattern on
-#define IDC_FILTER_RESULT 1214      // what the pattern makes of it
+#define IDC_FILTER_RESULT 1214      // what the pattern and the output template make of it
 #define IDC_DUPTIME 1215
+#define IDC_OUTPUT 1216             // the output template
 
 // Target window
 #define IDC_EXT_GROUP_TARGET 1220
@@ -25,6 +26,9 @@
 #define IDC_TARGET_PICK 1222        // "選択...": choose among the open windows
 #define IDC_TARGETMODE 1223
 #define IDC_TARGETWAIT 1224
+
+// Input method
+#define IDC_IMEOFF 1240             // "IME を一時的にオフにする"
 
 // Start with Windows (not a setting of the file)
 #define IDC_START_WITH_WINDOWS 1230

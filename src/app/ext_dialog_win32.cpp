@@ -35,29 +35,17 @@ ExtDialogState& State(HWND dialog) {
   return *reinterpret_cast<ExtDialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
 }
 
-// The sample line as the frame pattern shapes it, "一致しません", or why the pattern is refused.
-void ShapeSample(const char* pattern, const char* sample, char* out, int size) {
-  if (pattern[0] == 0) {
-    CopyTextCut(out, static_cast<std::size_t>(size), sample);
-    return;
-  }
-  PreviewFramePattern(pattern, sample, kCp932Codec, out, size);
-}
-// Why the pattern cannot be used (code page 932), or nullptr when it can.
-const char* PatternError(const char* pattern) {
-  static FramePattern compiled;  // large: kept off the dialog thread's stack
-  const char* error = nullptr;
-  if (pattern[0] == 0 || CompileFramePattern932(pattern, kCp932Codec, compiled, &error)) return nullptr;
-  return error;
-}
-
+// The sample line as the frame pattern and the output template shape it (keys by their
+// names), "一致しません", or why one of them is refused.
 void UpdateSampleResult(HWND dialog) {
   char pattern[kFilterSize] = {};
+  char output[kShortTextSize] = {};
   char sample[kSampleChars * 2 + 1] = {};
-  char result[kSampleChars * 2 + 1] = {};
+  char result[kSampleChars * 4 + 1] = {};
   GetDlgItemText932(dialog, IDC_FILTER, pattern, sizeof pattern);
+  GetDlgItemText932(dialog, IDC_OUTPUT, output, sizeof output);
   GetDlgItemText932(dialog, IDC_FILTER_SAMPLE, sample, sizeof sample);
-  ShapeSample(pattern, sample, result, sizeof result);
+  PreviewFramePattern(pattern, output, sample, kCp932Codec, result, sizeof result);
   SetDlgItemText932(dialog, IDC_FILTER_RESULT, result);
 }
 
@@ -104,9 +92,16 @@ void OnOk(HWND dialog) {
     Refuse(dialog, row.id, message);
     return;
   }
-  if (const char* error = PatternError(edited.FILTER)) {
-    std::snprintf(message, sizeof message, "パターンが正しくありません。\r\n%s", error);
-    Refuse(dialog, IDC_FILTER, message);
+  static FramePattern pattern;  // large: kept off the dialog thread's stack
+  static OutputTemplate output;
+  char error[kOutputTemplateErrorSize];
+  const ShapingRefusal refused =
+      PrepareShaping(edited.FILTER, edited.OUTPUT, kCp932Codec, pattern, output, error, sizeof error);
+  if (refused != ShapingRefusal::None) {
+    const bool byPattern = refused == ShapingRefusal::Pattern;
+    std::snprintf(message, sizeof message, "%s\r\n%s",
+                  byPattern ? "パターンが正しくありません。" : "出力テンプレートが正しくありません。", error);
+    Refuse(dialog, byPattern ? IDC_FILTER : IDC_OUTPUT, message);
     return;
   }
   // A network source needs its host; a server lets nobody in without an allowed address.
@@ -145,6 +140,7 @@ void ChoosePreset(HWND dialog) {
   constexpr LRESULT kCount = sizeof kFramePatternPresets / sizeof kFramePatternPresets[0];
   if (sel < 0 || sel >= kCount) return;
   SetDlgItemText932(dialog, IDC_FILTER, kFramePatternPresets[sel].pattern);
+  SetDlgItemText932(dialog, IDC_OUTPUT, kFramePatternPresets[sel].output);
 }
 
 // The chosen window's program name is added to the entries already there.
@@ -169,6 +165,7 @@ INT_PTR OnCommand(HWND dialog, int id, int code) {
       if (code == EN_CHANGE) ShowCodeMeaning(dialog, *FindExtDialogControl(IDC_REQCODE));
       return TRUE;
     case IDC_FILTER:
+    case IDC_OUTPUT:
     case IDC_FILTER_SAMPLE:
       if (code == EN_CHANGE) UpdateSampleResult(dialog);
       return TRUE;

@@ -50,6 +50,32 @@ bool AltCodesMistype = false;
 bool RequestKeyTaken = false;
 // The attempt the start timer brings next; -1 when no start is under way.
 int NextStartAttempt = -1;
+// The dialog was to hide into the tray (the automatic start, the minimise box) while the shell
+// did not hold the icon yet: it stays visible, the only way back to the program, and hides
+// when the icon is in. Cleared by 中止 and by restoring the dialog.
+bool HideWhenTrayIn = false;
+
+// Hides the dialog into the tray, or, while the shell has not taken the icon, keeps it visible
+// until it has.
+void HideToTray(HWND dialog) {
+  if (TrayIconIn()) {
+    ShowWindow(dialog, SW_HIDE);
+  } else {
+    HideWhenTrayIn = true;
+  }
+}
+
+// The shell took the icon or lost it.
+void OnTrayState(HWND dialog) {
+  if (TrayIconIn()) {
+    if (HideWhenTrayIn) ShowWindow(dialog, SW_HIDE);
+    HideWhenTrayIn = false;
+  } else if (!IsWindowVisible(dialog)) {
+    // A new shell that refuses the icon: the dialog is the way back meanwhile.
+    ShowWindow(dialog, SW_SHOWNORMAL);
+    HideWhenTrayIn = true;
+  }
+}
 
 void ShowPortState(HWND dialog);
 
@@ -63,7 +89,7 @@ void AttemptStart(HWND dialog, int attempt) {
   if (result == 1) {
     if (AutoStartState < 0 && Settings.AUTOSTA == 1) {
       AutoStartState = 1;
-      ShowWindow(dialog, SW_HIDE);
+      HideToTray(dialog);
     }
     PortOpened = true;
     RequestKeyTaken = !RegisterRequestHotKey(MainWindow);
@@ -104,13 +130,19 @@ void Start(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDC_PORT));
     return;
   }
-  // A pattern written into the file by hand is checked here as the dialog checks it.
-  FramePattern pattern;
-  const char* error = nullptr;
-  if (Settings.FILTER[0] != 0 &&
-      !CompileFramePattern932(Settings.FILTER, kCp932Codec, pattern, &error)) {
+  // A pattern or an output template written into the file by hand is checked here as the
+  // dialog checks them.
+  static FramePattern pattern;  // large: kept off the dialog thread's stack
+  static OutputTemplate output;
+  char error[kOutputTemplateErrorSize];
+  const ShapingRefusal refused =
+      PrepareShaping(Settings.FILTER, Settings.OUTPUT, kCp932Codec, pattern, output, error, sizeof error);
+  if (refused != ShapingRefusal::None) {
     char text[256];
-    std::snprintf(text, sizeof text, "拡張設定のパターンを使えません。\n%s", error);
+    std::snprintf(text, sizeof text, "%s\n%s",
+                  refused == ShapingRefusal::Pattern ? "拡張設定のパターンを使えません。"
+                                                     : "拡張設定の出力テンプレートを使えません。",
+                  error);
     ShowWarning(dialog, text);
     return;
   }
@@ -119,6 +151,7 @@ void Start(HWND dialog) {
 
 void Stop(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDC_STOP), FALSE);
+  HideWhenTrayIn = false;
   CancelStart(dialog);
   ClosePort();
   PortOpened = false;
@@ -127,6 +160,8 @@ void Stop(HWND dialog) {
   ClearLogNotices();
   ShowPortState(dialog);
   FillDialog(dialog);
+  // The focus was on 中止, now disabled: it goes to 開始, as the dialog manager moves it.
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_START)), TRUE);
 }
 
 void Close(HWND dialog) {
@@ -148,6 +183,8 @@ void OnReceptionEnded(HWND dialog) {
 
 // The caption and the tray tip say what stands in reception's way, the most pressing first:
 //   the port's device has gone (a USB adapter pulled) and reception waits for it to return;
+//   the line reports errors (a wrong speed or parity garbles every byte), with the remedy;
+//   the device request could not be sent whole;
 //   frames wait for a target window, or one was given up waiting;
 //   the window in front refused a frame's input;
 //   a log condition (records discarded: a folder named as the file, a file that cannot be
@@ -164,6 +201,13 @@ void ShowPortState(HWND dialog) {
     std::snprintf(text, sizeof text, "%s - %s", kProductVersion, link);
   } else if (ReceivePort.DeviceMissing()) {
     std::snprintf(text, sizeof text, "%s - COM%d が見つかりません", kProductVersion, Settings.PORT + 1);
+  } else if (const DWORD lineErrors = ReceivePort.LineErrors()) {
+    char kinds[64];
+    FormatLineErrors(lineErrors, kinds, sizeof kinds);
+    std::snprintf(text, sizeof text, "%s - 通信エラー（%s）", kProductVersion, kinds);
+    remedy = "（「通信速度」と「パリティ」を確認してください）";
+  } else if (DeviceRequestRefused()) {
+    std::snprintf(text, sizeof text, "%s - 要求コードを送信できません", kProductVersion);
   } else if (const char* target = TargetNoticeText()) {
     std::snprintf(text, sizeof text, "%s - %s", kProductVersion, target);
   } else if (InputRefusedShown()) {
@@ -295,7 +339,8 @@ INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       OnShowOrHide(dialog);
       return FALSE;
     case WM_SIZE:
-      if (wparam == SIZE_MINIMIZED) ShowWindow(dialog, SW_HIDE);
+      if (wparam == SIZE_MINIMIZED) HideToTray(dialog);
+      if (wparam == SIZE_RESTORED) HideWhenTrayIn = false;
       return FALSE;
     case WM_COMMAND:
       OnCommand(dialog, LOWORD(wparam), HIWORD(wparam));
@@ -323,6 +368,9 @@ INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       return TRUE;
     case kReceptionEndedMessage:
       OnReceptionEnded(dialog);
+      return TRUE;
+    case kTrayStateMessage:
+      OnTrayState(dialog);
       return TRUE;
     default:
       return FALSE;

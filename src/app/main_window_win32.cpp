@@ -20,6 +20,8 @@
 
 namespace {
 POINT LastClick{};
+// Tries to put the tray icon in (below, with the icon).
+void TryTrayIcon();
 
 void ShowMainDialog() {
   if (MainDialogWindow == nullptr) return;
@@ -131,6 +133,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_HOTKEY:
       if (wparam == kRequestHotKeyId) AskDeviceRequest();
       return 0;
+    case WM_TIMER:
+      if (wparam == kTrayRetryTimer) TryTrayIcon();
+      return 0;
     default:
       if (message == kRequestNowMessage) {
         AskDeviceRequest();
@@ -160,11 +165,38 @@ bool CreateMainWindow(HINSTANCE instance) {
 }
 
 // ---- the notification-area icon ----
+NotifyIconFunction NotifyIcon = &Shell_NotifyIconW;
+
 namespace {
 // Kept from the add for the later delete and for adding the icon again.
 NOTIFYICONDATAW TrayRecord;
-bool TrayAdded = false;
+bool TrayAdded = false;  // added and not removed since: the icon is wanted
+bool TrayIn = false;     // the shell has taken it
+int TrayTriesLeft = 0;
 TrayImage Image;
+
+void SetTrayIn(bool in) {
+  if (TrayIn == in) return;
+  TrayIn = in;
+  if (MainDialogWindow != nullptr) PostMessageA(MainDialogWindow, kTrayStateMessage, 0, 0);
+}
+
+// One try. Shell_NotifyIcon fails while the shell is starting, and its error code says nothing
+// reliable (Microsoft Learn, Shell_NotifyIcon); an add that timed out may have got through,
+// which a modify of the icon then finds.
+void TryTrayIcon() {
+  if (!TrayAdded || TrayIn || TrayTriesLeft <= 0) {
+    KillTimer(MainWindow, kTrayRetryTimer);
+    return;
+  }
+  --TrayTriesLeft;
+  if (NotifyIcon(NIM_ADD, &TrayRecord) || NotifyIcon(NIM_MODIFY, &TrayRecord)) {
+    KillTimer(MainWindow, kTrayRetryTimer);
+    SetTrayIn(true);
+  } else if (TrayTriesLeft > 0) {
+    SetTimer(MainWindow, kTrayRetryTimer, kTrayRetryMs, nullptr);
+  }
+}
 }  // namespace
 
 HICON TrayImage::Load(int size) {
@@ -190,25 +222,34 @@ void AddTrayIcon() {
   // 32 x 32 at 96 DPI, grown with the system DPI: the shell makes its small icon from it.
   TrayRecord.hIcon = Image.Load(ScaleToDpi(32, SystemDpi()));
   Cp932ToWide(kProductVersion, TrayRecord.szTip, static_cast<int>(std::size(TrayRecord.szTip)));
-  Shell_NotifyIconW(NIM_ADD, &TrayRecord);
   TrayAdded = true;
+  TrayIn = false;
+  TrayTriesLeft = 1 + kTrayRetries;
+  TryTrayIcon();
 }
 
 void ReAddTrayIcon() {
-  if (TrayAdded) Shell_NotifyIconW(NIM_ADD, &TrayRecord);
+  if (!TrayAdded) return;
+  SetTrayIn(false);
+  TrayTriesLeft = 1 + kTrayRetries;
+  TryTrayIcon();
 }
 
 void RemoveTrayIcon() {
-  Shell_NotifyIconW(NIM_DELETE, &TrayRecord);
+  KillTimer(MainWindow, kTrayRetryTimer);
+  NotifyIcon(NIM_DELETE, &TrayRecord);
   TrayAdded = false;
+  TrayIn = false;
   Image.Release();
   TrayRecord.hIcon = nullptr;
 }
 
 void SetTrayTip(const char* text) {
   Cp932ToWide(text, TrayRecord.szTip, static_cast<int>(std::size(TrayRecord.szTip)));
-  if (TrayAdded) Shell_NotifyIconW(NIM_MODIFY, &TrayRecord);
+  if (TrayIn) NotifyIcon(NIM_MODIFY, &TrayRecord);
 }
+
+bool TrayIconIn() { return TrayIn; }
 
 // ---- the message filter ----
 ChangeMessageFilterFunction ChangeMessageFilter = &ChangeWindowMessageFilterEx;

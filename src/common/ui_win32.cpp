@@ -13,8 +13,16 @@ HWND MainWindow = nullptr;
 HWND MainDialogWindow = nullptr;
 HWND AboutWindow = nullptr;
 
+// A window of this program in front other than the dialog (a notice or warning box, a
+// sub-dialog, the tray's menu) counts as the dialog: typing into it would press its buttons (a
+// box's Enter closes it unread), and the program never types into itself.
 bool MainDialogInFront() {
-  return MainDialogWindow != nullptr && GetForegroundWindow() == MainDialogWindow;
+  if (MainDialogWindow == nullptr) return false;
+  HWND front = GetForegroundWindow();
+  if (front == MainDialogWindow) return true;
+  DWORD process = 0;
+  return front != nullptr && GetWindowThreadProcessId(front, &process) != 0 &&
+         process == GetCurrentProcessId();
 }
 HINSTANCE AppInstance = nullptr;
 HMENU TrayMenu = nullptr;

@@ -17,7 +17,8 @@ extern HWND MainWindow;
 extern HWND MainDialogWindow;
 extern HWND AboutWindow;
 extern HINSTANCE AppInstance;
-// The main dialog is the foreground window (what is typed then goes to its displays).
+// The main dialog, or another window of this program, is the foreground window (what is
+// typed then goes to the main dialog's displays).
 bool MainDialogInFront();
 // The tray's context menu while it is open: loaded at each right click on the tray icon and
 // released once it has closed, so a click that arrives meanwhile opens no second one.

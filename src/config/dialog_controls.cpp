@@ -72,7 +72,7 @@ constexpr const char* kParityEntries[] = {"None", "Even", "Odd"};
 constexpr const char* kRtsEntries[] = {"Disable", "Enable", "HandShake", "Toggle"};
 constexpr const char* kStopEntries[] = {"1", "1.5", "2"};
 constexpr const char* kConvEntries[] = {"なし", "あり"};
-constexpr const char* kSendModeEntries[] = {"Altコード", "Unicode"};
+constexpr const char* kSendModeEntries[] = {"Altコード", "Unicode", "貼り付け"};
 constexpr const char* kTargetModeEntries[] = {"しない", "前面になるまで待つ", "前面に出す"};
 constexpr const char* kSourceEntries[] = {"COMポート", "TCPクライアント", "TCPサーバー", "Telnetクライアント"};
 
@@ -169,7 +169,7 @@ constexpr ControlBinding kExtControls[] = {
     // Requests to the device
     Request(IDC_REQCODE, SettingKey("REQCODE="), IDC_REQCODE_TEXT),
     Button(IDC_REQCODE_LIST),
-    Number(IDC_REQTIMER, SettingKey("REQTIMER="), "送信間隔(ms)", 100),
+    Number(IDC_REQTIMER, SettingKey("REQTIMER="), "送信間隔(ms)", kMinRequestTimerMs),
     Check(IDC_REQAFTER, SettingKey("REQAFTER=")),
     HotKey(IDC_REQHOTKEY, SettingKey("REQHOTKEY=")),
     // The request goes to the open port: there is none unless reception runs.
@@ -177,12 +177,15 @@ constexpr ControlBinding kExtControls[] = {
     // Frame pattern and repeated frames
     Text(IDC_FILTER, SettingKey("FILTER=")),
     Button(IDC_FILTER_PRESET),
+    Text(IDC_OUTPUT, SettingKey("OUTPUT=")),
     Number(IDC_DUPTIME, SettingKey("DUPTIME="), "重複読み取り(ms)"),
     // Target window
     Text(IDC_TARGET, SettingKey("TARGET=")),
     Button(IDC_TARGET_PICK),
     List(IDC_TARGETMODE, SettingKey("TARGETMODE="), kTargetModeEntries),
     Number(IDC_TARGETWAIT, SettingKey("TARGETWAIT="), "待ち時間(秒)"),
+    // Input method
+    Check(IDC_IMEOFF, SettingKey("IMEOFF=")),
     // Connection: the COM port or the network
     List(IDC_SOURCE, SettingKey("SOURCE="), kSourceEntries),
     Text(IDC_TCPHOST, SettingKey("TCPHOST=")),

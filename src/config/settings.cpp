@@ -20,6 +20,7 @@ void SetDefaultSettings(SettingsRecord& s) {
   s.LOGNAME = 1;
   s.LOGADDENT = 1;
   s.TARGETWAIT = 30;
+  s.IMEOFF = 1;
   s.TCPPORT = 4001;
 }
 
@@ -114,14 +115,30 @@ void StripLineEnd(char* line) {
   if (n > 0 && line[n - 1] == '\r') line[--n] = 0;
 }
 
-// A full piece of an over-long line ends at a character boundary: a first byte whose second
-// byte lies in the next piece is dropped, so that no value keeps half a two-byte character.
-void EndPieceAtCharacter(char* piece) {
-  const std::size_t n = std::strlen(piece);
-  if (n < static_cast<std::size_t>(kSettingsLineMax) || piece[n - 1] == '\n') return;
-  std::size_t last = 0;
-  for (std::size_t i = 0; piece[i] != 0; i += CharLength(piece, i)) last = i;
-  if (last == n - 1 && IsTwoByteClass(static_cast<std::uint8_t>(piece[last]))) piece[last] = 0;
+consteval bool EveryKeyFitsItsRoom() {
+  for (const SettingField& row : kSettingFields) {
+    int n = 0;
+    while (row.key[n] != 0) ++n;
+    if (n > kSettingsKeyMax) return false;
+  }
+  return true;
+}
+static_assert(EveryKeyFitsItsRoom(), "a line must hold every key with the longest value");
+
+// Reads one line, its LF included, into line (kSettingsLineMax + 1 bytes): at most
+// kSettingsLineMax characters of it, the rest skipped. A line is never cut inside a value's
+// room, so a value is cut to its field only, at a character boundary. False at the end of the
+// file.
+bool ReadSettingsLine(std::FILE* f, char* line) {
+  int n = 0;
+  int c = std::getc(f);
+  if (c == EOF) return false;
+  for (; c != EOF; c = std::getc(f)) {
+    if (n < kSettingsLineMax) line[n++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  line[n] = 0;
+  return true;
 }
 
 // ---- writing -------------------------------------------------------------------------------
@@ -208,8 +225,7 @@ void ReadSettingsFile(SettingsRecord& s, const char* path) {
 void ReadSettingsStream(SettingsRecord& s, std::FILE* f) {
   SetDefaultSettings(s);
   char line[kSettingsLineMax + 1];
-  while (std::fgets(line, sizeof line, f) != nullptr) {
-    EndPieceAtCharacter(line);
+  while (ReadSettingsLine(f, line)) {
     StripLineEnd(line);
     ApplySettingsLine(s, line);
   }

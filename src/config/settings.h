@@ -26,8 +26,13 @@ inline constexpr int kTargetSize = kShortTextSize;  // the names of the target w
 // The request to the device: up to 20 bytes ending at the first 0 byte, then a byte that is
 // always 0.
 using RequestBytes = std::uint8_t[kMaxRequestBytes + 1];
-// A short text: at most 100 bytes of code page 932 and the terminator (FILTER, TARGET).
+// A short text: at most 100 bytes of code page 932 and the terminator (FILTER, TARGET,
+// OUTPUT).
 using ShortText = char[kShortTextSize];
+
+// The shortest interval of timed device requests: a shorter REQTIMER (a file can hold 1) would
+// flood the line, so the dialog and the schedule both raise it to this.
+inline constexpr int kMinRequestTimerMs = 100;
 
 struct SettingsRecord {
   std::uint8_t PORT;       // port number minus one: 0 is COM1
@@ -65,10 +70,10 @@ struct SettingsRecord {
   std::uint8_t LOGWDATE;
   std::uint8_t LOGWTIME;
   std::uint8_t LOGADDENT;
-  std::uint8_t SENDMODE;   // 0 Alt codes on the keypad, 1 Unicode packets
+  std::uint8_t SENDMODE;   // 0 Alt codes on the keypad, 1 Unicode packets, 2 paste (clipboard)
   // Requests sent to the device while receiving; never typed, never logged.
   RequestBytes REQCODE;
-  std::int16_t REQTIMER;    // ms between requests, 0 = none
+  std::int16_t REQTIMER;    // ms between requests, 0 = none; 1-99 count as kMinRequestTimerMs
   std::uint8_t REQAFTER;    // 1: send the request again after each frame ends
   std::uint16_t REQHOTKEY;  // global hot key: virtual key low byte, HOTKEYF_* high byte; 0 none
   // Whole-frame shaping.
@@ -78,6 +83,8 @@ struct SettingsRecord {
   ShortText TARGET;          // entries separated by ";"; empty = whatever window is in front
   std::uint8_t TARGETMODE;   // 0 any window, 1 wait until a target is in front, 2 bring it there
   std::int16_t TARGETWAIT;   // seconds a held frame waits for its target, 1..3600
+  std::uint8_t IMEOFF;       // 1: an open input method is closed while a frame is typed
+  ShortText OUTPUT;          // output template: groups and keys typed per frame; empty = none
   // Where the bytes come from.
   std::uint8_t SOURCE;       // 0 the COM port, 1 TCP client, 2 TCP server, 3 Telnet client
   ShortText TCPHOST;         // client: the device's host; server: the local address to listen on
@@ -159,7 +166,7 @@ inline constexpr SettingField kSettingFields[] = {
     {"LOGWTIME=", &SettingsRecord::LOGWTIME, 0, 1},
     // Added after the last of the original keys, so that older programs, which ignore lines
     // of keys they do not know, still read the file; a file without it loads with 0.
-    {"SENDMODE=", &SettingsRecord::SENDMODE, 0, 1},
+    {"SENDMODE=", &SettingsRecord::SENDMODE, 0, 2},
     // Added after SENDMODE in the same way; a file without them loads with the defaults.
     {"REQCODE=", &SettingsRecord::REQCODE, 0, 255, Notation::Hex},
     {"REQTIMER=", &SettingsRecord::REQTIMER, 0, 30000},
@@ -170,6 +177,8 @@ inline constexpr SettingField kSettingFields[] = {
     {"TARGET=", &SettingsRecord::TARGET},
     {"TARGETMODE=", &SettingsRecord::TARGETMODE, 0, 2},
     {"TARGETWAIT=", &SettingsRecord::TARGETWAIT, 1, 3600},
+    {"IMEOFF=", &SettingsRecord::IMEOFF, 0, 1},
+    {"OUTPUT=", &SettingsRecord::OUTPUT},
     {"SOURCE=", &SettingsRecord::SOURCE, 0, 3},
     {"TCPHOST=", &SettingsRecord::TCPHOST},
     {"TCPPORT=", &SettingsRecord::TCPPORT, 1, 65535},
@@ -192,8 +201,11 @@ inline constexpr char kProductVersion[] = "Tamblix( TM ) Ver.2.5.2";
 // Room for a settings file path: 1023 characters and the terminator.
 inline constexpr int kSettingsPathSize = 1024;
 
-// A line is at most this many characters; longer lines are read in pieces of this size.
-inline constexpr int kSettingsLineMax = 1024;
+// Characters of a key with its "=" at most (settings.cpp checks the table against it).
+inline constexpr int kSettingsKeyMax = 16;
+// A line is read whole up to this many characters: the longest key, a LOGFOLDER of 1024
+// characters and the line end. The rest of a longer line is skipped, so it never sets a key.
+inline constexpr int kSettingsLineMax = kSettingsKeyMax + (kLogFolderSize - 1) + 2;
 
 // line has no line end. A line that begins with a key of the key table sets that field; any
 // other line is ignored.

@@ -310,9 +310,10 @@ int LogWriter::LogFlush() {
   char path[kLogPathSize];
   BuildLogPath(settings_.LOGFOLDER, name, path);
 
-  // New-file mode truncates at the first flush to a path in this process, then appends.
+  // New-file mode truncates at the first flush to a path in this process, then appends. The
+  // path is noted only once it has been opened, so a first record that fails (the folder
+  // missing, the file open elsewhere) leaves the next one to start the file anew.
   const bool createAnew = settings_.LOGOPENMD == 0 && std::strcmp(path, LastLogPath) != 0;
-  std::memcpy(LastLogPath, path, sizeof LastLogPath);
 
   if (CheckNotFolder(path) == 0) {
     Report(LogNoticeBit(LogNotice::FolderGiven));
@@ -331,6 +332,7 @@ int LogWriter::LogFlush() {
     Report(conditions | LogNoticeBit(LogNotice::NotOpenable));
     return Discard();
   }
+  std::memcpy(LastLogPath, path, sizeof LastLogPath);
   Report(conditions);
   WriteLogRecord(file, LogBuffer, settings_, now);
   std::fclose(file);

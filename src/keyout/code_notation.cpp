@@ -93,10 +93,12 @@ void AppendItemName(char* display, std::size_t size, KeyItem item) {
 
 bool IsSeparator(char c, NotationMode mode) { return c == ' ' || (c == '+' && mode == NotationMode::Keys); }
 
-// Writes "x%02X"/"v%02X" items with their separators into out.
+// Writes "x%02X"/"v%02X" items (or "D%d" for letter 'D') with their separators into out; a
+// piece that does not fit is left out whole.
 void AppendCode(char* out, std::size_t size, std::size_t& used, const char* separator, char letter, int code) {
   char piece[8];
-  const int n = std::snprintf(piece, sizeof piece, "%s%c%02X", separator, letter, code & 0xFF);
+  const int n = letter == 'D' ? std::snprintf(piece, sizeof piece, "%sD%d", separator, code & 0xFF)
+                              : std::snprintf(piece, sizeof piece, "%s%c%02X", separator, letter, code & 0xFF);
   if (n <= 0 || used + static_cast<std::size_t>(n) + 1 > size) return;
   std::memcpy(out + used, piece, static_cast<std::size_t>(n) + 1);
   used += static_cast<std::size_t>(n);
@@ -161,9 +163,19 @@ void FormatCodeNotation(const KeyItem* items, char* out, std::size_t size) {
   if (size == 0) return;
   out[0] = 0;
   std::size_t used = 0;
-  for (int i = 0; i < kMaxKeyItems && items[i] != 0; ++i) {
-    const char* separator = i == 0 ? "" : ((items[i - 1] & KEYITEM_HOLD) ? "+" : " ");
-    AppendCode(out, size, used, separator, (items[i] & KEYITEM_VKEY) ? 'v' : 'x', items[i]);
+  int i = 0;
+  for (; i < kMaxKeyItems && items[i] != 0; ++i) {
+    const bool heldBefore = i > 0 && (items[i - 1] & KEYITEM_HOLD) != 0;
+    const char* separator = i == 0 ? "" : (heldBefore ? "+" : " ");
+    // Inside a "+" group the parser refuses an X token; a D token says the same code.
+    const bool inGroup = heldBefore && (items[i] & KEYITEM_HOLD) != 0;
+    const char letter = (items[i] & KEYITEM_VKEY) != 0 ? 'v' : (inGroup ? 'D' : 'x');
+    AppendCode(out, size, used, separator, letter, items[i]);
+  }
+  // A hold on the last item is written too ("v11+"), so the text parses back to the same list.
+  if (i > 0 && (items[i - 1] & KEYITEM_HOLD) != 0 && used + 2 <= size) {
+    out[used++] = '+';
+    out[used] = 0;
   }
 }
 

@@ -9,7 +9,7 @@
 // The ANSI code page is set when the system starts; a process sees one all its life.
 Win32Keyboard::Win32Keyboard() { ansiCodePage = GetACP(); }
 
-// Only the main dialog itself counts; its key code list dialog or a message box is typed into.
+// The main dialog or another window of the program (a box, a sub-dialog): never typed into.
 bool Win32Keyboard::MainDialogInFront() { return ::MainDialogInFront(); }
 
 // Looked up each time: the display belongs to the dialog's thread and is only posted to. A
@@ -126,7 +126,12 @@ std::optional<IntegrityLevel> WindowIntegrityLevel(HWND window) {
   return level;
 }
 
+// No window, or one gone meanwhile, is not known to refuse; a window that exists and whose
+// process or token cannot be read is.
 bool WindowRefusesOurInput(HWND window) {
+  DWORD processId = 0;
+  if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 || processId == 0)
+    return false;
   return IntegrityRefusesInput(WindowIntegrityLevel(window),
                                ProcessIntegrityLevel(GetCurrentProcess()));
 }

@@ -99,11 +99,12 @@ class Keyboard {
 using IntegrityLevel = std::uint32_t;
 
 // Applications may inject input only into applications at an equal or lesser integrity level
-// (Microsoft Learn, SendInput). A level that could not be read refuses nothing: typing goes on,
-// and a refusal the system reports in SendInput's count still ends the frame.
+// (Microsoft Learn, SendInput). A window whose level cannot be read (another user's elevated
+// program, whose process we may not open) counts as refusing: typing into it would vanish
+// unseen. Without our own level nothing can be compared, and SendInput's count still tells.
 constexpr bool IntegrityRefusesInput(std::optional<IntegrityLevel> target,
                                      std::optional<IntegrityLevel> own) {
-  return target.has_value() && own.has_value() && *target > *own;
+  return own.has_value() && (!target.has_value() || *target > *own);
 }
 
 // ---- key output ------------------------------------------------------------------------------

@@ -16,13 +16,15 @@ inline int RequestLength(const SettingsRecord& s) {
 
 class RequestSchedule {
  public:
-  // Reception starts at now: the first timed request is due one period later; with REQAFTER
+  // Reception starts at now: the first timed request is due one period later (REQTIMER, at
+  // least kMinRequestTimerMs); with REQAFTER
   // the first request is owed at once, since nothing else starts a device that only answers.
   // With no request bytes nothing is ever due.
   void Start(const SettingsRecord& s, std::uint32_t now) {
     enabled_ = RequestLength(s) > 0;
     after_ = enabled_ && s.REQAFTER == 1;
-    period_ = enabled_ && s.REQTIMER > 0 ? static_cast<std::uint32_t>(s.REQTIMER) : 0;
+    const int timer = s.REQTIMER > 0 && s.REQTIMER < kMinRequestTimerMs ? kMinRequestTimerMs : s.REQTIMER;
+    period_ = enabled_ && timer > 0 ? static_cast<std::uint32_t>(timer) : 0;
     next_ = now + period_;
     owed_ = after_;
   }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "common/ui_win32.h"
 #include "config/settings.h"
 #include "reception/device_request.h"
 #include "reception/network_source.h"
@@ -29,15 +30,15 @@ std::atomic<bool> Asked{false};
 // Made before the reader starts (StartReception runs on the GUI thread before the thread).
 HANDLE RequestEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
-// A request of 20 bytes takes 200 ms at 1200 baud; a write that has not left by then plus this
-// margin is taken as stuck (flow control held by the device, a driver that does not answer).
-constexpr DWORD kWriteMarginMs = 500;
 // How long a cancelled write is waited for before it is left to complete on its own.
 constexpr DWORD kCancelWaitMs = 100;
 
-DWORD BaudRate() {
-  static constexpr DWORD kRates[] = {115200, 57600, 38400, 19200, 9600, 4800, 2400};
-  return Settings.BAUD < 7 ? kRates[Settings.BAUD] : 2400;
+// A request that did not leave whole: said in the caption and tray tip until one does.
+std::atomic<bool> Refused{false};
+
+void NoteSent(bool whole) {
+  if (Refused.exchange(!whole) != !whole && MainDialogWindow != nullptr)
+    PostMessageA(MainDialogWindow, kPortStateMessage, 0, 0);
 }
 
 // An overlapped write's completion or the stop, at most limitMs; true when it completed.
@@ -61,20 +62,36 @@ DWORD WriteRequest(int n) {
   ResetEvent(Pending.overlapped.hEvent);
   HANDLE port = ReceivePort.PortHandle;
   SerialApi& api = PortApi();
+  const DWORD count = static_cast<DWORD>(n);
   DWORD written = 0;
-  if (api.Write(port, Pending.bytes, static_cast<DWORD>(n), &written, &Pending.overlapped)) return 0;
+  if (api.Write(port, Pending.bytes, count, &written, &Pending.overlapped)) {
+    NoteSent(written >= count);
+    return 0;
+  }
   const DWORD error = GetLastError();
-  if (error != ERROR_IO_PENDING) return error;
+  if (error != ERROR_IO_PENDING) {
+    NoteSent(false);
+    return error;
+  }
   Pending.inFlight = true;
-  // Ten bits a byte on the line.
-  const DWORD lineMs = static_cast<DWORD>(n) * 10000 / BaudRate() + 1;
-  if (!AwaitWrite(lineMs + kWriteMarginMs)) {
+  // The port's write time-out (its line time and kWriteMarginMs) ends it first on a working
+  // driver; one that keeps it longer gets it cancelled.
+  const DWORD lineMs = count * LineMsPerByte(Settings);
+  if (!AwaitWrite(lineMs + 2 * kWriteMarginMs)) {
     api.Cancel(port, &Pending.overlapped);
-    if (!AwaitWrite(kCancelWaitMs)) return 0;  // left in flight; looked at again next time
+    if (!AwaitWrite(kCancelWaitMs)) {
+      if (RunningFlag) NoteSent(false);
+      return 0;  // left in flight; looked at again next time
+    }
   }
   Pending.inFlight = false;
-  if (api.Result(port, &Pending.overlapped, &written, FALSE)) return 0;
+  if (api.Result(port, &Pending.overlapped, &written, FALSE)) {
+    NoteSent(written >= count);
+    return 0;
+  }
   const DWORD failed = GetLastError();
+  // Cancelled: by a stop (nothing to say), or because it was stuck.
+  if (RunningFlag) NoteSent(false);
   return failed == ERROR_OPERATION_ABORTED ? 0 : failed;
 }
 
@@ -97,8 +114,11 @@ void AskDeviceRequest() {
   if (RequestEvent != nullptr) SetEvent(RequestEvent);
 }
 
+bool DeviceRequestRefused() { return Refused.load(); }
+
 void DeviceRequestsStart() {
   Asked = false;
+  Refused = false;
   if (RequestEvent != nullptr) ResetEvent(RequestEvent);
   Schedule.Start(Settings, timeGetTime());
 }

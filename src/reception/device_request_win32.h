@@ -11,6 +11,11 @@ void AskDeviceRequest();
 // The event the reader's waits watch beside the port (manual reset; reset by the reader).
 HANDLE DeviceRequestEvent();
 
+// The last request did not leave whole (its write failed, was cut short by its time-out or
+// had to be cancelled): the caption and tray tip say "要求コードを送信できません" until one
+// does. Posts kPortStateMessage to the main dialog when this changes; cleared at each start.
+bool DeviceRequestRefused();
+
 // ---- reader thread
 void DeviceRequestsStart();
 // A frame of data has ended.

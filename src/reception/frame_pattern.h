@@ -9,7 +9,8 @@
 // \0 \xHH \uHHHH and escaped punctuation; classes [...] with ranges, negation and escapes;
 // ^ $ (whole text, no multiline); \b \B; ( ) and (?: ); |; * + ? {n} {n,} {n,m} and their
 // lazy forms; up to 9 capture groups. Refused: back-references, look-arounds, other (?
-// groups, more groups, a program over the bound, syntax errors.
+// groups, more groups, a program over the bound of its size or of its steps per unit of text,
+// syntax errors.
 #pragma once
 #include <cstdint>
 
@@ -30,6 +31,13 @@ inline constexpr int kFramePatternRegisters = kFramePatternSlots + kFramePattern
 inline constexpr int kFramePatternStack = 4 * kFramePatternInstructions;
 // Units of text a match looks at (positions are held in 16 bits); a frame has at most 2000.
 inline constexpr int kFramePatternTextUnits = 8192;
+// Instructions a match may visit per unit of text (FramePatternStepBound of one position): a
+// program that could visit more is refused (kPatternErrorTooSlow). A unit of text arrives
+// every 87 us at 115200 baud (10 bits a character); the dearest step measured on the build
+// machine took about 40 ns of wall time under load (10-15 ns of CPU), so a frame costs at most
+// about 80 us a character, less than the line takes to deliver it (bench/frame_pattern_bench.cpp
+// measures the dearest pattern found under the bound: about 30 ms on 2000 units).
+inline constexpr long kFramePatternStepsPerUnit = 2000;
 
 // Compile errors (code page 932 at run time).
 extern const char kPatternErrorSyntax[];
@@ -43,6 +51,7 @@ extern const char kPatternErrorLookAround[];
 extern const char kPatternErrorGroups[];
 extern const char kPatternErrorTooComplex[];
 extern const char kPatternErrorTooLong[];
+extern const char kPatternErrorTooSlow[];
 
 // Instructions of a compiled program.
 enum PatternOp : std::uint8_t {
@@ -98,6 +107,7 @@ struct FramePattern {
   PatternClassItem items[kFramePatternUnits];
   PatternClass classes[kFramePatternUnits];
   int groups;     // capture groups, 0 to 9
+  std::uint16_t nested;  // bit g set: capture group g lies inside another capture group
   int registers;  // registers a thread of this program uses
   int visits;     // instructions a text position can enter at most
 };

@@ -14,6 +14,8 @@ const char kPatternErrorLookAround[] = "パターンに先読み・後読みは�
 const char kPatternErrorGroups[] = "パターンのグループ ( ) は9個までです";
 const char kPatternErrorTooComplex[] = "パターンが複雑すぎます";
 const char kPatternErrorTooLong[] = "パターンが長すぎます (100バイトまで)";
+const char kPatternErrorTooSlow[] =
+    "パターンの照合に時間がかかりすぎます (繰り返しの入れ子や回数を減らしてください)";
 
 namespace {
 
@@ -229,10 +231,13 @@ class Parser {
     } else {
       if (groups_ == kFramePatternGroups) return Fail(kPatternErrorGroups);
       number = ++groups_;
+      if (openCaptures_ > 0) out_.nested = static_cast<std::uint16_t>(out_.nested | 1u << number);
     }
     const int group = NewNode(kNodeGroup, static_cast<std::uint16_t>(number));
     if (group < 0) return -1;
+    if (number > 0) ++openCaptures_;
     const int body = Disjunction();
+    if (number > 0) --openCaptures_;
     if (body < 0) return -1;
     if (!At(u')')) return Fail(kPatternErrorParenthesis);
     ++pos_;
@@ -413,6 +418,7 @@ class Parser {
   FramePattern& out_;
   int pos_ = 0;
   int groups_ = 0;
+  int openCaptures_ = 0;  // capture groups around the current position
   int checks_ = 0;
   int items_ = 0;
   int classes_ = 0;
@@ -580,6 +586,7 @@ bool CompileFramePattern(const char16_t* pattern, int n, FramePattern& out, cons
   *error = nullptr;
   out.size = 0;
   out.groups = 0;
+  out.nested = 0;
   out.registers = 2;
   out.visits = 0;
   if (n > kFramePatternUnits) {
@@ -604,6 +611,11 @@ bool CompileFramePattern(const char16_t* pattern, int n, FramePattern& out, cons
   if (emitter.full() || stackNeed > kFramePatternStack) {
     out.size = 0;
     *error = kPatternErrorTooComplex;
+    return false;
+  }
+  if (FramePatternStepBound(out, 0) > kFramePatternStepsPerUnit) {
+    out.size = 0;
+    *error = kPatternErrorTooSlow;
     return false;
   }
   out.groups = parser.groups();

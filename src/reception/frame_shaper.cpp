@@ -6,10 +6,13 @@
 
 // ---- the frame pattern on code page 932 texts
 
-const FramePatternPreset kFramePatternPresets[3] = {
-    {"数値 (符号付き、先頭の0を除く)", kPresetNumber},
-    {"安定した計量値 (ST行の数値)", kPresetStableReading},
-    {"数字のみ", kPresetDigits},
+const FramePatternPreset kFramePatternPresets[6] = {
+    {"数値 (符号付き、先頭の0を除く)", kPresetNumber, ""},
+    {"安定した計量値 (ST行の数値)", kPresetStableReading, ""},
+    {"数字のみ", kPresetDigits, ""},
+    {"カンマ区切り3項目を3つのセルへ", kPresetThreeFields, kPresetThreeFieldsOutput},
+    {"コードを文字列として (先頭の0を残す)", kPresetCodeAsText, kPresetCodeAsTextOutput},
+    {"重量と単位を2つのセルへ", kPresetWeightAndUnit, kPresetWeightAndUnitOutput},
 };
 
 const char kPatternPreviewNoMatch[] = "一致しません";
@@ -40,29 +43,76 @@ int ShapeFrameText(const FramePattern& pattern, const TextCodec& codec, FrameSha
   };
   if (pattern.groups == 0) append(match.group[0]);
   for (int g = 1; g <= pattern.groups; ++g) {
-    if (match.group[g].start >= 0) append(match.group[g]);
+    const bool outermost = (pattern.nested & 1u << g) == 0;
+    if (outermost && match.group[g].start >= 0) append(match.group[g]);
   }
   work.result[used] = 0;
   return codec.toCp932(work.result, out, size);
 }
 
-PatternPreview PreviewFramePattern(const char* pattern, const char* sample, const TextCodec& codec,
-                                   char* out, int size) {
+ShapingRefusal PrepareShaping(const char* filter, const char* output, const TextCodec& codec,
+                              FramePattern& pattern, OutputTemplate& tpl, char* error,
+                              int errorSize) {
+  const char* reason = nullptr;
+  if (filter[0] != 0 && !CompileFramePattern932(filter, codec, pattern, &reason)) {
+    CopyTextCut(error, static_cast<std::size_t>(errorSize), reason);
+    return ShapingRefusal::Pattern;
+  }
+  const int groups = filter[0] != 0 ? pattern.groups : 0;
+  if (output[0] != 0 && !ParseOutputTemplate(output, groups, tpl, error, errorSize)) {
+    return ShapingRefusal::Output;
+  }
+  return ShapingRefusal::None;
+}
+
+bool ShapeCollectedFrame(const ShapingOptions& options, const TextCodec& codec,
+                         FrameShapingWork& work, ShapedFrame& frame) {
+  char* const text = reinterpret_cast<char*>(frame.text);
+  if (options.output == nullptr) {
+    if (options.pattern == nullptr) return true;
+    const int length = ShapeFrameText(*options.pattern, codec, work, text, text,
+                                      static_cast<int>(sizeof frame.text));
+    if (length < 0) return false;
+    frame.length = length;
+    return true;
+  }
+  const int n = codec.toUtf16(text, work.text, kShapedTextSize + 1);
+  FramePatternMatch match{};
+  if (options.pattern == nullptr) {
+    for (FramePatternSpan& span : match.group) span = {-1, -1};
+    match.group[0] = {0, n};  // $0: the whole frame
+  } else if (!MatchFramePattern(*options.pattern, work.text, n, work.match, match)) {
+    return false;
+  }
+  ExpandOutputTemplate(*options.output, work.text, match, codec, work.result, frame);
+  return true;
+}
+
+PatternPreview PreviewFramePattern(const char* pattern, const char* output, const char* sample,
+                                   const TextCodec& codec, char* out, int size) {
   struct Memory {
     FramePattern pattern;
+    OutputTemplate output;
     FrameShapingWork work;
+    ShapedFrame frame;
   };
   const auto memory = std::make_unique<Memory>();
-  const char* error = nullptr;
-  PatternPreview result = PatternPreview::Result;
-  if (!CompileFramePattern932(pattern, codec, memory->pattern, &error)) {
-    CopyTextCut(out, static_cast<std::size_t>(size), error);
-    result = PatternPreview::Refused;
-  } else if (ShapeFrameText(memory->pattern, codec, memory->work, sample, out, size) < 0) {
-    CopyTextCut(out, static_cast<std::size_t>(size), kPatternPreviewNoMatch);
-    result = PatternPreview::NoMatch;
+  if (PrepareShaping(pattern, output, codec, memory->pattern, memory->output, out, size) !=
+      ShapingRefusal::None) {
+    return PatternPreview::Refused;
   }
-  return result;
+  ShapedFrame& frame = memory->frame;
+  CopyTextCut(reinterpret_cast<char*>(frame.text), sizeof frame.text, sample);
+  frame.length = static_cast<int>(std::strlen(reinterpret_cast<char*>(frame.text)));
+  ShapingOptions options;
+  options.pattern = pattern[0] != 0 ? &memory->pattern : nullptr;
+  options.output = output[0] != 0 ? &memory->output : nullptr;
+  if (!ShapeCollectedFrame(options, codec, memory->work, frame)) {
+    CopyTextCut(out, static_cast<std::size_t>(size), kPatternPreviewNoMatch);
+    return PatternPreview::NoMatch;
+  }
+  FormatShapedText(frame, out, size);
+  return PatternPreview::Result;
 }
 
 // ---- the shaper
@@ -95,6 +145,7 @@ void FrameShaper::Forget() {
   std::memset(frame_.after, 0, sizeof frame_.after);
   frame_.text[0] = 0;
   frame_.length = 0;
+  frame_.keyCount = 0;
   before_ = 0;
   after_ = 0;
   full_ = false;
@@ -123,42 +174,54 @@ void FrameShaper::TypeKeyItems(const KeyItem* list) {
   for (int i = 0; i < kMaxKeyItems && list[i] != 0; ++i) slot[i] = list[i];
 }
 
-bool FrameShaper::RepeatsLastFrame(std::uint32_t now) const {
-  return lastLength_ == frame_.length && now - lastTime_ < options_.duplicateMs &&
-         std::memcmp(last_, frame_.text, static_cast<std::size_t>(frame_.length)) == 0;
+// Compares records, so that the template's keys count: "1,23" and "12,3" through "$1[TAB]$2"
+// are two frames.
+bool FrameShaper::RepeatsLastFrame(std::uint32_t now, int length) const {
+  return lastLength_ == length && now - lastTime_ < options_.duplicateMs &&
+         std::memcmp(last_, record_, static_cast<std::size_t>(length)) == 0;
 }
 
 void FrameShaper::FrameEnded() {
   if (frame_.length == 0 && before_ == 0 && after_ == 0) return;
-  if (options_.pattern != nullptr) {
-    char* text = reinterpret_cast<char*>(frame_.text);
-    const int length = ShapeFrameText(*options_.pattern, codec_, work_, text, text,
-                                      static_cast<int>(sizeof frame_.text));
-    if (length < 0) {
-      Forget();
-      return;
-    }
-    frame_.length = length;
+  if (!ShapeCollectedFrame(options_, codec_, work_, frame_)) {
+    Forget();
+    return;
+  }
+  const int length = FormatShapedText(frame_, record_, static_cast<int>(sizeof record_));
+  // A pattern or template that leaves nothing to type drops the frame, as a frame it does
+  // not match: a bare PRECODE and POSTCODE would type an empty reading.
+  if (length == 0 && (options_.pattern != nullptr || options_.output != nullptr)) {
+    Forget();
+    return;
   }
   if (options_.duplicateMs > 0) {
     const std::uint32_t now = clock_();
-    if (RepeatsLastFrame(now)) {
+    if (RepeatsLastFrame(now, length)) {
       Forget();
       return;
     }
-    std::memcpy(last_, frame_.text, static_cast<std::size_t>(frame_.length) + 1);
-    lastLength_ = frame_.length;
+    std::memcpy(last_, record_, static_cast<std::size_t>(length) + 1);
+    lastLength_ = length;
     lastTime_ = now;
   }
+  // The record is written where the frame ends, before its delivery: a stop during the
+  // typing, or a frame held for a target, is in the log all the same, stamped at its end.
+  if (length > 0) inner_.LogAppend(reinterpret_cast<const std::uint8_t*>(record_));
+  inner_.LogFlush();
   delivery_.DeliverFrame(frame_);
-  if (frame_.length > 0) inner_.LogAppend(frame_.text);
   Forget();
   inner_.FrameEnded();
-  inner_.LogFlush();
 }
 
 void TypeShapedFrame(const ShapedFrame& frame, FrameOutput& out) {
   TypeLists(frame.before, out);
-  TypeCharacters(frame.text, frame.length, out);
+  int typed = 0;
+  for (int k = 0; k < frame.keyCount; ++k) {
+    const ShapedKeys& keys = frame.keys[k];
+    TypeCharacters(frame.text + typed, keys.at - typed, out);
+    typed = keys.at;
+    out.TypeKeyItems(keys.keys);
+  }
+  TypeCharacters(frame.text + typed, frame.length - typed, out);
   TypeLists(frame.after, out);
 }

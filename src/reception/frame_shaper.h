@@ -8,6 +8,7 @@
 #include "keyout/code_notation.h"
 #include "reception/frame_output.h"
 #include "reception/frame_pattern.h"
+#include "reception/output_template.h"
 
 // ---- text conversion
 
@@ -30,19 +31,23 @@ extern const TextCodec kCp932Codec;
 // ---- the collected frame
 
 // A frame collected whole: the key lists framing asked for before its text, the text as it
-// would be typed (code page 932, after shaping by the frame pattern), and the key lists after
-// it. Frames are collected when a frame pattern, a duplicate time or a target window is set;
+// would be typed (code page 932, after shaping by the frame pattern and the output template)
+// with the template's keys between its characters, and the key lists after it. Frames are collected when a frame pattern, a duplicate time or a target window is set;
 // otherwise framing types character by character and no ShapedFrame exists.
 
 // The text a frame can hold: the size of the log buffer's text.
 inline constexpr int kShapedTextSize = 2000;
 // Key lists framing can ask for on either side of a frame's text (PRECODE, an owed POSTCODE).
 inline constexpr int kShapedKeyLists = 2;
+// Keys the output template can place between the characters of the text.
+inline constexpr int kShapedKeys = kOutputTemplateKeys;
 
 struct ShapedFrame {
   KeyItem before[kShapedKeyLists][kMaxKeyItems + 1];  // zero-terminated lists, unused ones empty
   std::uint8_t text[kShapedTextSize + 1];             // zero-terminated
   int length;                                         // bytes of text
+  ShapedKeys keys[kShapedKeys];                       // in the order of their places
+  int keyCount;
   KeyItem after[kShapedKeyLists][kMaxKeyItems + 1];
 };
 
@@ -68,11 +73,22 @@ inline constexpr char kPresetStableReading[] = R"(^ST,\s*(-?)\+?0*(\d+(?:\.\d+)?
 // "4912345678".
 inline constexpr char kPresetDigits[] = R"(^\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*))";
 
+// Presets that fill the pattern and the output template together, for Excel: three
+// comma-separated fields into three cells, a code kept as text (a leading "'"), a balance's
+// weight and its unit in two cells.
+inline constexpr char kPresetThreeFields[] = R"(^([^,]*),([^,]*),([^,]*))";
+inline constexpr char kPresetThreeFieldsOutput[] = "$1[TAB]$2[TAB]$3";
+inline constexpr char kPresetCodeAsText[] = R"(^(.*)$)";
+inline constexpr char kPresetCodeAsTextOutput[] = "'$1";
+inline constexpr char kPresetWeightAndUnit[] = R"((-?)\+?0*(\d+(?:\.\d+)?)\s*(\S*))";
+inline constexpr char kPresetWeightAndUnitOutput[] = "$1$2[TAB]$3";
+
 struct FramePatternPreset {
   const char* name;  // what the dialog lists (code page 932)
   const char* pattern;
+  const char* output;  // the output template that goes with it, "" for none
 };
-extern const FramePatternPreset kFramePatternPresets[3];
+extern const FramePatternPreset kFramePatternPresets[6];
 
 // Said by the live result when the sample does not match.
 extern const char kPatternPreviewNoMatch[];
@@ -91,17 +107,26 @@ bool CompileFramePattern932(const char* pattern, const TextCodec& codec, FramePa
 
 // Matches a zero-terminated code page 932 text (its first kShapedTextSize characters).
 // No match: returns -1. A match: `out` (`size` bytes with the terminator; it may be `text`)
-// gets the groups that took part, joined in order, or the whole match for a pattern without
-// groups; returns its bytes.
+// gets the outermost groups that took part, joined in order (a group inside another is part
+// of it), or the whole match for a pattern without groups; returns its bytes.
 int ShapeFrameText(const FramePattern& pattern, const TextCodec& codec, FrameShapingWork& work,
                    const char* text, char* out, int size);
 
+// The pattern (FILTER, "" for none) and the output template (OUTPUT, "" for none) of a
+// reception, made ready: the pattern compiled into `pattern`, the template parsed for its
+// groups into `output`. Says which of the two is refused, with the reason in `error`.
+enum class ShapingRefusal { None, Pattern, Output };
+ShapingRefusal PrepareShaping(const char* filter, const char* output, const TextCodec& codec,
+                              FramePattern& pattern, OutputTemplate& tpl, char* error,
+                              int errorSize);
+
 enum class PatternPreview { Result, NoMatch, Refused };
-// The dialog's live result for a pattern and a sample line (both code page 932): `out` gets the
-// shaped sample, kPatternPreviewNoMatch, or the reason the pattern is refused. Not for the
-// reception thread: it takes its work memory from the heap.
-PatternPreview PreviewFramePattern(const char* pattern, const char* sample, const TextCodec& codec,
-                                   char* out, int size);
+// The dialog's live result for a pattern, an output template and a sample line (code page
+// 932): `out` gets the shaped sample with the template's keys by their names, the sample as
+// it is when both are empty, kPatternPreviewNoMatch, or the reason one of them is refused.
+// Not for the reception thread: it takes its work memory from the heap.
+PatternPreview PreviewFramePattern(const char* pattern, const char* output, const char* sample,
+                                   const TextCodec& codec, char* out, int size);
 
 // ---- the shaper
 
@@ -109,7 +134,7 @@ PatternPreview PreviewFramePattern(const char* pattern, const char* sample, cons
 // time is set. It collects what framing types for one frame (its text and the key lists around
 // it) and, where framing ends the frame (FrameEnded), shapes the text by the pattern, drops a
 // frame that does not match or that repeats the last one delivered too soon, and delivers the
-// rest whole: typed through the delivery, then logged as one record of the shaped text.
+// rest whole: logged as one record of the shaped text, then typed through the delivery.
 
 // Milliseconds of a clock that wraps around (timeGetTime).
 using ShapingClock = std::uint32_t (*)();
@@ -117,7 +142,13 @@ using ShapingClock = std::uint32_t (*)();
 struct ShapingOptions {
   const FramePattern* pattern = nullptr;  // compiled FILTER; nullptr: the text is kept as is
   std::uint32_t duplicateMs = 0;          // DUPTIME; 0: repeated frames are delivered
+  const OutputTemplate* output = nullptr;  // parsed OUTPUT; nullptr: the groups joined
 };
+
+// Shapes a collected frame's text in place by the pattern and the output template; false
+// when the pattern does not match.
+bool ShapeCollectedFrame(const ShapingOptions& options, const TextCodec& codec,
+                         FrameShapingWork& work, ShapedFrame& frame);
 
 class FrameShaper final : public FrameOutput {
  public:
@@ -135,13 +166,14 @@ class FrameShaper final : public FrameOutput {
   // is written from the shaped text at the frame's end instead.
   void LogAppend(const std::uint8_t*) override {}
   int LogFlush() override { return 0; }
-  // The frame ends: shaped and delivered, then its record written through the inner output
-  // (LogAppend, FrameEnded, LogFlush); or dropped, and the inner output is not called.
+  // The frame ends: shaped, its record written through the inner output (LogAppend,
+  // LogFlush), then delivered and ended (FrameEnded); or dropped (no match, an empty result,
+  // a repeat), and the inner output is not called.
   void FrameEnded() override;
 
  private:
   void Forget();
-  bool RepeatsLastFrame(std::uint32_t now) const;
+  bool RepeatsLastFrame(std::uint32_t now, int length) const;
 
   FrameOutput& inner_;
   FrameDelivery& delivery_;
@@ -152,14 +184,16 @@ class FrameShaper final : public FrameOutput {
   int before_ = 0;  // key lists collected before the text, and after it
   int after_ = 0;
   bool full_ = false;  // a character did not fit: the rest of the frame's text is dropped
-  std::uint8_t last_[kShapedTextSize + 1];  // the shaped text last delivered
-  int lastLength_ = -1;                     // -1: none since the start
+  char record_[kShapedTextSize + 1];  // the frame's log record: its text, keys by their names
+  char last_[kShapedTextSize + 1];    // the record of the frame last delivered
+  int lastLength_ = -1;               // -1: none since the start
   std::uint32_t lastTime_ = 0;
   FrameShapingWork work_;
 };
 
 // Types a collected frame: the key lists before its text, the text one character at a time
-// (one byte, or a lead byte and its trail byte), the key lists after it.
+// (one byte, or a lead byte and its trail byte) with the template's keys at their places, the
+// key lists after it.
 void TypeShapedFrame(const ShapedFrame& frame, FrameOutput& out);
 
 // The delivery that types each frame at once.

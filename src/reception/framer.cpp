@@ -56,6 +56,12 @@ void InitFrameFlags(FramerState& st, const SettingsRecord& settings) {
   st.Utf8Tail.Count = 0;
 }
 
+void DropHeldCharacterStart(FramerState& st) {
+  if (st.Candidates != 0 || st.Accumulator[0] == 0) return;
+  DropFront(st, AccumulatorLength(st));
+  if (st.ShiftState == SHIFT_KANJI_SECOND) st.ShiftState = SHIFT_KANJI_FIRST;
+}
+
 using framing::OutputCharacter;
 using framing::StageResult;
 
@@ -93,7 +99,7 @@ bool ShiftCodesConfigured(const SettingsRecord& s) {
 // so the steps would only hold it as the first of a pair.
 bool TakeKanjiFirstByte(FramerState& st, const SettingsRecord& s, std::uint8_t b) {
   if (st.ShiftState != SHIFT_KANJI_FIRST || st.Accumulator[0] != 0 || !st.InFrame ||
-      !ShiftCodesConfigured(s) ||
+      !ShiftCodesConfigured(s) || !framing::IsJisByte(b) ||
       st.Candidates != 0 || b == s.RCVSTA[0] || b == s.RCVEND[0] || b == s.KANJIIN[0] ||
       b == s.KANJIOUT[0] || b == s.KANAIN[0] || b == s.KANAOUT[0]) {
     return false;
@@ -110,7 +116,8 @@ bool TakeKanjiFirstByte(FramerState& st, const SettingsRecord& s, std::uint8_t b
 // drop a pair that has no Shift_JIS character.
 bool TakeKanjiSecondByte(FramerState& st, const SettingsRecord& s, FrameOutput& out, std::uint8_t b) {
   if (st.ShiftState != SHIFT_KANJI_SECOND || st.ScanPos != 1 || st.Accumulator[0] == 0 ||
-      st.Accumulator[1] != 0 || !st.InFrame || st.Candidates != 0 || !ShiftCodesConfigured(s)) {
+      st.Accumulator[1] != 0 || !st.InFrame || st.Candidates != 0 || !ShiftCodesConfigured(s) ||
+      !framing::IsJisByte(b)) {
     return false;
   }
   const std::uint16_t sj = JisToShiftJis(st.Accumulator[0] & 0x7F, b & 0x7F);

@@ -80,9 +80,17 @@ void FrameBytes(FramerState& st, const SettingsRecord& s, FrameOutput& out,
 // POSTCODE is owed any more.
 void EndFrame(FramerState& st, const SettingsRecord& s, FrameOutput& out);
 
+// The frame ends without its end code (the data interval, the device gone): a character's
+// first byte still waiting for its partner (a Shift_JIS lead byte, the first byte of a JIS
+// pair) is dropped with the frame; a frame code or shift code partly matched stays held.
+void DropHeldCharacterStart(FramerState& st);
+
 // ---- between framer.cpp and framer_stages.cpp ---------------------------------------------
 
 namespace framing {
+
+// A byte that can be either byte of a JIS X 0208 pair (taken on its low 7 bits).
+inline bool IsJisByte(std::uint8_t b) { return (b & 0x7F) >= 0x21 && (b & 0x7F) <= 0x7E; }
 
 // Byte p of a code; 0 past its end and outside 0..kMaxCodeBytes-1. A code ends at its first 0
 // byte and never has more than kMaxCodeBytes bytes, whatever the record holds after them.

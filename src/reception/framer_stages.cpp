@@ -150,6 +150,13 @@ StageResult ShiftCodeStage(FramerState& st, const SettingsRecord& s) {
   return StageResult::Done;
 }
 
+// Removes the byte at index i; the bytes after it move up and are examined afresh.
+void RemoveAt(FramerState& st, int i) {
+  const int length = AccumulatorLength(st);
+  for (int j = i + 1; j <= length; ++j) st.Accumulator[j - 1] = st.Accumulator[j];
+  st.ScanPos = 0;
+}
+
 // Removes the two bytes at p-1 and p (a JIS pair with no Shift_JIS equivalent).
 void RemovePair(FramerState& st, int p) {
   const int length = AccumulatorLength(st);
@@ -163,6 +170,13 @@ bool ApplyShift(FramerState& st) {
   std::uint8_t& b = st.Accumulator[p];
   switch (st.ShiftState) {
     case SHIFT_KANJI_SECOND:
+      if (p > 0 && !IsJisByte(b)) {
+        // No pair: the held first byte is dropped and this byte is examined afresh, so a
+        // frame or shift code that begins with it is still found.
+        RemoveAt(st, p - 1);
+        st.ShiftState = SHIFT_KANJI_FIRST;
+        return false;
+      }
       if (p > 0) {
         const std::uint16_t sj = JisToShiftJis(st.Accumulator[p - 1] & 0x7F, b & 0x7F);
         st.ShiftState = SHIFT_KANJI_FIRST;
@@ -177,6 +191,10 @@ bool ApplyShift(FramerState& st) {
       }
       [[fallthrough]];  // no first byte is held: this byte is the first of a pair
     case SHIFT_KANJI_FIRST:
+      if (!IsJisByte(b)) {
+        RemoveAt(st, p);  // begins no pair: no character, neither typed nor logged
+        return false;
+      }
       ++st.ScanPos;  // the byte waits for its partner
       st.ShiftState = SHIFT_KANJI_SECOND;
       return false;
@@ -195,6 +213,12 @@ void OutputFront(FramerState& st, const SettingsRecord& s, FrameOutput& out) {
   if (IsTwoByteClass(ch[0])) {
     if (st.Accumulator[1] == 0) {
       ++st.ScanPos;
+      return;
+    }
+    if (!IsTrailByte(st.Accumulator[1])) {
+      // No character: the lead byte is dropped (neither typed nor logged) and the byte after
+      // it is examined afresh, so an end code after a stray high byte still ends the frame.
+      DropFront(st, 1);
       return;
     }
     ch[1] = st.Accumulator[1];

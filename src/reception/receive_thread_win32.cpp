@@ -38,6 +38,10 @@ constexpr DWORD kFailedWaitPauseMs = 20;
 constexpr DWORD kReopenIntervalMs = 1000;
 // The longest port wait without a look at the port: how soon a removed device is noticed.
 constexpr DWORD kPortCheckMs = 1000;
+// A port whose calls fail this many times in a row over at least this long, whatever the
+// error, has lost its device: drivers do not all fail with the errors DeviceGone knows.
+constexpr int kLostAfterFailures = 5;
+constexpr DWORD kLostAfterMs = 1000;
 
 // The errors a port gives once its device has been removed.
 bool DeviceGone(DWORD error) {
@@ -80,6 +84,7 @@ bool QueuedBytes(DWORD& queued, DWORD& error) {
   queued = 0;
   if (PortApi().ClearError(ReceivePort.PortHandle, &errors, &status)) {
     queued = status.cbInQue;
+    ReceivePort.NoteLineErrors(errors, timeGetTime());
     return true;
   }
   error = GetLastError();
@@ -98,7 +103,7 @@ DWORD WaitLimit(DWORD lastReceiveTime) {
   }
   const DWORD request = DeviceRequestWakeMs();
   if (request < limit) limit = request;
-  const DWORD held = TargetWakeMs();  // 0: no frame held
+  const DWORD held = ReceptionWakeMs();  // 0: nothing waits
   return held != 0 && held < limit ? held : limit;
 }
 
@@ -197,7 +202,11 @@ DWORD PortReader::AwaitData() {
   DWORD queued = 0, error = 0;
   if (r == WaitResult::TimedOut) {
     // Bytes queued before the wait began have had their event: they are data, not a gap.
-    if (!QueuedBytes(queued, error) && DeviceGone(error)) AwaitDeviceReturn();
+    if (!QueuedBytes(queued, error)) {
+      OnPortError(error);
+      return 0;
+    }
+    failures_ = 0;
     return queued;
   }
   if (Settings.DATAWAIT > 0 && ReceivePort.WaitForStop(static_cast<DWORD>(Settings.DATAWAIT))) return 0;
@@ -205,6 +214,7 @@ DWORD PortReader::AwaitData() {
     OnPortError(error);
     return 0;
   }
+  failures_ = 0;
   // Whatever the mask says (it is empty when the mask was changed), queued bytes are read.
   return queued;
 }
@@ -249,10 +259,16 @@ DWORD PortReader::ReadQueued(DWORD count) {
   return read > count ? count : read;
 }
 
+bool PortReader::FailingTooLong() {
+  const DWORD now = timeGetTime();
+  if (failures_++ == 0) firstFailure_ = now;
+  return failures_ >= kLostAfterFailures && now - firstFailure_ >= kLostAfterMs;
+}
+
 void PortReader::OnPortError(DWORD error) {
   // A stopped reader, perhaps back from a driver's call after its stop gave up waiting, ends.
   if (!RunningFlag) return;
-  if (DeviceGone(error)) {
+  if (FailingTooLong() || DeviceGone(error)) {
     AwaitDeviceReturn();
     return;
   }
@@ -264,6 +280,7 @@ void PortReader::OnPortError(DWORD error) {
 
 void PortReader::AwaitDeviceReturn() {
   if (!RunningFlag) return;
+  failures_ = 0;
   FinishWait();
   carriedOver_ = 0;
   // The frame the removal cut ends as a data-interval timeout ends it.

@@ -16,7 +16,8 @@
 // the queue holds after each block and after every end of a wait.
 //
 // A port whose device is removed (a USB adapter pulled) fails its calls with the errors of a
-// removed device. Not every driver ends a pending wait when that happens, so a wait that sees
+// removed device, or, with some drivers, with others: calls that keep failing for a second
+// count as a removal too. Not every driver ends a pending wait when that happens, so a wait that sees
 // no data for a second asks the port for its queue. The reader then closes the port and tries
 // to open the same port again every second, quietly, until it is back or reception is stopped.
 //
@@ -118,7 +119,11 @@ class PortReader {
   DWORD AfterAbortedWait();
   // Reads up to `count` queued bytes into the read record; returns the number read.
   DWORD ReadQueued(DWORD count);
+  // A failed port call: retried after a pause, or, for the errors of a removed device and for a
+  // run of failures that lasts (FailingTooLong), the device is taken as lost.
   void OnPortError(DWORD error);
+  // Counts one more failure in a row; true once they are too many over too long.
+  bool FailingTooLong();
   void AwaitDeviceReturn();
 
   const ReaderSteps steps_;
@@ -129,4 +134,6 @@ class PortReader {
   DWORD lastReceiveTime_ = 0;
   DWORD carriedOver_ = 0;  // bytes queued after a block: read them without waiting
   bool abortedEmpty_ = false;  // the last wait was aborted with nothing queued
+  int failures_ = 0;           // port calls failed in a row
+  DWORD firstFailure_ = 0;     // when the first of them failed
 };

@@ -7,18 +7,24 @@
 
 #include <atomic>
 
+#include "common/two_byte_text.h"
 #include "common/ui_win32.h"
 #include "config/settings.h"
 #include "config/settings_location.h"
 #include "datalog/log_writer_win32.h"
+#include "keyout/ime_gate.h"
+#include "keyout/ime_win32.h"
 #include "keyout/keyboard_win32.h"
 #include "keyout/keystrokes.h"
+#include "keyout/paste_text.h"
+#include "keyout/paste_win32.h"
 #include "reception/block_processing.h"
 #include "reception/device_request_win32.h"
 #include "reception/echo_ring.h"
 #include "reception/frame_output.h"
 #include "reception/frame_shaper.h"
 #include "reception/framer.h"
+#include "reception/held_keys_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/shift_jis_conversion.h"
@@ -42,14 +48,41 @@ PauseTimer KeyPauses;
 // a finished key (up to 9999 ms each with "/D"), so a long list cannot go on typing after it;
 // the pause with Alt held is always whole; a window that refuses a frame's input is told to
 // the user at once.
+//
+// IMEOFF: the input method of the window in front is closed right before a frame's first key
+// (where the window is asked whether it takes our input) and opened again after the frame's
+// keys were processed (ImeGate); the messages each batch puts into the target's queue are
+// counted for it (a key record and the character it may make).
+Win32InputMethod SystemInputMethod;
+ImeGate InputMethodGate(SystemInputMethod);
+
 class ReaderKeyboard final : public Win32Keyboard {
  public:
+  bool ForegroundRefusesInput() override {
+    messages_ = 0;
+    if (Win32Keyboard::ForegroundRefusesInput()) return true;
+    InputMethodGate.BeforeFrame();
+    return false;
+  }
+  int SendInput(const KeyRecord* records, int count) override {
+    const int inserted = Win32Keyboard::SendInput(records, count);
+    if (inserted > 0) messages_ += 2 * inserted;
+    return inserted;
+  }
+  int TakeMessages() {
+    const int n = messages_;
+    messages_ = 0;
+    return n;
+  }
   bool Interrupted() override { return Stopped(); }
   void Pause(unsigned ms) override { KeyPauses.Wait(ms, nullptr); }
   void PauseBetweenKeys(unsigned ms) override {
     if (!Stopped()) KeyPauses.Wait(ms, ReceivePort.StopEvent);
   }
   void InputRefused() override { ReportInputRefused(); }
+
+ private:
+  int messages_ = 0;
 };
 
 ReaderKeyboard SystemKeyboard;
@@ -83,6 +116,7 @@ bool MayType() { return !Stopped() && (LogOnly || FrameTyping.Acquire(ReceivePor
 // front again, and one typed whole takes a refusal notice away.
 void EndFrameKeys() {
   if (Keys.EndFrame() == FrameKeys::Typed) ShowInputRefused(false);
+  InputMethodGate.AfterFrame(timeGetTime(), SystemKeyboard.TakeMessages());
 }
 
 class Output final : public FrameOutput {
@@ -128,63 +162,146 @@ Host TheHost;
 std::uint32_t Milliseconds() { return timeGetTime(); }
 FrameShaper Shaper(TheOutput, TargetFrameDelivery(), kCp932Codec, Milliseconds);
 
+// Paste mode: a collected frame's key lists are typed as keys, its text between them is
+// pasted (one Ctrl+V for the text). With the main dialog in front the text goes to its
+// displays as always; a clipboard that cannot be had types the text as keys instead.
+class PasteOutput final : public FrameOutput {
+ public:
+  void TypeCharacter(const std::uint8_t* text) override {
+    const int n = IsLeadByte(text[0]) ? 2 : 1;
+    for (int i = 0; i < n && length_ < kShapedTextSize; ++i) bytes_[length_++] = text[i];
+  }
+  void TypeKeyItems(const KeyItem* list) override {
+    Flush();
+    TheOutput.TypeKeyItems(list);
+  }
+  void LogAppend(const std::uint8_t*) override {}
+  void FrameEnded() override { Flush(); }
+  int LogFlush() override { return 0; }
+
+ private:
+  void Flush() {
+    const int length = length_;
+    length_ = 0;
+    if (length == 0 || !MayType()) return;
+    const int count = PasteTextUnits(SystemKeyboard, bytes_, length, units_, kUnits);
+    if (LogOnly || count == 0) return;
+    if (!SystemKeyboard.MainDialogInFront() &&
+        PasteUnits(units_, count, Keys, SystemKeyboard, ReceivePort.StopEvent)) {
+      return;
+    }
+    bytes_[length] = 0;
+    TypeCharacters(bytes_, length, TheOutput);
+  }
+
+  static constexpr int kUnits = 2 * kShapedTextSize + 1;  // every byte a line end at most
+  std::uint8_t bytes_[kShapedTextSize + 1] = {};
+  int length_ = 0;
+  std::uint16_t units_[kUnits] = {};
+};
+
+PasteOutput Pasting;
+
 // A collected frame typed whole, now or once its target is in front; the frame's hold on the
 // keyboard ends with it.
 void TypeCollectedFrame(const ShapedFrame& frame) {
-  TypeShapedFrame(frame, TheOutput);
+  if (Settings.SENDMODE == kSendModePaste) {
+    TypeShapedFrame(frame, Pasting);
+    Pasting.FrameEnded();
+  } else {
+    TypeShapedFrame(frame, TheOutput);
+  }
   FrameTyping.Release();
   EndFrameKeys();
 }
 FramePattern Pattern;
+OutputTemplate Template;
 
 // What framing talks to: the output itself or the shaper before it, chosen at each start. It
 // also tells the device requests where a frame of data ended, whether the frame was kept or
 // not, so that a balance polled after each answer is asked again after an unstable one too.
+//
+// Without shaping a frame is typed as it arrives, unless at its first character or key list
+// the user holds Shift, Ctrl, Alt or a Windows key, or earlier frames are still held: then
+// this frame too is collected whole by the shaper (which shapes nothing then) and held in
+// order behind them, so the reader never waits for the keys. The keys are looked at before a
+// frame's first key, never between the program's own keys.
 class FramingOutput final : public FrameOutput {
  public:
   void Start(bool collect) {
+    collect_ = collect;
     to_ = collect ? static_cast<FrameOutput*>(&Shaper) : &TheOutput;
     data_ = false;
+    open_ = false;
   }
   void TypeCharacter(const std::uint8_t* text) override {
+    Route();
     data_ = true;
     to_->TypeCharacter(text);
   }
   void TypeKeyItems(const KeyItem* list) override {
+    Route();
     data_ = true;
     to_->TypeKeyItems(list);
   }
-  void LogAppend(const std::uint8_t* text) override { to_->LogAppend(text); }
+  void LogAppend(const std::uint8_t* text) override {
+    Route();
+    to_->LogAppend(text);
+  }
   void FrameEnded() override {
     if (data_) DeviceRequestFrameEnded();
     data_ = false;
+    open_ = false;
     to_->FrameEnded();
   }
   int LogFlush() override { return to_->LogFlush(); }
+  // A frame collected only for held keys that has no end of its own (no data interval) ends
+  // with its block, as its typing lock does.
+  void EndBlock() {
+    if (!collect_ && open_ && to_ == &Shaper) {
+      open_ = false;
+      Shaper.FrameEnded();
+    }
+  }
 
  private:
+  void Route() {
+    if (collect_ || open_) return;
+    open_ = true;
+    const bool wait = !LogOnly && (TargetFramesWaiting() || ModifierKeysHeld());
+    to_ = wait ? static_cast<FrameOutput*>(&Shaper) : &TheOutput;
+  }
+
   FrameOutput* to_ = &TheOutput;
+  bool collect_ = false;
   bool data_ = false;
+  bool open_ = false;  // the current frame's route is chosen
 };
 
 FramingOutput Framed;
 
-// The frame pattern, the duplicate time and the target windows of this reception. A pattern
-// that does not compile (the dialog refuses one before a start; a file edited by hand) shapes
-// nothing.
+// The frame pattern, the output template, the duplicate time and the target windows of this
+// reception. A pattern or template that cannot be used (the dialog refuses one, and so does
+// the start from a file edited by hand) shapes nothing.
 void StartShaping() {
-  const char* error = nullptr;
-  const bool pattern = Settings.FILTER[0] != 0 &&
-                       CompileFramePattern932(Settings.FILTER, kCp932Codec, Pattern, &error);
+  char error[kOutputTemplateErrorSize];
+  const ShapingRefusal refused = PrepareShaping(Settings.FILTER, Settings.OUTPUT, kCp932Codec,
+                                                Pattern, Template, error, sizeof error);
   ShapingOptions options;
-  options.pattern = pattern ? &Pattern : nullptr;
+  if (refused == ShapingRefusal::None) {
+    options.pattern = Settings.FILTER[0] != 0 ? &Pattern : nullptr;
+    options.output = Settings.OUTPUT[0] != 0 ? &Template : nullptr;
+  }
   options.duplicateMs = Settings.DUPTIME > 0 ? static_cast<std::uint32_t>(Settings.DUPTIME) : 0;
   Shaper.Start(options);
   // Log only types nothing, so it holds no frame for a target and brings no window forward.
   const int mode = LogOnly ? 0 : Settings.TARGETMODE;
-  TargetReceptionStart(Settings.TARGET, mode, Settings.TARGETWAIT, TypeCollectedFrame);
+  TargetReceptionStart(Settings.TARGET, mode, Settings.TARGETWAIT, TypeCollectedFrame, !LogOnly);
   const bool targets = mode != 0 && HasTargetEntries(Settings.TARGET);
-  Framed.Start(options.pattern != nullptr || options.duplicateMs != 0 || targets);
+  // Paste mode pastes each frame whole.
+  const bool paste = Settings.SENDMODE == kSendModePaste;
+  Framed.Start(options.pattern != nullptr || options.output != nullptr ||
+               options.duplicateMs != 0 || targets || paste);
 }
 
 }  // namespace
@@ -197,19 +314,29 @@ void ReceptionStart() {
   Keys.EndFrame();
   ShowInputRefused(false);
   ProcessLogWriter().LogReset();
+  InputMethodGate.Begin(Settings.IMEOFF != 0 && !LogOnly);
   StartShaping();
   DeviceRequestsStart();
 }
 
 bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
+  InputMethodGate.Turn(now);
   TypeDueTargetFrames();
   std::uint32_t last = lastReceiveTime;
   return CheckDataIntervalTimeout(Framing, Settings, Framed, now, last);
 }
 
-void EndFrameAtTimeout() { EndFrame(Framing, Settings, Framed); }
+void EndFrameAtTimeout() { EndFrameWithoutEndCode(Framing, Settings, Framed); }
+
+DWORD ReceptionWakeMs() {
+  const DWORD held = TargetWakeMs();
+  const DWORD ime = InputMethodGate.WakeMs(timeGetTime());
+  if (held == 0) return ime;
+  return ime != 0 && ime < held ? ime : held;
+}
 
 void ReceptionEnd() {
+  InputMethodGate.End();
   TargetReceptionEnd();
   KeyPauses.End();
   FrameTyping.Release();
@@ -221,6 +348,7 @@ void ProcessReceivedBlock(const unsigned char* block, int n) {
   ResetRequest.ApplyPendingReset(Framing);
   ProcessBlock(Framing, Settings, Framed, TheHost, block, n);
   if (Settings.DATADELAY <= 0) {
+    Framed.EndBlock();
     FrameTyping.Release();
     EndFrameKeys();
   }

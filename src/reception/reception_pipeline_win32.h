@@ -13,6 +13,9 @@ void InitReceiveFrameFlags();
 void ReceptionStart();
 // At thread end, on the reader thread: gives up what the thread holds for typing.
 void ReceptionEnd();
+// How soon the reader must look again (ms) for held frames or an input method to reopen; 0:
+// no limit.
+DWORD ReceptionWakeMs();
 // The data-interval timeout at the top of each turn; true when it ended the frame.
 bool CheckDataInterval(DWORD now, DWORD lastReceiveTime);
 // Ends the current frame as the data-interval timeout does (the device went away mid-frame).

@@ -58,6 +58,10 @@ BOOL SerialApi::Cancel(HANDLE port, OVERLAPPED* o) { return CancelIoEx(port, o);
 BOOL SerialApi::Write(HANDLE port, const void* bytes, DWORD count, DWORD* written, OVERLAPPED* o) {
   return WriteFile(port, bytes, count, written, o);
 }
+void SerialApi::PurgeAndClose(HANDLE port) {
+  PurgeComm(port, PURGE_TXCLEAR | PURGE_RXCLEAR);
+  CloseHandle(port);
+}
 
 // ---- the records of the port's requests
 
@@ -143,7 +147,12 @@ SerialPort ReceivePort;
 
 namespace {
 
-constexpr DWORD kQueueSize = 1024;
+// The input queue holds what arrives while a long frame is typed at the Alt-code pace (about
+// 100 characters a second): 1024 bytes overflow within a second at 9600 baud. A driver may
+// keep a smaller queue of its own (SetupComm, Microsoft Learn); the output queue only ever
+// holds a request.
+constexpr DWORD kInQueueSize = 16384;
+constexpr DWORD kOutQueueSize = 1024;
 
 SerialApi SystemApi;
 SerialApi* Api = &SystemApi;
@@ -157,9 +166,10 @@ SerialApi* Api = &SystemApi;
 // transmission goes on after an XOFF sent, and XON/XOFF characters 0x11 and 0x13 (SetCommState
 // refuses equal ones even with XON/XOFF off).
 void ApplyReceiveDefaults(DCB& dcb) {
-  // With RTS or XON/XOFF input flow control the sender is stopped when less than a quarter
-  // of the input queue is free and let go again when no more than a quarter is in use.
-  constexpr WORD kFlowLimit = kQueueSize / 4;
+  // With RTS or XON/XOFF input flow control the sender is stopped when less than 256 bytes
+  // of the input queue are free and let go again when no more than 256 are in use: a quarter
+  // of the smallest queue a driver keeps, so the limits hold whatever queue it grants.
+  constexpr WORD kFlowLimit = 256;
   dcb.fBinary = TRUE;
   dcb.fParity = dcb.Parity != NOPARITY;
   dcb.fOutxDsrFlow = FALSE;
@@ -179,8 +189,9 @@ void ApplyReceiveDefaults(DCB& dcb) {
   dcb.EvtChar = 0;
 }
 
+constexpr DWORD kBaud[] = {115200, 57600, 38400, 19200, 9600, 4800, 2400};
+
 void ApplyLineSettings(DCB& dcb, const SettingsRecord& s) {
-  static const DWORD kBaud[] = {115200, 57600, 38400, 19200, 9600, 4800, 2400};
   static const BYTE kParity[] = {NOPARITY, EVENPARITY, ODDPARITY};
   static const BYTE kStop[] = {ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS};
   static const DWORD kRts[] = {RTS_CONTROL_DISABLE, RTS_CONTROL_ENABLE, RTS_CONTROL_HANDSHAKE,
@@ -197,14 +208,16 @@ void ApplyLineSettings(DCB& dcb, const SettingsRecord& s) {
   ApplyReceiveDefaults(dcb);
 }
 
-void ApplyTimeouts(HANDLE port) {
+// A write (the device request) may take its line time at the configured rate plus a margin:
+// a fixed 50 ms would cut a request short at 2400 baud or while flow control holds the line.
+void ApplyTimeouts(HANDLE port, const SettingsRecord& s) {
   COMMTIMEOUTS t{};
   Api->GetTimeouts(port, &t);
   t.ReadIntervalTimeout = MAXDWORD;
   t.ReadTotalTimeoutMultiplier = 0;
   t.ReadTotalTimeoutConstant = 50;
-  t.WriteTotalTimeoutMultiplier = 0;
-  t.WriteTotalTimeoutConstant = 50;
+  t.WriteTotalTimeoutMultiplier = LineMsPerByte(s);
+  t.WriteTotalTimeoutConstant = kWriteMarginMs;
   Api->SetTimeouts(port, &t);
 }
 
@@ -221,6 +234,14 @@ void SetSerialApi(SerialApi* api) { Api = api != nullptr ? api : &SystemApi; }
 
 SerialApi& PortApi() { return *Api; }
 
+DWORD LineBaudRate(const SettingsRecord& s) { return s.BAUD < 7 ? kBaud[s.BAUD] : 2400; }
+
+DWORD LineMsPerByte(const SettingsRecord& s) {
+  constexpr DWORD kBitsPerByte = 12;
+  const DWORD baud = LineBaudRate(s);
+  return (kBitsPerByte * 1000 + baud - 1) / baud;
+}
+
 void FormatPortName(BYTE port, char* out, size_t size) {
   std::snprintf(out, size, "\\\\.\\COM%d", port + 1);
 }
@@ -230,7 +251,7 @@ int SerialPort::OpenDevice(const SettingsRecord& s, HANDLE& handle) {
   FormatPortName(s.PORT, name, sizeof name);
   handle = Api->Open(name);
   if (handle == INVALID_HANDLE_VALUE) return -101;
-  Api->Setup(handle, kQueueSize, kQueueSize);
+  Api->Setup(handle, kInQueueSize, kOutQueueSize);
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   // A driver that refuses the block (1.5 stop bits with 7 or 8 data bits, an unsupported
@@ -238,19 +259,22 @@ int SerialPort::OpenDevice(const SettingsRecord& s, HANDLE& handle) {
   if (!Api->GetState(handle, &dcb)) return kPortSettingsRefused;
   ApplyLineSettings(dcb, s);
   if (!Api->SetState(handle, &dcb)) return kPortSettingsRefused;
-  ApplyTimeouts(handle);
+  ApplyTimeouts(handle, s);
   return 1;
 }
 
 int SerialPort::Open(const SettingsRecord& s) {
-  // The reader of the last reception is still inside a driver's call, with this port.
-  if (!ReleaseLeftThread()) return kPortHeldByDriver;
+  // The reader of the last reception is still inside a driver's call, with this port; or the
+  // driver has not let the last port go.
+  if (!ReleaseLeftThread() || !CloserDone()) return kPortHeldByDriver;
   const int rc = OpenDevice(s, PortHandle);
   // A driver that has not completed the request abandoned to it may keep its port from opening.
   if (rc == -101 && AbandonedPortIo() > 0 && abandonedOn_.load() == s.PORT) return kPortHeldByDriver;
   if (rc != 1) return rc;
   // The reader needs the records of a wait and a read that no driver holds.
   if (FreePortIo() < 2) return kPortHeldByDriver;
+  lineErrors_ = 0;
+  lineErrorCount_ = 0;
   if (StopEvent == nullptr) StopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (StopEvent == nullptr) return 0;
   ResetEvent(StopEvent);
@@ -269,9 +293,42 @@ bool SerialPort::ReleaseLeftThread() {
   if (leftThread_ == nullptr) return true;
   if (!readerEnded_.load() && WaitForSingleObject(leftThread_, 0) != WAIT_OBJECT_0) return false;
   CloseHandle(leftThread_);
-  CloseIfOpen(leftPort_);
   leftThread_ = nullptr;
+  return CloseBounded(leftPort_);
+}
+
+bool SerialPort::CloserDone() {
+  if (closer_ == nullptr) return true;
+  if (!closed_.load() && WaitForSingleObject(closer_, 0) != WAIT_OBJECT_0) return false;
+  CloseHandle(closer_);
+  closer_ = nullptr;
   return true;
+}
+
+DWORD WINAPI SerialPort::CloserProc(LPVOID self) {
+  auto* port = static_cast<SerialPort*>(self);
+  Api->PurgeAndClose(port->closing_);
+  port->closed_ = true;
+  return 0;
+}
+
+bool SerialPort::CloseBounded(HANDLE& port) {
+  const HANDLE h = port;
+  port = nullptr;
+  if (!IsOpen(h)) return true;
+  if (!CloserDone()) return false;  // cannot happen: no port opens while one is left
+  closing_ = h;
+  closed_ = false;
+  closer_ = CreateThread(nullptr, 0, &SerialPort::CloserProc, this, 0, nullptr);
+  if (closer_ == nullptr) {
+    Api->PurgeAndClose(h);
+    return true;
+  }
+  // The close is a stop's last step: the dialog's stop and start stay inert meanwhile.
+  stopping_ = true;
+  const bool done = JoinReader(closer_, closed_, [](void*) {}, nullptr);
+  stopping_ = false;
+  return done && CloserDone();
 }
 
 bool SerialPort::StartThread(LPTHREAD_START_ROUTINE proc) {
@@ -324,26 +381,55 @@ void SerialPort::Stop() {
   stopping_ = true;
   RunningFlag = 0;
   if (StopEvent != nullptr) SetEvent(StopEvent);
-  {
-    // An empty event mask also ends a port wait the reader has pending.
-    std::lock_guard<std::mutex> guard(handleLock_);
-    if (IsOpen(PortHandle)) Api->SetMask(PortHandle, 0);
-  }
+  // The reader's waits all watch the stop event; it ends its own port wait (an empty event
+  // mask and a cancel, on its thread), so no port call that a wedged driver could keep is made
+  // here but the cancel of a reader that does not end at once.
   if (ThreadHandle != nullptr) Join();
   SetMissing(false);
+  lineErrors_ = 0;
   stopping_ = false;
 }
 
 void SerialPort::Close() {
   if (stopping_) return;
   Stop();
-  if (IsOpen(PortHandle)) PurgeComm(PortHandle, PURGE_TXCLEAR | PURGE_RXCLEAR);
-  CloseIfOpen(PortHandle);
+  CloseBounded(PortHandle);
 }
 
 bool SerialPort::WaitForStop(DWORD ms) const {
   if (!RunningFlag) return true;
   return WaitForSingleObject(StopEvent, ms) == WAIT_OBJECT_0 || !RunningFlag;
+}
+
+void FormatLineErrors(DWORD kinds, char* out, size_t size) {
+  static const struct {
+    DWORD kind;
+    const char* name;
+  } kNames[] = {{CE_RXPARITY, "パリティ"}, {CE_FRAME, "フレーミング"},
+                {CE_OVERRUN, "オーバーラン"}, {CE_RXOVER, "受信あふれ"}};
+  if (size == 0) return;
+  out[0] = '\0';
+  size_t used = 0;
+  for (const auto& k : kNames) {
+    if ((kinds & k.kind) == 0) continue;
+    const int n = std::snprintf(out + used, size - used, "%s%s", used != 0 ? "・" : "", k.name);
+    if (n < 0 || static_cast<size_t>(n) >= size - used) return;
+    used += static_cast<size_t>(n);
+  }
+}
+
+void SerialPort::NoteLineErrors(DWORD errors, DWORD now) {
+  const DWORD kinds = errors & kLineErrorKinds;
+  DWORD shown = lineErrors_.load();
+  if (kinds != 0) {
+    lineErrorCount_.fetch_add(1);
+    lastLineError_ = now;
+    shown |= kinds;
+  } else if (shown != 0 && now - lastLineError_ >= kLineErrorShowMs) {
+    shown = 0;
+  }
+  if (lineErrors_.exchange(shown) != shown && MainDialogWindow != nullptr)
+    PostMessageA(MainDialogWindow, kPortStateMessage, 0, 0);
 }
 
 void SerialPort::SetMissing(bool missing) {
@@ -366,7 +452,14 @@ bool SerialPort::Reopen(const SettingsRecord& s) {
     return false;
   }
   {
+    // A slow open may outlast a stop that has given up waiting for this thread: the port is
+    // then no longer this reception's, and a handle kept would hold it (not shared) until the
+    // program ends. The stop clears RunningFlag before it takes the lock.
     std::lock_guard<std::mutex> guard(handleLock_);
+    if (!RunningFlag) {
+      CloseIfOpen(h);
+      return false;
+    }
     PortHandle = h;
   }
   SetMissing(false);

@@ -9,6 +9,9 @@
 // A stop never waits longer than kJoinDeadlineMs for the thread. A thread still inside a
 // driver's call by then is left to return from it by itself: the port handle it uses is kept
 // open for it, the stop event is never closed, and no new reception starts until it has ended.
+// The GUI thread makes no port call at a stop that a driver could keep (the reader ends its
+// own wait) but a cancel, and the close (purge and CloseHandle) runs on a thread of its own,
+// waited for as long as the reader at most, then left in the same way.
 #pragma once
 #include <windows.h>
 
@@ -45,6 +48,9 @@ class SerialApi {
   virtual BOOL Cancel(HANDLE port, OVERLAPPED* o);                 // CancelIoEx
   virtual BOOL Write(HANDLE port, const void* bytes, DWORD count, DWORD* written,
                      OVERLAPPED* o);                                // WriteFile
+  // PurgeComm of both queues, then CloseHandle: the port's end, which a wedged driver may
+  // keep waiting.
+  virtual void PurgeAndClose(HANDLE port);
 };
 
 // The calls SerialPort and the reader use: the system's unless a test set its own.
@@ -100,6 +106,14 @@ inline constexpr int kPortHeldByDriver = -105;
 // event mask it needs): reception is over, and the dialog goes back to idle.
 inline constexpr UINT kReceptionEndedMessage = WM_APP + 23;
 
+// The line errors ClearCommError reports that garble what is received: framing, parity,
+// overrun of the device's buffer, overflow of the input queue.
+inline constexpr DWORD kLineErrorKinds = CE_FRAME | CE_RXPARITY | CE_OVERRUN | CE_RXOVER;
+// Line errors are shown until this long after the last one.
+inline constexpr DWORD kLineErrorShowMs = 3000;
+// The names of the kinds in `kinds`, joined by "・" ("パリティ・フレーミング"); "" for none.
+void FormatLineErrors(DWORD kinds, char* out, size_t size);
+
 class SerialPort {
  public:
   // ---- GUI thread
@@ -115,7 +129,10 @@ class SerialPort {
   // I/O if it does not end at once) at most kJoinDeadlineMs, closes the thread's handle. A call
   // made while a stop runs (from a message dispatched by its wait) returns at once.
   void Stop();
-  // Discards both queues and closes the handle (after Stop). Inert while a stop runs.
+  // Discards both queues and closes the handle (after Stop), on a thread of its own that the
+  // GUI thread waits for at most kJoinDeadlineMs (dispatching messages): a driver that hangs
+  // in it keeps that thread and the port, and no start opens a port until it has returned.
+  // Inert while a stop runs.
   void Close();
   bool Stopping() const { return stopping_; }
   bool ThreadAlive() const { return ThreadHandle != nullptr; }
@@ -133,7 +150,15 @@ class SerialPort {
   // RunningFlag and tells the main dialog when no stop asked the thread to end.
   void ReaderEnded();
 
+  // The errors ClearCommError reported at `now` (timeGetTime): counted, and their kinds shown
+  // until kLineErrorShowMs after the last (the main dialog hears of each change).
+  void NoteLineErrors(DWORD errors, DWORD now);
+
   bool DeviceMissing() const { return missing_.load(); }
+  // The kinds of line errors shown now (0: none), and how many reports of them came since
+  // the port was opened.
+  DWORD LineErrors() const { return lineErrors_.load(); }
+  unsigned LineErrorCount() const { return lineErrorCount_.load(); }
 
   HANDLE PortHandle = nullptr;   // 0 when no port is open; invalid after a failed open
   HANDLE StopEvent = nullptr;    // set by Stop; the thread waits on it beside the port
@@ -147,18 +172,41 @@ class SerialPort {
   void Join();
   // Closes what a thread left by a stop's deadline kept, once it has ended; false while it runs.
   bool ReleaseLeftThread();
+  // Purges and closes `port` on the closing thread, waiting a bounded time; false when the
+  // driver has not let it go by then (the thread is left with it). h is cleared either way.
+  bool CloseBounded(HANDLE& port);
+  // A closing thread left by the last close has returned (or none was left).
+  bool CloserDone();
+  static DWORD WINAPI CloserProc(LPVOID self);
 
   std::mutex handleLock_;
   std::atomic<bool> missing_{false};
+  std::atomic<DWORD> lineErrors_{0};
+  std::atomic<unsigned> lineErrorCount_{0};
+  DWORD lastLineError_ = 0;  // reader thread
   std::atomic<bool> readerEnded_{false};
   std::atomic<int> abandonedOn_{-1};  // PORT of the last request abandoned to its driver
   bool stopping_ = false;
   // A reader the last stop did not see end, and the handles it may still use.
   HANDLE leftThread_ = nullptr;
   HANDLE leftPort_ = nullptr;
+  // The thread that purges and closes a port, while it has not returned; what it closes.
+  HANDLE closer_ = nullptr;
+  HANDLE closing_ = nullptr;
+  std::atomic<bool> closed_{false};
 };
 
 extern SerialPort ReceivePort;
+
+// The bit rate BAUD names; a value outside the list (the port keeps its own rate) is timed as
+// the slowest, 2400.
+DWORD LineBaudRate(const SettingsRecord& s);
+// Milliseconds a byte takes on the line at that rate, rounded up, for the longest character
+// the settings allow (start, 8 data, parity and 2 stop bits: 12 bits).
+DWORD LineMsPerByte(const SettingsRecord& s);
+// Beyond its line time a write may take this long (flow control, a driver's latency) before
+// its time-out ends it short.
+inline constexpr DWORD kWriteMarginMs = 500;
 
 // Device name of a PORT value: "\\.\COM" + (port + 1).
 void FormatPortName(BYTE port, char* out, size_t size);

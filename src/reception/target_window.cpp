@@ -159,29 +159,38 @@ void TargetGate::Begin(const char* targets, int mode, int waitSeconds) {
   const bool waitValid = waitSeconds >= kTargetWaitMin && waitSeconds <= kTargetWaitMax;
   waitMs_ = static_cast<std::uint32_t>(waitValid ? waitSeconds : kTargetWaitDefault) * 1000u;
   active_ = mode_ != kTargetModeOff && HasTargetEntries(targets_);
-  held_.Clear();
-  notice_ = TargetNotice::None;
+  End();
 }
 
 void TargetGate::End() {
   held_.Clear();
   notice_ = TargetNotice::None;
+  keys_.Reset();
 }
 
+// Without targets every window takes the frames (the main dialog shows them in its displays).
 bool TargetGate::TargetInFront() {
-  return !system_.Stopped() && system_.Front(targets_) == Foreground::Target;
+  return !system_.Stopped() && (!Active() || system_.Front(targets_) == Foreground::Target);
 }
 
-// The caller saw a target in front. Typing takes time and the user may switch windows
-// meanwhile, so the window in front is looked at again after each frame.
-bool TargetGate::TypeHeld(TargetStep& step) {
+bool TargetGate::KeysFree(TargetStep& step, std::uint32_t now) {
+  const bool down = system_.KeysHeld();
+  if (keys_.Look(down, now)) step.keysNotice = true;
+  return !down;
+}
+
+// The caller saw a target in front and no key held. Typing takes time and the user may switch
+// windows or press a key meanwhile, so both are looked at again before each further frame.
+bool TargetGate::TypeHeld(TargetStep& step, std::uint32_t now) {
   while (!held_.Empty()) {
     if (system_.Stopped()) return false;
     system_.TypeFrame(held_.Oldest());
     held_.PopOldest();
     ++step.typed;
-    if (!TargetInFront()) return false;
+    if (held_.Empty()) break;
+    if (!TargetInFront() || !KeysFree(step, now)) return false;
   }
+  keys_.Reset();
   return true;
 }
 
@@ -189,32 +198,29 @@ bool TargetGate::TypeHeld(TargetStep& step) {
 // frame held in the same step does not hide.
 void TargetGate::Settle(const TargetStep& step, bool typedIntoTarget) {
   if (step.discarded > 0) notice_ = TargetNotice::Discarded;
-  else if (step.held) notice_ = TargetNotice::Waiting;
-  else if (typedIntoTarget) notice_ = held_.Empty() ? TargetNotice::None : TargetNotice::Waiting;
+  else if (step.refused) notice_ = TargetNotice::Refused;
+  else if (step.held) notice_ = Active() ? TargetNotice::Waiting : TargetNotice::None;
+  else if (typedIntoTarget) notice_ = held_.Empty() || !Active() ? TargetNotice::None : TargetNotice::Waiting;
 }
 
 TargetStep TargetGate::Deliver(const ShapedFrame& frame, std::uint32_t now) {
   TargetStep step;
-  if (!Active()) {
+  const bool keysFree = KeysFree(step, now);
+  if (!Active() && held_.Empty() && keysFree) {
     system_.TypeFrame(frame);
     step.typed = 1;
     return step;
   }
   if (system_.Stopped()) return step;
-  step.discarded = held_.DropExpired(now, waitMs_);
-  Foreground front = system_.Front(targets_);
-  if (front == Foreground::MainDialog) {
-    // The displays show it; held frames keep waiting for their target.
-    system_.TypeFrame(frame);
-    step.typed = 1;
-    Settle(step, false);
-    return step;
+  if (Active()) step.discarded = held_.DropExpired(now, waitMs_);
+  Foreground front = Active() ? system_.Front(targets_) : Foreground::Target;
+  // The main dialog in front is no target: the frame waits, and no window is pulled over the
+  // dialog the user is working in.
+  if (front == Foreground::Other && mode_ == kTargetModeFront) {
+    if (system_.BringTargetToFront(targets_)) front = Foreground::Target;
+    else step.refused = true;
   }
-  if (front == Foreground::Other && mode_ == kTargetModeFront &&
-      system_.BringTargetToFront(targets_)) {
-    front = Foreground::Target;
-  }
-  if (front == Foreground::Target && TypeHeld(step)) {
+  if (front == Foreground::Target && keysFree && TypeHeld(step, now)) {
     system_.TypeFrame(frame);
     ++step.typed;
     Settle(step, true);
@@ -224,7 +230,9 @@ TargetStep TargetGate::Deliver(const ShapedFrame& frame, std::uint32_t now) {
   // The oldest frame of a full hold is given up for the new one: it is the one nearest to
   // expiring, and the frame just scanned is the one the user is watching for.
   if (held_.Push(frame, now)) ++step.discarded;
-  step.held = true;
+  // A frame that waits only for held keys (a target is in front, or none is needed) is no
+  // news yet: the keys are said after kHeldKeyNoticeMs.
+  step.held = front != Foreground::Target || keysFree;
   Settle(step, step.typed > 0);
   return step;
 }
@@ -234,17 +242,18 @@ TargetStep TargetGate::Deliver(const ShapedFrame& frame, std::uint32_t now) {
 // from under them.
 TargetStep TargetGate::Turn(std::uint32_t now) {
   TargetStep step;
-  if (!Active() || held_.Empty() || system_.Stopped()) return step;
-  step.discarded = held_.DropExpired(now, waitMs_);
-  if (!held_.Empty() && system_.Front(targets_) == Foreground::Target) TypeHeld(step);
+  if (held_.Empty() || system_.Stopped()) return step;
+  if (Active()) step.discarded = held_.DropExpired(now, waitMs_);
+  if (!held_.Empty() && KeysFree(step, now) && TargetInFront()) TypeHeld(step, now);
+  if (held_.Empty()) keys_.Reset();
   Settle(step, step.typed > 0);
   return step;
 }
 
 std::uint32_t TargetGate::WakeMs(std::uint32_t now) const {
-  if (!Active() || held_.Empty()) return 0;
+  if (held_.Empty()) return 0;
+  if (!Active()) return kHeldKeyPollMs;
   const std::uint32_t untilExpiry = held_.UntilExpiry(now, waitMs_);
   const std::uint32_t wake = untilExpiry < kTargetPollMs ? untilExpiry : kTargetPollMs;
   return wake == 0 ? 1 : wake;
 }
-

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "reception/frame_shaper.h"
+#include "reception/held_keys.h"
 
 // The TARGET text: 100 bytes and the terminator.
 inline constexpr int kTargetTextSize = 101;
@@ -70,15 +71,17 @@ class HeldFrames {
   int count_ = 0;
 };
 
-// Which window is in front, as delivery sees it. The main dialog shows the frames in its
-// displays, as it always has, so it is neither a target nor a window to hold frames from.
+// Which window is in front, as delivery sees it. Without targets the main dialog shows the
+// frames in its displays, as it always has; with targets it is no target, and frames wait.
 enum class Foreground { MainDialog, Target, Other };
 
 // What the caption and the tray tip say, after the last thing that befell a held frame: a frame
 // is waiting for a target window (held), or a frame was given up unsent (held too long, or
 // pushed out of a full hold; this wins over a frame held in the same step), or nothing (the
-// held frames were typed into a target).
-enum class TargetNotice { None, Waiting, Discarded };
+// held frames were typed into a target). Refused: in mode 2 Windows would not bring a target
+// forward, and the frame waits as in mode 1. KeysHeld: frames have waited kHeldKeyNoticeMs
+// for keys the user holds (said while the keys stay down, before the others).
+enum class TargetNotice { None, Waiting, Discarded, Refused, KeysHeld };
 
 // What delivery asks of the system; the program's implementation is in target_window_win32.
 class TargetSystem {
@@ -90,13 +93,19 @@ class TargetSystem {
   virtual void TypeFrame(const ShapedFrame& frame) = 0;
   // Reception was stopped: nothing more is typed.
   virtual bool Stopped() = 0;
+  // The user physically holds Shift, Ctrl, Alt or a Windows key: no frame may be typed now.
+  virtual bool KeysHeld() { return false; }
 };
 
-// What one step did, for the beeps: frames typed, held frames given up unsent, the new frame held.
+// What one step did, for the beeps: frames typed, held frames given up unsent, the new frame held
+// (for a target: a frame that only waits for held keys does not beep at once), a target that
+// could not be brought forward, and the moment held keys are to be said (once per holding).
 struct TargetStep {
   int typed = 0;
   int discarded = 0;
   bool held = false;
+  bool refused = false;
+  bool keysNotice = false;
 };
 
 // Delivery of collected frames to target windows, one instance per reception. Every call comes
@@ -116,24 +125,30 @@ class TargetGate {
   // typed at once, as without targets.
   bool Active() const { return active_; }
 
-  // A frame has ended (and was logged). With the main dialog in front it is typed (into the
-  // displays); with a target in front the held frames are typed first, in order, then it; with
-  // another window in front (mode 2: and no target could be brought forward) it is held.
+  // A frame has ended (and was logged). Without targets it is typed at once unless frames are
+  // held or the user holds a key; with targets, and a target in front, the held frames are
+  // typed first, in order, then it; with another window or the main dialog in front (mode 2:
+  // and no target could be brought forward) it is held. While the user holds a key every frame
+  // is held, in order with the others, and no frame is typed.
   TargetStep Deliver(const ShapedFrame& frame, std::uint32_t now);
-  // Each turn of the reader: expired frames are given up; with a target in front the held
-  // frames are typed in order.
+  // Each turn of the reader: expired frames are given up (with targets); with a target in
+  // front (any window, without targets) and no key held the held frames are typed in order.
   TargetStep Turn(std::uint32_t now);
   // How soon the reader must look again: 0 when nothing is held (no limit), else at most
-  // kTargetPollMs and no later than the oldest frame expires (at least 1).
+  // kTargetPollMs (kHeldKeyPollMs without targets) and no later than the oldest frame
+  // expires (at least 1).
   std::uint32_t WakeMs(std::uint32_t now) const;
 
-  TargetNotice Notice() const { return notice_; }
+  TargetNotice Notice() const { return keys_.Noticed() ? TargetNotice::KeysHeld : notice_; }
   int HeldCount() const { return held_.Count(); }
 
  private:
   bool TargetInFront();
-  // Types held frames in order while a target stays in front; true when none is left.
-  bool TypeHeld(TargetStep& step);
+  // No key is held now; a look at the keys, which may make the notice due.
+  bool KeysFree(TargetStep& step, std::uint32_t now);
+  // Types held frames in order while a target stays in front and no key is held; true when
+  // none is left.
+  bool TypeHeld(TargetStep& step, std::uint32_t now);
   void Settle(const TargetStep& step, bool typedIntoTarget);
 
   TargetSystem& system_;
@@ -143,4 +158,5 @@ class TargetGate {
   bool active_ = false;
   std::uint32_t waitMs_ = kTargetWaitDefault * 1000u;
   TargetNotice notice_ = TargetNotice::None;
+  HeldKeyWatch keys_;
 };

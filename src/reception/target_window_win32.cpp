@@ -9,6 +9,7 @@
 
 #include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
+#include "reception/held_keys_win32.h"
 #include "reception/serial_port_win32.h"
 #include "reception/target_window.h"
 
@@ -161,6 +162,7 @@ bool BringToFront(HWND window, HANDLE stopEvent) {
 namespace {
 
 ShapedFrameTyper Typer = nullptr;
+bool WatchKeys = true;
 
 // The system as delivery sees it. The main dialog in front shows the frames in its displays,
 // as it always has; any other window (one of this program's included) is matched.
@@ -171,15 +173,23 @@ class WindowSystem final : public TargetSystem {
     if (front != nullptr && front == MainDialogWindow) return Foreground::MainDialog;
     return WindowIsTarget(front, targets) ? Foreground::Target : Foreground::Other;
   }
+  // A refusal flashes the target's taskbar button until the user brings it forward
+  // (FLASHW_TIMERNOFG: until the window comes to the foreground; Microsoft Learn, FLASHWINFO).
   bool BringTargetToFront(const char* targets) override {
     HWND target = FindTargetWindow(targets);
-    return target != nullptr && BringToFront(target, ReceivePort.StopEvent) &&
-           Front(targets) == Foreground::Target;
+    if (target == nullptr) return false;
+    if (BringToFront(target, ReceivePort.StopEvent) && Front(targets) == Foreground::Target) {
+      return true;
+    }
+    FLASHWINFO flash{sizeof(FLASHWINFO), target, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+    return false;
   }
   void TypeFrame(const ShapedFrame& frame) override {
     if (Typer != nullptr) Typer(frame);
   }
   bool Stopped() override { return RunningFlag == 0; }
+  bool KeysHeld() override { return WatchKeys && ModifierKeysHeld(); }
 };
 
 WindowSystem System;
@@ -195,10 +205,10 @@ void Publish(TargetNotice notice) {
 }
 
 // MessageBeep queues the sound and returns (Microsoft Learn, MessageBeep): the reader goes on
-// at once. A frame given up sounds the error, a frame held the warning.
+// at once. A frame given up sounds the error, a frame held and keys held long the warning.
 void Report(const TargetStep& step) {
   if (step.discarded > 0) MessageBeep(MB_ICONHAND);
-  else if (step.held) MessageBeep(MB_ICONWARNING);
+  else if (step.held || step.keysNotice) MessageBeep(MB_ICONWARNING);
   Publish(Gate.Notice());
 }
 
@@ -213,8 +223,10 @@ Delivery TheDelivery;
 
 }  // namespace
 
-void TargetReceptionStart(const char* targets, int mode, int waitSeconds, ShapedFrameTyper typer) {
+void TargetReceptionStart(const char* targets, int mode, int waitSeconds, ShapedFrameTyper typer,
+                          bool watchKeys) {
   Typer = typer;
+  WatchKeys = watchKeys;
   Gate.Begin(targets, mode, waitSeconds);
   Publish(TargetNotice::None);
 }
@@ -227,8 +239,10 @@ void TargetReceptionEnd() {
 FrameDelivery& TargetFrameDelivery() { return TheDelivery; }
 
 void TypeDueTargetFrames() {
-  if (Gate.Active() && Gate.HeldCount() > 0) Report(Gate.Turn(timeGetTime()));
+  if (Gate.HeldCount() > 0) Report(Gate.Turn(timeGetTime()));
 }
+
+bool TargetFramesWaiting() { return Gate.HeldCount() > 0; }
 
 DWORD TargetWakeMs() { return Gate.WakeMs(timeGetTime()); }
 
@@ -236,6 +250,8 @@ const char* TargetNoticeText() {
   switch (Shown.load()) {
     case TargetNotice::Waiting: return "送信先のウィンドウが前面にありません";
     case TargetNotice::Discarded: return "送信先を待つ間に破棄しました";
+    case TargetNotice::Refused: return "送信先を前面に出せません";
+    case TargetNotice::KeysHeld: return kHeldKeyNoticeText;
     default: return nullptr;
   }
 }

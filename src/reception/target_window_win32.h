@@ -59,8 +59,10 @@ bool BringToFront(HWND window, HANDLE stopEvent);
 using ShapedFrameTyper = void (*)(const ShapedFrame& frame);
 
 // Reader thread, at the start of reception: this reception's TARGET, TARGETMODE and TARGETWAIT
-// and its typing. Nothing is held; the notice goes.
-void TargetReceptionStart(const char* targets, int mode, int waitSeconds, ShapedFrameTyper typer);
+// and its typing; watchKeys false (a data logger that types nothing) holds no frame for keys
+// the user holds. Nothing is held; the notice goes.
+void TargetReceptionStart(const char* targets, int mode, int waitSeconds, ShapedFrameTyper typer,
+                          bool watchKeys = true);
 // Reader thread, at its end: held frames are given up untyped; the notice goes.
 void TargetReceptionEnd();
 // Where whole-frame collection hands each frame once it has been logged (reader thread).
@@ -68,6 +70,8 @@ FrameDelivery& TargetFrameDelivery();
 // Reader thread, at each turn: gives up frames held too long and types held frames into a
 // target that is in front now.
 void TypeDueTargetFrames();
+// Frames are held (for a target or for keys the user holds): a new frame must join them.
+bool TargetFramesWaiting();
 // How soon the reader must look again (ms): 0 while no frame is held, which sets no limit.
 DWORD TargetWakeMs();
 

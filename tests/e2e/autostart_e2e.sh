@@ -52,6 +52,8 @@ harness_expect_eq "settings controls are disabled while receiving" "enabled 1003
   "$(drive enabled 1003)"
 drive click 3 >/dev/null
 harness_check "中止 re-enables the settings controls" drive wait-enabled 1003 1 10
+harness_expect_eq "after 中止 the focus is on 開始, not on the disabled 中止" "focus $IDC_START" \
+  "$(drive focus | tr -d '\r')"
 harness_expect_eq "the input display keeps its text after 中止" "x02 x41 x03" \
   "$(text_of 1026 | sed 's/ *$//')"
 

@@ -45,6 +45,18 @@ before=$(requests); sleep 1
 harness_expect_eq "nothing is sent after 中止" "$before" "$(requests)"
 harness_balance_end
 
+# ---- REQTIMER 1 written into the file: raised to 100 ms, not a request a millisecond -----------
+harness_balance_start 4 REQTIMER=1
+sleep 3
+cp "$BALANCE_LOG" "$H_TMP/balance-fast.log"
+in_two_seconds=$(awk '/^request / { if (!t0) t0 = $2 + 300; if ($2 >= t0 && $2 < t0 + 2000) n++ }
+  END { print n + 0 }' "$H_TMP/balance-fast.log")
+# 20 in 2 s at 100 ms; a late timer sends once and runs on, so fewer under load; 61 were seen
+# at 1 ms before the floor.
+harness_check "REQTIMER=1 in the file: about 10 requests a second ($in_two_seconds in 2 s)" \
+  test "$in_two_seconds" -ge 10 -a "$in_two_seconds" -le 21
+harness_balance_end
+
 # ---- after each frame: REQAFTER, no timer ------------------------------------------------------
 harness_balance_start 4 REQAFTER=1
 sleep 2

@@ -43,6 +43,15 @@ drive() { harness_drive "$@"; }
 tray() { harness_tray "$@"; }
 # drive_captioned TEXT ARGS...: the driver on the main dialog while its caption says TEXT.
 drive_captioned() { local text=$1; shift; harness_drive /caption "$CAPTION - $text" "$@"; }
+# display_shows CAPTION-TEXT TEXT SECS: until the output display 1027 holds TEXT.
+display_shows() {
+  local end=$((SECONDS + $3))
+  while [ "$SECONDS" -lt "$end" ]; do
+    drive_captioned "$1" gettext 1027 | grep -q "$2" && return 0
+    sleep 0.3
+  done
+  return 1
+}
 # caption_is TEXT: the main dialog's caption is "$CAPTION - TEXT" (plain "$CAPTION" for "").
 caption_is() {
   if [ -n "$1" ]; then drive_captioned "$1" wait-window 10 >/dev/null; else drive wait-window 10 >/dev/null; fi
@@ -126,6 +135,14 @@ drive_captioned "$NOTICE_OPEN" front 10 wait-box 10 box-title sleep 1000 boxes >
 harness_check "the dialog in front shows the notice: $NOTICE_OPEN" grep -qx "box $NOTICE_OPEN" "$H_TMP/notice1.txt"
 harness_check "the notice box is titled Tamblix( TM )" grep -qx 'box-title Tamblix( TM )' "$H_TMP/notice1.txt"
 harness_check "one notice box for the four scans" grep -qx 'boxes 1' "$H_TMP/notice1.txt"
+# A scan while the box is in front goes to the displays: its Enter never closes the box unread.
+box_in_front() { drive_captioned "$NOTICE_OPEN" wait-box 5 box-front 10 >/dev/null; }
+harness_check "the notice box is in front" box_in_front
+$FEED "$H_TMP/device" "02 4B 4C 03"
+harness_check "a scan while the notice box is in front goes to the output display" \
+  display_shows "$NOTICE_OPEN" KL 10
+harness_expect_eq "and the box is still open, untyped into" "boxes 1" \
+  "$(drive_captioned "$NOTICE_OPEN" boxes | grep '^boxes')"
 drive_captioned "$NOTICE_OPEN" wait-box 5 close-box >/dev/null
 
 # The folder back: the next record is written, alone in a new file, and the caption is plain.

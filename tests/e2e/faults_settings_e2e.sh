@@ -27,7 +27,7 @@ DEFAULT_TEXT=$(printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 BAUD=0 BITS=1 
   LOGEXEC=0 LOGNOSEND=0 LOGOPENMD=1 LOGFLSIZE=000A LOGDSPMSG=1 LOGABORT=1 LOGFOLDER= LOGFILE= \
   LOGNAME=1 LOGADDENT=1 LOGWDATE=0 LOGWTIME=0 SENDMODE=0 \
   REQCODE=0000000000000000000000000000000000000000 REQTIMER=0 REQAFTER=0 REQHOTKEY=0000 FILTER= \
-  DUPTIME=0 TARGET= TARGETMODE=0 TARGETWAIT=30 | od -An -tx1 | tr -d ' \n')
+  DUPTIME=0 TARGET= TARGETMODE=0 TARGETWAIT=30 IMEOFF=1 OUTPUT= SOURCE=0 TCPHOST= TCPPORT=4001 TCPALLOW= | od -An -tx1 | tr -d ' \n')
 
 drive() { harness_drive "$@"; }
 # random_bytes N SEED: N pseudo-random bytes on stdout, the same for a seed.
@@ -134,8 +134,19 @@ start_program junk /Fjunk && {
     test "$(sed -n 's/^LOGFOLDER=//p' "$H_TMP/junk.saved" | tr -d '\n' | wc -c)" -le 1024
   harness_check "junk: the saved over-long LOGFILE fits its 50 characters" \
     test "$(sed -n 's/^LOGFILE=//p' "$H_TMP/junk.saved" | tr -d '\n' | wc -c)" -le 50
-  harness_expect_eq "junk: the saved file has its 46 lines" 46 "$(wc -l <"$H_TMP/junk.saved")"
+  harness_expect_eq "junk: the saved file has its 47 lines" 47 "$(wc -l <"$H_TMP/junk.saved")"
   end_program junk
+}
+
+# --- a /F file whose output template cannot be used: the start is refused with the reason ------
+printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 'FILTER=(\d+)' 'OUTPUT=$1[NOKEY]' >"$DOCS/Tamblixbadout.ini"
+start_program badoutput /Fbadout && {
+  drive click 1 wait-box 20 close-box >"$H_TMP/badout.txt"
+  harness_check "badoutput: the start is refused, naming the template and its unknown key" \
+    grep -q '拡張設定の出力テンプレートを使えません.*\[NOKEY\]' <(tr -d '\r\n' <"$H_TMP/badout.txt")
+  harness_expect_eq "badoutput: no port opened (start enabled, stop not)" "enabled 1 1|enabled 3 0" \
+    "$(drive enabled 1 enabled 3 | paste -sd '|')"
+  end_program badoutput
 }
 
 # --- read-only files when the program saves ---------------------------------------------------

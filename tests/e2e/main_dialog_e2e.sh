@@ -67,10 +67,10 @@ open_ext() { drive click "$EXT_BUTTON" >/dev/null && wait_shown "拡張設定"; 
 PRESET_DIGITS='^\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)\D*(\d*)'
 harness_check "拡張設定 opens its dialog" open_ext
 harness_expect_eq "拡張設定 shows the defaults; send now is disabled while stopped, 選択... and the start check are not" \
-  "text 1202 |text 1204 0|checked 1205 0|text 1215 0|text 1221 |text 1223 しない|text 1224 30|enabled 1207 0|enabled 1222 1|enabled 1230 1|enabled 1202 1" \
-  "$(ext gettext 1202 gettext 1204 checked 1205 gettext 1215 gettext 1221 gettext 1223 gettext 1224 \
+  "text 1202 |text 1204 0|checked 1205 0|text 1215 0|text 1216 |text 1221 |text 1223 しない|text 1224 30|enabled 1207 0|enabled 1222 1|enabled 1230 1|enabled 1202 1" \
+  "$(ext gettext 1202 gettext 1204 checked 1205 gettext 1215 gettext 1216 gettext 1221 gettext 1223 gettext 1224 \
        enabled 1207 enabled 1222 enabled 1230 enabled 1202 | paste -sd '|')"
-harness_expect_eq "the pattern list offers three patterns and the modes three entries" "3 3" \
+harness_expect_eq "the pattern list offers six patterns and the modes three entries" "6 3" \
   "$(ext items 1212 | grep -c '^item') $(ext items 1223 | grep -c '^item')"
 ext settext 1202 "Q x0D x0A" >/dev/null
 harness_expect_eq "the request Q x0D x0A shows Q <CR> <LF>" "text 1203 Q <CR> <LF>" "$(ext gettext 1203)"
@@ -101,15 +101,31 @@ harness_expect_eq "the stable-reading pattern makes 12.34 of the sample" "12.34"
 ext settext 1213 'US,+00012.50  g' sleep 200 >/dev/null
 harness_expect_eq "an unstable reading matches nothing" "一致しません" "$(ext gettext 1214 | sed -n 's/^text 1214 //p')"
 
+# The output template: its live result with the keys by name, presets that fill pattern and
+# template, a template that cannot be used refused with the key it names.
+ext select 1212 'カンマ区切り3項目を3つのセルへ' settext 1213 '123,ABC,007' sleep 200 >/dev/null
+harness_expect_eq "the three-fields preset fills the template and shows the cells" \
+  'text 1216 $1[TAB]$2[TAB]$3|text 1214 123[TAB]ABC[TAB]007' "$(ext gettext 1216 gettext 1214 | paste -sd '|')"
+ext settext 1211 '^(\d+),(\w+),(\d+)$' settext 1216 "\$1[TAB]\$2[TAB]'\$3" sleep 200 >/dev/null
+harness_expect_eq "the code kept as text by its quote" "123[TAB]ABC[TAB]'007" \
+  "$(ext gettext 1214 | sed -n 's/^text 1214 //p')"
+ext settext 1216 '$1[TABB]' sleep 200 >/dev/null
+harness_check "the live result names the unknown key" grep -q '\[TABB\]' <(ext gettext 1214)
+ext click 1 wait-box 10 close-box focus >"$H_TMP/ext_box.txt"
+harness_check "OK with that template is refused with the key it names" \
+  grep -q '出力テンプレートが正しくありません.*\[TABB\]' <(tr -d '\r\n' <"$H_TMP/ext_box.txt")
+harness_expect_eq "the refused dialog keeps the focus on the template" "focus 1216" "$(ext focus)"
+
 ext settext 1224 45 settext 1204 50 click 1205 sethotkey 1206 0675 select 1212 数字のみ click 1230 \
-  settext 1215 500 settext 1221 "EXCEL.EXE;受付" select 1223 前面に出す sleep 300 >/dev/null
+  settext 1215 500 settext 1221 "EXCEL.EXE;受付" select 1223 前面に出す settext 1216 '$1[ENT]' \
+  sleep 300 >/dev/null
 harness_expect_eq "a pattern chosen from the list fills the pattern edit" "$PRESET_DIGITS" \
   "$(ext gettext 1211 | sed -n 's/^text 1211 //p')"
 harness_check "OK closes the dialog" ext click 1 wait-gone 10
 harness_wait_file "$INI" 10
 harness_expect_eq "OK saves every field under its key (REQTIMER 50 raised to 100)" \
-  "510D0A0000000000000000000000000000000000|100|1|0675|$PRESET_DIGITS|500|EXCEL.EXE;受付|2|45" \
-  "$(for k in REQCODE REQTIMER REQAFTER REQHOTKEY FILTER DUPTIME TARGET TARGETMODE TARGETWAIT; do ini_utf8 $k; done | paste -sd '|')"
+  "510D0A0000000000000000000000000000000000|100|1|0675|$PRESET_DIGITS|500|EXCEL.EXE;受付|2|45|\$1[ENT]" \
+  "$(for k in REQCODE REQTIMER REQAFTER REQHOTKEY FILTER DUPTIME TARGET TARGETMODE TARGETWAIT OUTPUT; do ini_utf8 $k; done | paste -sd '|')"
 harness_check "the other settings are kept (PORT=2)" ini_has PORT=2
 STARTUP_LINK=$(find "$WINEPREFIX/drive_c/users" -ipath '*/startup/tamblix.lnk' 2>/dev/null | head -n 1)
 harness_check "the start check made Tamblix.lnk in the Startup folder" test -n "$STARTUP_LINK"

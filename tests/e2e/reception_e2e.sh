@@ -55,6 +55,21 @@ harness_expect_eq "LF, ESC, 0x01 in a frame: the keys that arrive, no Ctrl among
   "$(tail -n +$((raw_before + 1)) "$PROBE_RAW" | awk '/^(SYS)?KEY(DOWN|UP) /{ sub("vk=", "", $2);
     printf "%s%s", sep, (($1 ~ /DOWN/) ? "D" : "U") $2; sep=" " }')"
 
+# A user's finger on Ctrl (a key-down sent by another process): a frame that arrives while it is
+# held waits, the reader goes on, and the frame is typed whole after the release, never as
+# Ctrl shortcuts; the probe then decodes the lone Ctrl press before the frame.
+cp "$PROBE_TEXT" "$PROBE_TEXT.before"
+since() { tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT"; }
+harness_wine_bg HOLD_PID 20 "$H_TMP/hold.out" traydriver.exe hold 11 2500
+harness_wait_line "$H_TMP/hold.out" '^held' 10
+$FEED "$H_TMP/device" "02 37 38 03"
+sleep 1
+harness_expect_eq "nothing of a frame is typed while Ctrl is held" "" "$(since)"
+harness_wait_pid "$HOLD_PID" 10
+harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' 304 5
+sleep 0.3
+harness_expect_eq "the frame is typed whole after the release" "{CTRL}78{CR}" "$(since)"
+
 # A start code split across two writes 100 ms apart; a frame whose end code never comes is
 # closed by the data-interval timeout, after which data waits for the next start code.
 printf '%s\r\n' "[x]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 RCVSTA=1B02000000 \
@@ -132,15 +147,21 @@ sleep 0.5
 $FEED "$H_TMP/device" "02 34 39 31 32 03" "02 34 39 31 32 03" --gap 300
 sleep 2
 $FEED "$H_TMP/device" "02 34 39 31 32 03"
-# Until two frames are typed (however slowly Wine types them), then a second for a third one.
+# A stray high byte before the end code: 82 cannot take 03 as its second byte, so it is dropped
+# and the end code still ends the frame (before, "12", 82 03, 02 "34" were one frame).
+sleep 0.5
+$FEED "$H_TMP/device" "02 31 32 82 03 02 33 34 03"
+# Until four frames are typed (however slowly Wine types them), then a second more.
 for _ in $(seq 150); do
-  [ "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" | grep -o '{CR}' | wc -l)" -ge 2 ] && break
+  [ "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT" | grep -o '{CR}' | wc -l)" -ge 4 ] && break
   sleep 0.1
 done
 sleep 1
-harness_expect_eq "a repeat within DUPTIME is not typed, one after it is" "4912{CR}4912{CR}" \
+harness_expect_eq "a repeat within DUPTIME is not typed, one after it is; a stray 82 ends no frame late" \
+  "4912{CR}4912{CR}12{CR}34{CR}" \
   "$(tail -c +$(( $(stat -c %s "$PROBE_TEXT.before") + 1 )) "$PROBE_TEXT")"
-harness_expect_eq "nor logged" "4912 4912" "$(tr -d '\r' <"$DUPLOGS/dup.log" | paste -sd ' ')"
+harness_expect_eq "nor logged; the bytes with the stray 82 are two records" "4912 4912 12 34" \
+  "$(tr -d '\r' <"$DUPLOGS/dup.log" | paste -sd ' ')"
 echo quit >>"$H_TMP/commands"
 harness_wait_pid "$HOST_PID" 10
 

@@ -87,6 +87,21 @@ for row in "${ROWS[@]}"; do
   harness_probe_stop
 done
 
+# --- 中止 while a collected frame is typed: its record was written at its end, before the typing
+harness_stx_etx_settings "$H_DEFAULT_INI" "$HARNESS_ENTER_AFTER" SENDDELAY=150 LOGEXEC=1 \
+  "LOGFOLDER=$(harness_winpath "$LOGS")" LOGFILE=collected.log DUPTIME=1000
+start_app collected
+$FEED "$H_TMP/device" "$LONG_FRAME"
+harness_wait_count "$PROBE_RAW" '^KEYUP vk=12 ' 5 20 || harness_abort "collected: typing did not start"
+drive click $IDC_STOP wait-enabled $IDC_START 1 10 >/dev/null
+harness_expect_eq "中止 while a collected frame is typed: the frame is in the log" \
+  "$(printf '%s' "$LONG_FRAME" | sed 's/^02 //; s/ 03$//; s/3\([0-9]\) */\1/g')" \
+  "$(tr -d '\r' <"$LOGS/collected.log" 2>/dev/null)"
+harness_tray post $WM_COMMAND $IDM_EXIT 0
+harness_wait_pid "$APP" 20 || harness_abort "collected: the program did not end"
+harness_probe_stop
+default_settings
+
 # --- stopping during a long key list -------------------------------------------------------------
 # Ten "A" keys after each frame with "/D3000": the list alone takes 30 s. 中止 after its first key
 # must end it, the pause after that key included: no key later than 1 s after the request, and

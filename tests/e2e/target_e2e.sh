@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Scans land only where they belong: the real Tamblix.exe with TARGET set, two probe windows of
 # different titles, and a copy of the probe under another program name.
-# Wait mode (TARGETMODE 1, TARGET 受付, TARGETWAIT 3): a frame scanned while the other probe is
-# in front is not typed there and the caption says so; three frames held are typed whole, once
+# Wait mode (TARGETMODE 1, TARGET 受付, TARGETWAIT 3): a frame scanned while the other probe or
+# the main dialog is in front is not typed there and the caption says so; three frames held are typed whole, once
 # and in order when the 受付 probe comes to the front; a frame held past TARGETWAIT is never
 # typed, is in the log, and the caption says it was given up.
 # Front mode (TARGETMODE 2, TARGET the copy's program name in another case): with no target
@@ -76,6 +76,15 @@ front form
 sleep 1
 harness_expect_eq "the frame given up is never typed" "1{CR}2{CR}3{CR}" "$(cat "$FORM_TEXT")"
 harness_expect_eq "every frame is in the log, the one given up too" "1 2 3 4" "$(records)"
+# The main dialog in front is no target: a frame waits there and lands in the 受付 window once
+# that is in front again.
+drive front 10 >/dev/null || harness_note "the main dialog did not come to the front"
+send 5 "02 38 03"
+harness_check "with the main dialog in front the frame waits and the caption says so" caption_is "$WAITING" 5
+harness_expect_eq "nothing is typed while the main dialog is in front" "1{CR}2{CR}3{CR}" "$(cat "$FORM_TEXT")"
+front form
+harness_check "the frame lands in the 受付 window when it is in front again" \
+  harness_wait_line "$FORM_TEXT" '8\{CR\}' 5
 harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
 harness_wait_pid "$APP" 20 || harness_abort "the program did not end"
 
@@ -97,7 +106,7 @@ HARNESS_PROBE_EXE=$H_TMP/TargetProbe.exe harness_probe_start copy 60 "title=帳�
   harness_abort "the copy did not get the foreground"
 COPY_TEXT=$PROBE_TEXT
 sleep 1
-harness_expect_eq "the frame held at 中止 is typed nowhere, not after a new start either" "||1{CR}2{CR}3{CR}" \
+harness_expect_eq "the frame held at 中止 is typed nowhere, not after a new start either" "||1{CR}2{CR}3{CR}8{CR}" \
   "$(cat "$COPY_TEXT")|$(cat "$OTHER_TEXT")|$(cat "$FORM_TEXT")"
 
 # The "選択..." action: the open windows, the one last in front first, the chooser's own not
@@ -121,7 +130,7 @@ harness_check "a target behind the window in front is brought forward" \
   harness_wait_line "$COPY_TEXT" '7\{CR\}' 5
 sleep 0.5
 harness_expect_eq "the copy got both frames, once each" "6{CR}7{CR}" "$(cat "$COPY_TEXT")"
-harness_expect_eq "the other window and the 受付 window got none" "|1{CR}2{CR}3{CR}" \
+harness_expect_eq "the other window and the 受付 window got none" "|1{CR}2{CR}3{CR}8{CR}" \
   "$(cat "$OTHER_TEXT")|$(cat "$FORM_TEXT")"
 harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
 harness_wait_pid "$APP" 20

@@ -69,6 +69,11 @@ TEST(DeviceRequest, AskedOnceSendsOnceAndALateTimerDoesNotBurst) {
   EXPECT_FALSE(r.TakeDue(1100));
   EXPECT_TRUE(r.TakeDue(1150));
 
+  // REQTIMER 1 from a settings file: raised to the dialog's floor, not a request a millisecond.
+  RequestSchedule fast;
+  fast.Start(RequestSettings("Q\r\n", 1, 0), 0);
+  EXPECT_EQ(DueTimes(fast, 0, 300, 10), "100 200 300 ");
+
   RequestSchedule none;
   none.Start(RequestSettings("", 100, 1), 0);
   none.Ask();

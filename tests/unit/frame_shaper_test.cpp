@@ -31,13 +31,17 @@ struct Shaping {
   Shaping(const Shaping&) = delete;
   Shaping& operator=(const Shaping&) = delete;
 
-  // filter nullptr: no pattern.
-  void Start(const char* filter, std::uint32_t duplicateMs = 0) {
-    const char* error = nullptr;
-    if (filter != nullptr) {
-      ASSERT_TRUE(CompileFramePattern932(filter, kFakeCodec, *pattern, &error)) << error;
-    }
-    shaper->Start(ShapingOptions{filter != nullptr ? pattern.get() : nullptr, duplicateMs});
+  std::unique_ptr<OutputTemplate> output = std::make_unique<OutputTemplate>();
+
+  // filter nullptr: no pattern; tpl nullptr: no output template.
+  void Start(const char* filter, std::uint32_t duplicateMs = 0, const char* tpl = nullptr) {
+    char error[kOutputTemplateErrorSize];
+    ASSERT_EQ(PrepareShaping(filter != nullptr ? filter : "", tpl != nullptr ? tpl : "", kFakeCodec,
+                             *pattern, *output, error, sizeof error),
+              ShapingRefusal::None)
+        << error;
+    shaper->Start(ShapingOptions{filter != nullptr ? pattern.get() : nullptr, duplicateMs,
+                                 tpl != nullptr ? output.get() : nullptr});
     h.Start();
   }
   void Block(const std::string& bytes) {
@@ -61,8 +65,31 @@ TEST(FrameShaper, TypesTheGroupsJoinedInsidePrecodeAndPostcodeAndLogsThemOnce) {
   Shaping s;
   StxEtx(s);
   s.Start(kPresetStableReading);
-  EXPECT_EQ(s.Frame("\x02ST,+00012.34  g\x03"), "K109 T31 T32 T2E T33 T34 K10D L31322E3334 E F");
-  EXPECT_EQ(s.Frame("\x02ST,-0001.50 kg\x03"), "K109 T2D T31 T2E T35 T30 K10D L2D312E3530 E F");
+  EXPECT_EQ(s.Frame("\x02ST,+00012.34  g\x03"), "L31322E3334 F K109 T31 T32 T2E T33 T34 K10D E");
+  EXPECT_EQ(s.Frame("\x02ST,-0001.50 kg\x03"), "L2D312E3530 F K109 T2D T31 T2E T35 T30 K10D E");
+}
+
+// The output template puts the fields in cells of their own: its keys are typed between the
+// characters, within PRECODE and POSTCODE, and logged by their names.
+TEST(FrameShaper, TheOutputTemplateTypesItsKeysBetweenTheFieldsAndLogsThemByName) {
+  Shaping s;
+  SetCode(s.h.s.RCVEND, {0x0D});
+  SetKeys(s.h.s.POSTCODE, {kEnter});
+  s.Start("^(\\d+),(\\w+),(\\d+)$", 1000, "$1[TAB]$2[TAB]'$3");
+  EXPECT_EQ(s.Frame("123,ABC,007\r"),
+            "L3132335B5441425D4142435B5441425D27303037 F "
+            "T31 T32 T33 K109 T41 T42 T43 K109 T27 T30 T30 T37 K10D E");  // 123[TAB]ABC[TAB]'007
+  EXPECT_EQ(s.Frame("12,3,4\r"), "L31325B5441425D335B5441425D2734 F T31 T32 K109 T33 K109 T27 T34 K10D E");
+  Now = 1;  // within DUPTIME: the same text with the keys elsewhere is another frame
+  EXPECT_EQ(s.Frame("1,23,4\r"), "L315B5441425D32335B5441425D2734 F T31 K109 T32 T33 K109 T27 T34 K10D E");
+  EXPECT_EQ(s.Frame("1,23,4\r"), "") << "a repeat";
+  EXPECT_EQ(s.Frame("1,2\r"), "") << "no match";
+
+  // Without a pattern $0 is the whole frame; keys held together are one list.
+  Shaping t;
+  SetCode(t.h.s.RCVEND, {0x0D});
+  t.Start(nullptr, 0, "$0$$[SFT]+[TAB]");
+  EXPECT_EQ(t.Frame("AB\r"), "L4142245B5346545D2B5B5441425D F T41 T42 T24 K310,109 E");
 }
 
 TEST(FrameShaper, AFrameThatDoesNotMatchIsNeitherTypedNorLogged) {
@@ -71,7 +98,11 @@ TEST(FrameShaper, AFrameThatDoesNotMatchIsNeitherTypedNorLogged) {
   s.Start(kPresetStableReading);
   EXPECT_EQ(s.Frame("\x02US,+00012.34  g\x03"), "");
   EXPECT_EQ(s.Frame("\x02\x03"), "") << "an empty frame with its key lists";
-  EXPECT_EQ(s.Frame("\x02ST,7\x03"), "K109 T37 K10D L37 E F") << "the next frame is typed";
+  Shaping digits;
+  StxEtx(digits);
+  digits.Start("\\d*$");
+  EXPECT_EQ(digits.Frame("\x02NG\x03"), "") << "a match that leaves nothing to type";
+  EXPECT_EQ(s.Frame("\x02ST,7\x03"), "L37 F K109 T37 K10D E") << "the next frame is typed";
 }
 
 TEST(FrameShaper, WithoutGroupsTheWholeMatchIsTypedAndKeptCodesAreText) {
@@ -80,15 +111,15 @@ TEST(FrameShaper, WithoutGroupsTheWholeMatchIsTypedAndKeptCodesAreText) {
   s.h.s.RCVSTAOUT = 0;  // kept: typed and logged, so the pattern sees them
   s.h.s.RCVENDOUT = 0;
   s.Start("\\x02\\D*\\d+");
-  EXPECT_EQ(s.Frame("\x02" "ab12c\x03"), "K109 T02 T61 T62 T31 T32 K10D L0261623132 E F");
+  EXPECT_EQ(s.Frame("\x02" "ab12c\x03"), "L0261623132 F K109 T02 T61 T62 T31 T32 K10D E");
 }
 
 TEST(FrameShaper, TextIsMatchedAsCharactersAndTypedAsWholeTwoByteCharacters) {
   Shaping s;
   SetCode(s.h.s.RCVEND, {0x0D});
   s.Start("^.(.)");  // a two-byte character is one "."
-  EXPECT_EQ(s.Frame("\x88\x9f\x82\xa0" "A\r"), "T82A0 L82A0 E F");
-  EXPECT_EQ(s.Frame("\xb1\x88\x9f\r"), "T889F L889F E F");
+  EXPECT_EQ(s.Frame("\x88\x9f\x82\xa0" "A\r"), "L82A0 F T82A0 E");
+  EXPECT_EQ(s.Frame("\xb1\x88\x9f\r"), "L889F F T889F E");
 }
 
 TEST(FrameShaper, KeyListsKeepTheirPlaceAroundTheText) {
@@ -98,7 +129,7 @@ TEST(FrameShaper, KeyListsKeepTheirPlaceAroundTheText) {
   SetKeys(s.h.s.PRECODE, {kTab});
   SetKeys(s.h.s.POSTCODE, {kEnter});
   s.Start(nullptr, 1000);
-  EXPECT_EQ(s.Frame("AB\r"), "K109 T41 T42 K10D L4142 E F");
+  EXPECT_EQ(s.Frame("AB\r"), "L4142 F K109 T41 T42 K10D E");
 
   // A start code without an end code: the POSTCODE owed at the next start code ends the
   // frame before; an empty frame types its key lists.
@@ -107,8 +138,8 @@ TEST(FrameShaper, KeyListsKeepTheirPlaceAroundTheText) {
   SetKeys(t.h.s.PRECODE, {kTab});
   SetKeys(t.h.s.POSTCODE, {kEnter});
   t.Start(nullptr, 1000);
-  EXPECT_EQ(t.Frame("\x02" "AB\x02"), "K109 T41 T42 K10D L4142 E F");
-  EXPECT_EQ(t.Frame("\x02"), "K109 K10D E F");
+  EXPECT_EQ(t.Frame("\x02" "AB\x02"), "L4142 F K109 T41 T42 K10D E");
+  EXPECT_EQ(t.Frame("\x02"), "F K109 K10D E");
 }
 
 TEST(FrameShaper, ADataIntervalTimeoutEndsTheFrame) {
@@ -118,7 +149,7 @@ TEST(FrameShaper, ADataIntervalTimeoutEndsTheFrame) {
   EXPECT_EQ(s.Frame("ab12"), "") << "nothing before the frame ends";
   std::uint32_t last = 10;
   EXPECT_TRUE(CheckDataIntervalTimeout(s.h.st, s.h.s, *s.shaper, 60, last));
-  EXPECT_EQ(s.h.TakeLog(), "T31 T32 L3132 E F");
+  EXPECT_EQ(s.h.TakeLog(), "L3132 F T31 T32 E");
 }
 
 TEST(FrameShaper, ARepeatWithinTheDuplicateTimeOfTheLastDeliveredFrameIsDropped) {
@@ -130,15 +161,15 @@ TEST(FrameShaper, ARepeatWithinTheDuplicateTimeOfTheLastDeliveredFrameIsDropped)
     const char* frame;
     const char* expected;
   } steps[] = {
-      {0, "A12\r", "T31 T32 L3132 E F"},
+      {0, "A12\r", "L3132 F T31 T32 E"},
       {600, "B12\r", ""},                  // the same shaped text, 600 ms after
       {999, "12\r", ""},
-      {1000, "12\r", "T31 T32 L3132 E F"},  // 1000 ms after the last one delivered
-      {1001, "13\r", "T31 T33 L3133 E F"},  // another text
-      {1002, "12\r", "T31 T32 L3132 E F"},  // the last delivered was 13
+      {1000, "12\r", "L3132 F T31 T32 E"},  // 1000 ms after the last one delivered
+      {1001, "13\r", "L3133 F T31 T33 E"},  // another text
+      {1002, "12\r", "L3132 F T31 T32 E"},  // the last delivered was 13
       {1003, "x\r", ""},                   // no match: the last delivered stays 12
       {1004, "12\r", ""},
-      {0xFFFFFF00u, "7\r", "T37 L37 E F"},
+      {0xFFFFFF00u, "7\r", "L37 F T37 E"},
       {0xFFFFFF10u, "7\r", ""},  // 16 ms later, the end of the time past the wrap
       {0x00000010u, "7\r", ""},  // 0x110 ms after the last delivered, across the wrap
   };
@@ -153,10 +184,10 @@ TEST(FrameShaper, AStartForgetsTheFrameCollectedBeforeAStopAndTheLastDelivered) 
   SetCode(s.h.s.RCVEND, {0x0D});
   s.Start(nullptr, 1000);
   Now = 0;
-  EXPECT_EQ(s.Frame("AB\r"), "T41 T42 L4142 E F");
+  EXPECT_EQ(s.Frame("AB\r"), "L4142 F T41 T42 E");
   EXPECT_EQ(s.Frame("CD"), "");  // stopped here, inside a frame
   s.Start(nullptr, 1000);
-  EXPECT_EQ(s.Frame("AB\r"), "T41 T42 L4142 E F");
+  EXPECT_EQ(s.Frame("AB\r"), "L4142 F T41 T42 E");
 }
 
 // An inner output that stops taking keys and log text once stopped, as the program's does.
@@ -181,9 +212,9 @@ class StoppingOutput : public FrameOutput {
   RecordingOutput& out_;
 };
 
-// The frame is typed before its record is written: a stop during the typing leaves no record,
-// as it does without shaping.
-TEST(FrameShaper, AStopWhileTheFrameIsTypedLeavesNoRecord) {
+// The record is written where the frame ends, before the frame is typed: a stop during the
+// typing leaves the record in the log.
+TEST(FrameShaper, AStopWhileTheFrameIsTypedKeepsItsRecord) {
   FramingHarness h;
   SetCode(h.s.RCVEND, {0x0D});
   SetKeys(h.s.POSTCODE, {kEnter});
@@ -195,7 +226,7 @@ TEST(FrameShaper, AStopWhileTheFrameIsTypedLeavesNoRecord) {
   inner.stopAfter = 2;
   const std::uint8_t frame[] = {'A', 'B', 'C', '\r'};
   ProcessBlock(h.st, h.s, *shaper, h.host, frame, 4);
-  EXPECT_EQ(h.TakeLog(), "T41 T42 E F");
+  EXPECT_EQ(h.TakeLog(), "L414243 F T41 T42 E");
 }
 
 TEST(FrameShaper, ATextLongerThanTheLogBufferLosesItsEndNeverHalfACharacter) {
@@ -203,33 +234,49 @@ TEST(FrameShaper, ATextLongerThanTheLogBufferLosesItsEndNeverHalfACharacter) {
   SetCode(s.h.s.RCVEND, {0x0D});
   s.Start("(.)$");
   s.Block(std::string(kShapedTextSize - 1, 'A') + "\x88\x9f" "B\r");
-  EXPECT_EQ(s.h.TakeLog(), "T41 L41 E F");
+  EXPECT_EQ(s.h.TakeLog(), "L41 F T41 E");
 }
 
 // The patterns the dialog offers, and the live result it shows.
 TEST(FrameShaper, PresetsAndTheLiveResult) {
   const struct {
     const char* pattern;
+    const char* output;
     const char* sample;
     const char* expected;  // nullptr: no match
   } rows[] = {
-      {kPresetNumber, "+00012.34", "12.34"},
-      {kPresetNumber, "-0003.5", "-3.5"},
-      {kPresetNumber, "W: 0.50", "0.50"},
-      {kPresetNumber, "000", "0"},
-      {kPresetNumber, "x-y 5", "5"},
-      {kPresetNumber, "abc", nullptr},
-      {kPresetStableReading, "ST,+00012.34  g", "12.34"},
-      {kPresetStableReading, "ST,-00000.00  g", "-0.00"},
-      {kPresetStableReading, "US,+00012.34  g", nullptr},
-      {kPresetStableReading, "OL,+99999.99  g", nullptr},
-      {kPresetDigits, "ABC-12345-6", "123456"},
-      {kPresetDigits, "1a2b3c4d5e6f7g8h9", "12345678"},
-      {"(\\d+)\\D+(\\d+)", "\x88\x9f" "12\x82\xa0" "34", "1234"},
+      {kPresetNumber, "", "+00012.34", "12.34"},
+      {kPresetNumber, "", "-0003.5", "-3.5"},
+      {kPresetNumber, "", "W: 0.50", "0.50"},
+      {kPresetNumber, "", "000", "0"},
+      {kPresetNumber, "", "x-y 5", "5"},
+      {kPresetNumber, "", "abc", nullptr},
+      {kPresetStableReading, "", "ST,+00012.34  g", "12.34"},
+      {kPresetStableReading, "", "ST,-00000.00  g", "-0.00"},
+      {kPresetStableReading, "", "US,+00012.34  g", nullptr},
+      {kPresetStableReading, "", "OL,+99999.99  g", nullptr},
+      {kPresetDigits, "", "ABC-12345-6", "123456"},
+      {kPresetDigits, "", "1a2b3c4d5e6f7g8h9", "12345678"},
+      {"(\\d+)\\D+(\\d+)", "", "\x88\x9f" "12\x82\xa0" "34", "1234"},
+      // Only the outermost groups are typed without a template; with one, any group.
+      {"((\\d+)\\.\\d+)", "", "12.5", "12.5"},
+      {"((\\d+)\\.(\\d+))-(\\d)", "", "1.5-7", "1.57"},
+      {"((\\d+)\\.\\d+)", "$2[[$1]", "12.5", "12[12.5]"},
+      {"", "", "a b", "a b"},
+      {"", "<$0>", "a b", "<a b>"},
+      {"(x)|(\\d)", "$1:$2", "7", ":7"},  // a group that took no part is empty
+      {"(\\d)", "[ENT]", "x", nullptr},
+      {kPresetThreeFields, kPresetThreeFieldsOutput, "123,ABC,007", "123[TAB]ABC[TAB]007"},
+      {kPresetThreeFields, kPresetThreeFieldsOutput, "1,,3,4", "1[TAB][TAB]3"},
+      {kPresetCodeAsText, kPresetCodeAsTextOutput, "4901234567894", "'4901234567894"},
+      {kPresetWeightAndUnit, kPresetWeightAndUnitOutput, "ST,+00012.34  g", "12.34[TAB]g"},
+      {kPresetWeightAndUnit, kPresetWeightAndUnitOutput, "-0001.50 kg", "-1.50[TAB]kg"},
   };
   char out[64];
   for (const auto& row : rows) {
-    const PatternPreview r = PreviewFramePattern(row.pattern, row.sample, kFakeCodec, out, sizeof out);
+    const PatternPreview r =
+        PreviewFramePattern(row.pattern, row.output, row.sample, kFakeCodec, out, sizeof out);
+
     if (row.expected == nullptr) {
       EXPECT_EQ(r, PatternPreview::NoMatch) << row.sample;
       EXPECT_STREQ(out, kPatternPreviewNoMatch);
@@ -238,11 +285,14 @@ TEST(FrameShaper, PresetsAndTheLiveResult) {
       EXPECT_STREQ(out, row.expected) << row.sample;
     }
   }
-  EXPECT_EQ(PreviewFramePattern("(a", "a", kFakeCodec, out, sizeof out), PatternPreview::Refused);
+  EXPECT_EQ(PreviewFramePattern("(a", "$1", "a", kFakeCodec, out, sizeof out), PatternPreview::Refused);
   EXPECT_STREQ(out, kPatternErrorParenthesis);
+  char small[4];  // the record is cut before the first name that does not fit, with no gap
+  EXPECT_EQ(PreviewFramePattern("", "a[TAB]b", "x", kFakeCodec, small, sizeof small), PatternPreview::Result);
+  EXPECT_STREQ(small, "a");
   const std::string longest(kFramePatternBytes, 'a');
-  EXPECT_EQ(PreviewFramePattern(longest.c_str(), "", kFakeCodec, out, sizeof out), PatternPreview::NoMatch);
-  EXPECT_EQ(PreviewFramePattern((longest + "a").c_str(), "", kFakeCodec, out, sizeof out),
+  EXPECT_EQ(PreviewFramePattern(longest.c_str(), "", "", kFakeCodec, out, sizeof out), PatternPreview::NoMatch);
+  EXPECT_EQ(PreviewFramePattern((longest + "a").c_str(), "", "", kFakeCodec, out, sizeof out),
             PatternPreview::Refused);
   EXPECT_STREQ(out, kPatternErrorTooLong);
 }

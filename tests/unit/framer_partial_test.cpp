@@ -102,6 +102,20 @@ TEST(FramerTwoByte, TheWholeLeadByteClassTakesTheNextByteWithIt) {
   }
 }
 
+TEST(FramerTwoByte, ALeadByteBeforeANonTrailByteIsDroppedAndTheByteExaminedAfresh) {
+  FramingHarness h = InFrameWithEnd({0x0D});
+  h.Block({0x31, 0x32, 0x82, 0x0D, 0x33, 0x34, 0x0D});  // a stray high byte before the end code
+  EXPECT_EQ(h.TakeLog(), "L31 T31 L32 T32 E F L33 T33 L34 T34 E F");
+  for (unsigned next : {0x01u, 0x3Fu, 0x7Fu}) {
+    FramingHarness g;
+    g.Start();
+    g.Bytewise({0x88, static_cast<std::uint8_t>(next), 0x88, 0x9F});
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "L%02X T%02X L889F T889F", next, next);
+    EXPECT_EQ(g.TakeLog(), expected) << std::hex << next;
+  }
+}
+
 TEST(FramerTwoByte, BytesOutsideTheLeadClassAreCharactersByThemselves) {
   FramingHarness h;
   h.Start();

@@ -114,16 +114,30 @@ TEST(FramerShiftStates, CodesTheModeDoesNotAllowAreData) {
 
   FramingHarness kanji = Jis();
   Enter(kanji, SHIFT_KANJI_FIRST);
-  kanji.Block({0x1B, 0x24, 0x42});  // kanji in while in kanji mode: a pair 1B24, then 42 held
-  EXPECT_EQ(kanji.st.ShiftState, SHIFT_KANJI_SECOND);
+  // Kanji in while in kanji mode: ESC begins no pair and is dropped, 24 42 is a pair.
+  kanji.Block({0x1B, 0x24, 0x42});
+  EXPECT_EQ(kanji.st.ShiftState, SHIFT_KANJI_FIRST);
+  EXPECT_EQ(kanji.TakeLog(), "L82C0 T82C0");
 }
 
-TEST(FramerShiftStates, NoShiftCodeBetweenTheBytesOfAPair) {
+TEST(FramerShiftStates, AByteThatCannotEndAPairDropsTheHeldFirstByteAndIsExaminedAfresh) {
   FramingHarness h = Jis();
   Enter(h, SHIFT_KANJI_SECOND);
-  h.Block({0x0E});  // taken as the second byte: 30 0E has no conversion
-  EXPECT_EQ(h.st.ShiftState, SHIFT_KANJI_FIRST);
-  EXPECT_EQ(h.TakeLog(), "");
+  h.Block({0x0E, 0x31});  // kana in after a held first byte is found as kana in
+  EXPECT_EQ(h.st.ShiftState, SHIFT_KANA);
+  EXPECT_EQ(h.TakeLog(), "LB1 TB1");
+
+  FramingHarness end = Jis();
+  SetCode(end.s.RCVEND, {0x0D});
+  end.Start();
+  Enter(end, SHIFT_KANJI_SECOND);
+  end.Block({0x0D, 0x41});  // the end code after a held first byte ends the frame
+  EXPECT_EQ(end.TakeLog(), "E F L41 T41");
+
+  FramingHarness pair = Jis();
+  Enter(pair, SHIFT_KANJI_SECOND);
+  pair.Block({0x21});  // a byte of the JIS range is the second byte, whatever it could begin
+  EXPECT_EQ(pair.TakeLog(), "L889F T889F");
 }
 
 TEST(FramerShiftStates, StartAndEndCodesReturnToSingleByteMode) {

@@ -58,6 +58,22 @@ TEST(FramerTimeout, AHalfHeldEndCodeSurvivesAndCompletesAfterTheTimeout) {
   EXPECT_EQ(h.TakeLog(), "L0D0A T0D T0A K10D E F");
 }
 
+TEST(FramerTimeout, AFirstByteWaitingForItsPartnerIsDroppedWithTheFrame) {
+  for (bool jis : {false, true}) {
+    FramingHarness h;
+    if (jis) SetCode(h.s.KANJIIN, {0x1B, 0x24, 0x42});
+    h.s.DATADELAY = 50;
+    h.Start();
+    h.Block(jis ? Bytes{0x1B, 0x24, 0x42, 0x30} : Bytes{0x41, 0x88});
+    std::uint32_t last = 100;
+    ASSERT_TRUE(h.Timeout(150, last));
+    EXPECT_EQ(h.Held(), "") << jis;
+    h.TakeLog();
+    h.Block(jis ? Bytes{0x30, 0x21} : Bytes{0x88, 0x9F});
+    EXPECT_EQ(h.TakeLog(), "L889F T889F") << jis;
+  }
+}
+
 TEST(FramerTimeout, AStaleShiftCandidateIsDroppedSoReceptionGoesOn) {
   FramingHarness h;
   SetCode(h.s.RCVSTA, {0x02});

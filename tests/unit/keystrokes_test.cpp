@@ -10,6 +10,7 @@
 
 #include "config/settings.h"
 #include "keyout/keystrokes.h"
+#include "keyout/paste_text.h"
 
 namespace {
 
@@ -735,7 +736,7 @@ TEST(IntegrityLevels, InputReachesOnlyEqualOrLowerLevels) {
   } rows[] = {
       {high, medium, true},    {system, high, true},   {medium, low, true},
       {medium, medium, false}, {high, high, false},    {medium, high, false},
-      {std::nullopt, medium, false}, {high, std::nullopt, false},
+      {std::nullopt, medium, true}, {high, std::nullopt, false},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(IntegrityRefusesInput(row.target, row.own), row.refused)
@@ -826,6 +827,68 @@ TEST_F(OutputDisplayTest, MainDialogBehindMeansTypedNotPosted) {
   Keys({V | 0x0D});
   EXPECT_TRUE(kb.posted.empty());
   EXPECT_FALSE(kb.events.empty());
+}
+
+// ---- paste mode ------------------------------------------------------------------------------
+
+struct PasteRow {
+  const char* bytes;
+  int capacity;
+  const char* units;  // hexadecimal, blank separated
+};
+
+// Line ends of any kind become CR LF, Tab stays, other control bytes and bytes that are no
+// character are left out; a text that does not fit ends at a whole character (a CR LF whole).
+const PasteRow kPasteRows[] = {
+    {"A1", 16, "0041 0031"},
+    {"a\r\nb", 16, "0061 000D 000A 0062"},
+    {"a\rb", 16, "0061 000D 000A 0062"},
+    {"a\nb", 16, "0061 000D 000A 0062"},
+    {"\r\n\r\n", 16, "000D 000A 000D 000A"},
+    {"a\tb", 16, "0061 0009 0062"},
+    {"a\x1B\x01\x7F" "b", 16, "0061 0062"},
+    {"\x88\x9F\xB1", 16, "4E9C FF71"},
+    {"a\x88", 16, "0061"},
+    {"ab\r", 4, "0061 0062"},
+    {"abc", 1, ""},
+};
+
+TEST(PasteText, TheUnitsOfTheTable) {
+  RecordingKeyboard kb;
+  for (const PasteRow& row : kPasteRows) {
+    std::uint16_t units[16];
+    const int length = static_cast<int>(std::string(row.bytes).size());
+    const int n = PasteTextUnits(kb, reinterpret_cast<const std::uint8_t*>(row.bytes), length,
+                                 units, row.capacity);
+    std::string hex;
+    for (int i = 0; i < n; ++i) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "%s%04X", i > 0 ? " " : "", units[i]);
+      hex += buf;
+    }
+    EXPECT_EQ(hex, row.units) << row.bytes;
+    EXPECT_EQ(units[n], 0) << row.bytes;
+  }
+}
+
+// The user's clipboard comes back once the target has read the text or the bound has passed,
+// and only while nobody else has changed the clipboard since our own last change.
+TEST(PasteText, TheUsersClipboardComesBackAfterTheReadOrTheBoundWhileStillOurs) {
+  using A = PasteRestore::Action;
+  PasteRestore r;
+  const std::uint32_t t0 = 0xFFFFFF00u;  // the clock wraps during the wait
+  r.Pasted(t0, 5);
+  EXPECT_EQ(r.Decide(t0 + kPasteRestoreBoundMs - 1, 5), A::Wait);
+  EXPECT_EQ(r.Decide(t0 + kPasteRestoreBoundMs, 5), A::Restore);
+  EXPECT_EQ(r.Decide(t0 + kPasteRestoreBoundMs, 6), A::Forget) << "the user copied meanwhile";
+  r.Rendered(7);
+  EXPECT_EQ(r.Decide(t0 + 10, 7), A::Restore) << "read: given back at once";
+  EXPECT_EQ(r.Decide(t0 + 10, 8), A::Forget);
+  r.Pasted(100, 9);
+  EXPECT_FALSE(r.Rendered());
+  EXPECT_EQ(r.Decide(110, 9), A::Wait) << "a new paste waits again";
+  r.Lost();
+  EXPECT_EQ(r.Decide(110, 9), A::Forget) << "another program emptied the clipboard";
 }
 
 }  // namespace

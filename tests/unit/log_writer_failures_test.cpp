@@ -102,7 +102,7 @@ TEST_F(LogWriterTest, FolderGivenAsTheFileIsRefusedAndWritingGoesOnAfterwards) {
   SetName("sub");
   EXPECT_EQ(Record("x"), -1);
   EXPECT_EQ(notices.texts, std::vector<std::string>{kFolderNotice});
-  EXPECT_EQ(std::string(w.LastPath()), dir.File("sub"));
+  EXPECT_EQ(std::string(w.LastPath()), "") << "a path not opened is not noted";
   SetName("test.log");
   EXPECT_EQ(Record("y"), 0);
   EXPECT_EQ(Log(), "y\r\n");
@@ -163,15 +163,18 @@ TEST_F(LogWriterTest, FileAsTheFolderCannotBeOpened) {
   EXPECT_EQ(Log(), "y\r\n");
 }
 
-TEST_F(LogWriterTest, NewFileModeFailureStillRemembersThePath) {
-  // The path is noted before the checks: once the folder exists, the same path appends.
+TEST_F(LogWriterTest, NewFileModeFailureLeavesTheNextRecordToStartTheFileAnew) {
+  // The path is noted only once opened: after a failed first record the file is new all the
+  // same, and the records after it append.
   s.LOGOPENMD = 0;
   SetFolder(dir.File("later"));
   EXPECT_EQ(Record("x"), -1);
   const std::string path = dir.File("later") + kLogPathSeparator + "test.log";
-  EXPECT_EQ(std::string(w.LastPath()), path);
+  EXPECT_EQ(std::string(w.LastPath()), "");
   std::filesystem::create_directory(dir.File("later"));
   WriteLogFile(path, "old\r\n");
   EXPECT_EQ(Record("y"), 0);
-  EXPECT_EQ(ReadLogFile(path), "old\r\ny\r\n");
+  EXPECT_EQ(Record("z"), 0);
+  EXPECT_EQ(ReadLogFile(path), "y\r\nz\r\n");
+  EXPECT_EQ(std::string(w.LastPath()), path);
 }

@@ -17,6 +17,7 @@
 
 #include "common/ui_win32.h"
 #include "config/settings.h"
+#include "reception/device_request_win32.h"
 #include "reception/receive_thread_win32.h"
 #include "reception/serial_port_win32.h"
 #include "support/framing_fakes.h"
@@ -46,13 +47,31 @@ class FakeComm final : public SerialApi {
   FakeComm& operator=(const FakeComm&) = delete;
   HANDLE Open(const char*) override {
     if (failOpen) return INVALID_HANDLE_VALUE;
+    ++opens;
+    if (holdOpen) {
+      // A driver slow to open: the call returns once released.
+      inOpen = true;
+      WaitForSingleObject(release_, INFINITE);
+      inOpen = false;
+      const HANDLE h = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+      heldOpen = h;
+      return h;
+    }
     return CreateEventA(nullptr, TRUE, FALSE, nullptr);
   }
   BOOL Setup(HANDLE, DWORD, DWORD) override { return TRUE; }
   BOOL GetState(HANDLE, DCB*) override { return TRUE; }
   BOOL SetState(HANDLE, DCB*) override { return TRUE; }
   BOOL GetTimeouts(HANDLE, COMMTIMEOUTS*) override { return TRUE; }
-  BOOL SetTimeouts(HANDLE, COMMTIMEOUTS*) override { return TRUE; }
+  BOOL SetTimeouts(HANDLE, COMMTIMEOUTS* t) override {
+    timeouts = *t;
+    return TRUE;
+  }
+  // Writes complete at once, `writeShortBy` bytes short.
+  BOOL Write(HANDLE, const void*, DWORD count, DWORD* written, OVERLAPPED*) override {
+    *written = count - writeShortBy;
+    return TRUE;
+  }
 
   // WaitCommEvent: changing the mask ends a pending wait with an empty mask.
   BOOL SetMask(HANDLE, DWORD mask) override {
@@ -62,6 +81,10 @@ class FakeComm final : public SerialApi {
   }
   BOOL WaitEvent(HANDLE, DWORD* mask, OVERLAPPED* o) override {
     ++waits;
+    if (const DWORD error = failWaitsWith.load()) {
+      SetLastError(error);
+      return FALSE;
+    }
     if (wait_ != nullptr) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
@@ -104,7 +127,7 @@ class FakeComm final : public SerialApi {
       WaitForSingleObject(release_, INFINITE);
       inClearError = false;
     }
-    *errors = 0;
+    *errors = lineErrors;
     *status = COMSTAT{};
     status->cbInQue = static_cast<DWORD>(queue_.size());
     return TRUE;
@@ -128,6 +151,15 @@ class FakeComm final : public SerialApi {
     return TRUE;
   }
 
+  // A driver that keeps the port's end: the close returns once released (at most 3 s).
+  void PurgeAndClose(HANDLE port) override {
+    if (holdClose) {
+      inClose = true;
+      WaitForSingleObject(release_, 3000);
+    }
+    CloseHandle(port);
+  }
+
   // The block hook: a step meant for the time a block is typed arrives now.
   void Typed() {
     if (Next(Arrival::WhileTyped, true)) Queue(TakeStep().bytes);
@@ -146,6 +178,8 @@ class FakeComm final : public SerialApi {
     if (hungRead_ != nullptr) SetEvent(hungRead_->hEvent);
     hungRead_ = nullptr;
     holdClearError = false;
+    holdOpen = false;
+    holdClose = false;
     SetEvent(release_);
   }
   // What happened, in order, from any thread.
@@ -164,6 +198,16 @@ class FakeComm final : public SerialApi {
   std::atomic<bool> hangReads{false};
   std::atomic<bool> holdClearError{false};
   std::atomic<bool> inClearError{false};
+  std::atomic<DWORD> failWaitsWith{0};  // every WaitCommEvent fails with it
+  std::atomic<DWORD> lineErrors{0};     // what ClearCommError reports
+  COMMTIMEOUTS timeouts{};
+  DWORD writeShortBy = 0;
+  std::atomic<bool> holdOpen{false};
+  std::atomic<bool> holdClose{false};
+  std::atomic<bool> inClose{false};
+  std::atomic<bool> inOpen{false};
+  std::atomic<int> opens{0};
+  std::atomic<HANDLE> heldOpen{nullptr};  // the handle the slow open gave
   // A wait ended by a mask change or a cancel completes this much later; kNever: not at all.
   static constexpr DWORD kNever = INFINITE;
   DWORD lateMs = 0;
@@ -431,6 +475,83 @@ TEST(PortReaderStop, AReaderStuckInADriverCallIsLeftAndNoStartComesBeforeItEnds)
   rig.comm.CompleteEverything();
   ASSERT_TRUE(Await([&] { return ReceivePort.Open(Settings) == 1; })) << "once it has ended";
   EXPECT_EQ(rig.h.TakeLog(), "") << "nothing of the stopped reception is typed";
+}
+
+// A driver that fails every wait with an error no removed device gives: a second of failures
+// in a row counts as a lost device (the caption says so), and the port is reopened until it
+// works again.
+TEST(PortReaderStop, CallsThatKeepFailingWithAnyErrorCountAsALostDevice) {
+  Rig rig;
+  ASSERT_TRUE(rig.open);
+  rig.comm.failWaitsWith = ERROR_IO_DEVICE;
+  const DWORD started = GetTickCount();
+  ASSERT_TRUE(ReceivePort.StartThread(TestReaderThread));
+  ASSERT_TRUE(Await([&] { return ReceivePort.DeviceMissing(); })) << "taken as lost";
+  EXPECT_GE(GetTickCount() - started, 900u) << "not at the first failures";
+  const int opens = rig.comm.opens;
+  rig.comm.failWaitsWith = 0;
+  ASSERT_TRUE(Await([&] { return !ReceivePort.DeviceMissing(); })) << "back once it works";
+  EXPECT_GT(rig.comm.opens, opens);
+}
+
+// The device is gone and the reader's reopen is slow: a stop that gives up waiting for it
+// meanwhile leaves the port closed, so the next start opens it.
+TEST(PortReaderStop, AReopenThatOutlastsTheStopClosesItsHandle) {
+  Rig rig;
+  ASSERT_TRUE(rig.open);
+  rig.comm.failWaitsWith = ERROR_DEVICE_REMOVED;
+  rig.comm.holdOpen = true;
+  ASSERT_TRUE(ReceivePort.StartThread(TestReaderThread));
+  ASSERT_TRUE(Await([&] { return rig.comm.inOpen.load(); }));
+  ReceivePort.Close();
+  rig.comm.failWaitsWith = 0;
+  rig.comm.CompleteEverything();
+  ASSERT_TRUE(Await([&] { return rig.comm.heldOpen.load() != nullptr; }));
+  DWORD flags = 0;
+  EXPECT_TRUE(Await([&] { return !GetHandleInformation(rig.comm.heldOpen, &flags); }))
+      << "the slow open's handle is kept";
+  EXPECT_TRUE(Await([&] { return ReceivePort.Open(Settings) == 1; })) << "the next start";
+}
+
+// Line errors (a wrong speed or parity) the port reports while bytes arrive are counted and
+// shown, by kind, until kLineErrorShowMs after the last.
+TEST(PortReader, LineErrorsAreCountedAndShownWhileTheyLast) {
+  Rig rig;
+  ASSERT_TRUE(rig.open);
+  rig.comm.script.assign({{Arrival::Signalled, {0x02, 'A', 0x03}}});
+  rig.comm.lineErrors = CE_RXPARITY | CE_FRAME | CE_BREAK;
+  PortReader(kRigSteps).Turn();
+  char kinds[64];
+  FormatLineErrors(ReceivePort.LineErrors(), kinds, sizeof kinds);
+  EXPECT_STREQ(kinds, "パリティ・フレーミング");
+  EXPECT_GE(ReceivePort.LineErrorCount(), 1u);
+  // No more errors: shown a while, then no longer.
+  for (const DWORD after : {kLineErrorShowMs - 1, kLineErrorShowMs}) {
+    SerialPort port;
+    port.NoteLineErrors(CE_OVERRUN, 1000);
+    port.NoteLineErrors(0, 1000 + after);
+    EXPECT_EQ(port.LineErrors(), after < kLineErrorShowMs ? DWORD{CE_OVERRUN} : 0u);
+  }
+}
+
+// The request's write time-out follows its line time at the configured speed (2400 baud:
+// 5 ms a byte), and a write cut short is said in the caption until one leaves whole.
+TEST(PortReader, ARequestCutShortIsReportedAndItsTimeOutFollowsTheLine) {
+  Rig rig;
+  ReceivePort.Close();
+  Settings.BAUD = 6;
+  Settings.REQCODE[0] = 'R';
+  ASSERT_EQ(ReceivePort.Open(Settings), 1);
+  EXPECT_EQ(rig.comm.timeouts.WriteTotalTimeoutMultiplier, 5u);
+  EXPECT_EQ(rig.comm.timeouts.WriteTotalTimeoutConstant, kWriteMarginMs);
+  RunningFlag = 2;
+  DeviceRequestsStart();
+  for (const DWORD shortBy : {1u, 0u}) {
+    rig.comm.writeShortBy = shortBy;
+    AskDeviceRequest();
+    EXPECT_EQ(SendDueDeviceRequest(), 0u);
+    EXPECT_EQ(DeviceRequestRefused(), shortBy != 0);
+  }
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ const char kDefaultFile[] =
     "LOGFOLDER=\r\nLOGFILE=\r\nLOGNAME=1\r\nLOGADDENT=1\r\nLOGWDATE=0\r\nLOGWTIME=0\r\nSENDMODE=0\r\n"
     "REQCODE=0000000000000000000000000000000000000000\r\nREQTIMER=0\r\nREQAFTER=0\r\n"
     "REQHOTKEY=0000\r\nFILTER=\r\nDUPTIME=0\r\nTARGET=\r\nTARGETMODE=0\r\nTARGETWAIT=30\r\n"
+    "IMEOFF=1\r\nOUTPUT=\r\n"
     "SOURCE=0\r\nTCPHOST=\r\nTCPPORT=4001\r\nTCPALLOW=\r\n";
 
 class SettingsFileTest : public ::testing::Test {
@@ -87,6 +88,7 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   ApplySettingsLine(s, "TARGET=EXCEL.EXE");
   ApplySettingsLine(s, "TARGETMODE=2");
   ApplySettingsLine(s, "TARGETWAIT=3600");
+  ApplySettingsLine(s, "OUTPUT=$1[TAB]'$2");
   ApplySettingsLine(s, "SOURCE=3");
   ApplySettingsLine(s, "TCPHOST=192.168.127.254");
   ApplySettingsLine(s, "TCPPORT=65535");
@@ -112,6 +114,7 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   EXPECT_STREQ(s.TARGET, "EXCEL.EXE");
   EXPECT_EQ(s.TARGETMODE, 2);
   EXPECT_EQ(s.TARGETWAIT, 3600);
+  EXPECT_STREQ(s.OUTPUT, "$1[TAB]'$2");
   EXPECT_EQ(s.SOURCE, 3);
   EXPECT_STREQ(s.TCPHOST, "192.168.127.254");
   EXPECT_EQ(s.TCPPORT, 65535);
@@ -199,6 +202,8 @@ TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
   std::memset(s.TARGET, 't', kTargetSize - 1);
   s.TARGETMODE = 2;
   s.TARGETWAIT = 1;
+  s.IMEOFF = 0;
+  std::memset(s.OUTPUT, '$', kShortTextSize - 1);
   s.SOURCE = 2;
   std::memset(s.TCPHOST, 'h', kShortTextSize - 1);
   s.TCPPORT = 65535;
@@ -259,11 +264,12 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
   EXPECT_TRUE(SameRecord(s, Defaults()));
 }
 
-// Files of older versions end at LOGWTIME (no send mode) or at SENDMODE (no requests,
-// shaping or target): with a changed value before the cut, they load with the defaults after
-// it, and the record writes back as the full file.
+// Files of older versions end at LOGWTIME (no send mode), at SENDMODE (no requests,
+// shaping or target) or at TARGETWAIT (no input method setting, no output template): with a
+// changed value before the cut, they load with the defaults after it, and the record writes
+// back as the full file.
 TEST_F(SettingsFileTest, FilesOfOlderVersionsLoadTheLaterKeysWithTheirDefaults) {
-  for (const char* firstMissing : {"SENDMODE=", "REQCODE=", "SOURCE="}) {
+  for (const char* firstMissing : {"SENDMODE=", "REQCODE=", "IMEOFF=", "SOURCE="}) {
     std::string old = kDefaultFile;
     old.erase(old.find(firstMissing));
     old.replace(old.find("PORT=0"), 6, "PORT=3");
@@ -272,6 +278,7 @@ TEST_F(SettingsFileTest, FilesOfOlderVersionsLoadTheLaterKeysWithTheirDefaults) 
     expected.PORT = 3;
     EXPECT_TRUE(SameRecord(s, expected)) << firstMissing;
     EXPECT_EQ(s.TARGETWAIT, 30) << firstMissing;
+    EXPECT_EQ(s.IMEOFF, 1) << firstMissing;
   }
 }
 
@@ -407,8 +414,7 @@ TEST_F(SettingsFileTest, OverLongTextIsCutToItsField) {
   EXPECT_EQ(s.LOGNAME, 1);
 }
 
-// A value longer than its field, or than the first 1024-byte piece of its line, is cut where a
-// character ends: 表 (95 5C) whose second byte would fall past the cut goes whole.
+// A value longer than its field is cut where a character ends: 表 (95 5C) whose second byte would fall past the cut goes whole.
 TEST_F(SettingsFileTest, OverLongTextIsCutAtACharacterBoundary) {
   const auto times = [](int n, const std::string& text) {
     std::string all;
@@ -424,9 +430,9 @@ TEST_F(SettingsFileTest, OverLongTextIsCutAtACharacterBoundary) {
       {"表 across the end of LOGFILE", "LOGFILE=", times(49, n) + hyo + "x", times(49, n)},
       {"表 as the last two bytes of LOGFILE", "LOGFILE=", times(48, n) + hyo + "x", times(48, n) + hyo},
       {"two-byte text cut to LOGFILE", "LOGFILE=", "n" + times(30, hyo), n + times(24, hyo)},
-      {"表 across the end of the first piece", "LOGFOLDER=", times(1013, a) + hyo + "b", times(1013, a)},
-      {"表 as the last two bytes of the first piece", "LOGFOLDER=", times(1012, a) + hyo + "b",
-       times(1012, a) + hyo},
+      {"表 across the end of LOGFOLDER", "LOGFOLDER=", times(1023, a) + hyo + "b", times(1023, a)},
+      {"表 as the last two bytes of LOGFOLDER", "LOGFOLDER=", times(1022, a) + hyo + "b",
+       times(1022, a) + hyo},
       {"表 across the end of FILTER", "FILTER=", times(99, n) + hyo, times(99, n)},
       {"two-byte text cut to FILTER", "FILTER=", times(60, hyo), times(50, hyo)},
       {"表 across the end of TARGET", "TARGET=", "n" + times(50, hyo), n + times(49, hyo)},
@@ -443,15 +449,24 @@ TEST_F(SettingsFileTest, OverLongTextIsCutAtACharacterBoundary) {
 
 // ---- reading: long lines and bad files ------------------------------------------------------
 
-TEST_F(SettingsFileTest, LongLineIsReadInPiecesOf1024) {
-  // 1024 characters of LOGFOLDER, then "PORT=9" as the start of the second piece.
-  const std::string first = "LOGFOLDER=" + std::string(1024 - 10, 'a');
-  const SettingsRecord s = Read(first + "PORT=9" + std::string(470, 'z') + "\r\n");
-  EXPECT_EQ(std::string(s.LOGFOLDER), std::string(1014, 'a'));
-  EXPECT_EQ(s.PORT, 9);
-  // Of 1500 characters "BAUD=3...", only the first piece starts with the key.
-  const SettingsRecord t = Read("BAUD=3" + std::string(1018, 'q') + "BAUD=5" + std::string(470, 'q') + "\r\n");
-  EXPECT_EQ(t.BAUD, 5);
+TEST_F(SettingsFileTest, ALineIsReadWholeAndTheRestOfAnOverLongOneSetsNoKey) {
+  // A LOGFOLDER of 1015 to 1024 characters survives a save and a reload.
+  for (int n : {1015, 1024}) {
+    const std::string folder(static_cast<std::size_t>(n), 'a');
+    const SettingsRecord s = Read("LOGFOLDER=" + folder + "\r\nPORT=3\r\n");
+    EXPECT_EQ(std::string(s.LOGFOLDER), folder);
+    ASSERT_TRUE(WriteSettingsFile(s, path.c_str()));
+    SettingsRecord again;
+    ReadSettingsFile(again, path.c_str());
+    EXPECT_EQ(std::string(again.LOGFOLDER), folder) << n;
+    EXPECT_EQ(s.PORT, 3);
+  }
+  // Past the longest line the program writes, the rest of the line is skipped.
+  const std::string first = "LOGFOLDER=" + std::string(kSettingsLineMax - 10, 'a');
+  const SettingsRecord s = Read(first + "PORT=9" + std::string(470, 'z') + "\r\nBAUD=2\r\n");
+  EXPECT_EQ(std::string(s.LOGFOLDER), std::string(kLogFolderSize - 1, 'a'));
+  EXPECT_EQ(s.PORT, 0);
+  EXPECT_EQ(s.BAUD, 2);
 }
 
 TEST_F(SettingsFileTest, BinaryFileIsSurvivedAndIgnored) {

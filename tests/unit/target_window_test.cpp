@@ -156,6 +156,8 @@ class FakeSystem final : public TargetSystem {
   bool stopped = false;
   int brings = 0;
   int switchAwayAfter = -1;  // the user switches away once this many frames are typed
+  int pressKeysAfter = -1;   // the user presses a modifier once this many frames are typed
+  bool keysHeld = false;
   std::string typed;
 
   Foreground Front(const char*) override { return front; }
@@ -167,8 +169,10 @@ class FakeSystem final : public TargetSystem {
   void TypeFrame(const ShapedFrame& frame) override {
     typed += TextOf(frame) + "|";
     if (--switchAwayAfter == 0) front = Foreground::Other;
+    if (--pressKeysAfter == 0) keysHeld = true;
   }
   bool Stopped() override { return stopped; }
+  bool KeysHeld() override { return keysHeld; }
 };
 
 struct GateHarness {
@@ -218,14 +222,20 @@ TEST(TargetDelivery, ANewFrameFollowsTheHeldOnesIntoTheTarget) {
   EXPECT_EQ(h.system.typed, "1|2|");
 }
 
-TEST(TargetDelivery, TheMainDialogShowsNewFramesAndLeavesHeldOnesWaiting) {
-  GateHarness h(kTargetModeWait);
-  h.Deliver("1", 0);
-  h.system.front = Foreground::MainDialog;
-  EXPECT_EQ(h.Deliver("2", 10).typed, 1);
-  EXPECT_EQ(h.gate->Turn(20).typed, 0);
-  EXPECT_EQ(h.system.typed, "2|");
-  EXPECT_EQ(h.gate->HeldCount(), 1);
+TEST(TargetDelivery, TheMainDialogInFrontIsNoTargetInEitherMode) {
+  for (const int mode : {kTargetModeWait, kTargetModeFront}) {
+    GateHarness h(mode);
+    h.system.front = Foreground::MainDialog;
+    h.system.bringWorks = true;
+    const TargetStep step = h.Deliver("1", 0);
+    EXPECT_TRUE(step.held) << mode;
+    EXPECT_EQ(h.system.brings, 0) << "no window is pulled over the dialog";
+    EXPECT_EQ(h.gate->Turn(20).typed, 0);
+    EXPECT_EQ(h.system.typed, "");
+    h.system.front = Foreground::Target;
+    EXPECT_EQ(h.gate->Turn(40).typed, 1);
+    EXPECT_EQ(h.system.typed, "1|");
+  }
 }
 
 TEST(TargetDelivery, SwitchingAwayWhileTypingKeepsTheRestHeldInOrder) {
@@ -277,6 +287,8 @@ TEST(TargetDelivery, ModeTwoBringsATargetForwardOrHoldsWhenRefused) {
   EXPECT_EQ(h.system.brings, 1);
   EXPECT_EQ(h.gate->Turn(50).typed, 0);
   EXPECT_EQ(h.system.brings, 1) << "no window is pulled forward between frames";
+  EXPECT_TRUE(refused.refused);
+  EXPECT_EQ(h.gate->Notice(), TargetNotice::Refused);
   h.system.bringWorks = true;
   EXPECT_EQ(h.Deliver("2", 100).typed, 2);
   EXPECT_EQ(h.system.typed, "1|2|");
@@ -305,6 +317,74 @@ TEST(TargetDelivery, TheReaderLooksAgainSoonOnlyWhileFramesAreHeld) {
   h.Deliver("1", 0);
   EXPECT_EQ(h.gate->WakeMs(0), kTargetPollMs);
   EXPECT_EQ(h.gate->WakeMs(30000), 1u) << "expired but not yet given up: look at once";
+}
+
+// Keys the user holds: every frame waits, in order, with no beep at once; the reader looks
+// often; the keys are said once after 3 s, and the frames are typed after the release.
+TEST(HeldKeys, FramesWaitInOrderWhileAKeyIsHeldWithOrWithoutTargets) {
+  for (const auto& [mode, front] : {std::pair{kTargetModeOff, Foreground::Other},
+                                    std::pair{kTargetModeWait, Foreground::Target}}) {
+    GateHarness h(mode);
+    h.system.front = front;
+    h.system.keysHeld = true;
+    for (const char* text : {"1", "2"}) {
+      const TargetStep step = h.Deliver(text, 0);
+      EXPECT_EQ(step.typed, 0) << mode;
+      EXPECT_FALSE(step.held) << "no beep for a frame that only waits for keys";
+    }
+    EXPECT_EQ(h.gate->WakeMs(0), mode == 0 ? kHeldKeyPollMs : kTargetPollMs);
+    EXPECT_EQ(h.gate->Turn(100).typed, 0);
+    h.system.keysHeld = false;
+    EXPECT_EQ(h.gate->Turn(120).typed, 2);
+    EXPECT_EQ(h.Deliver("3", 130).typed, 1);
+    EXPECT_EQ(h.system.typed, "1|2|3|");
+    EXPECT_EQ(h.gate->Notice(), TargetNotice::None);
+    EXPECT_EQ(h.gate->WakeMs(130), 0u);
+  }
+}
+
+TEST(HeldKeys, ANewFrameJoinsTheHeldOnesAfterTheReleaseAndAKeyPressedStopsTheRest) {
+  GateHarness h(kTargetModeOff);
+  h.system.keysHeld = true;
+  h.Deliver("1", 0);
+  h.Deliver("2", 0);
+  h.system.keysHeld = false;
+  h.system.pressKeysAfter = 1;
+  EXPECT_EQ(h.Deliver("3", 10).typed, 1) << "the keys are looked at before each frame";
+  EXPECT_EQ(h.system.typed, "1|");
+  h.system.keysHeld = false;
+  h.gate->Turn(20);
+  EXPECT_EQ(h.system.typed, "1|2|3|");
+}
+
+TEST(HeldKeys, AreSaidOnceAfterThreeSecondsUntilReleasedAcrossTheClockWrap) {
+  const std::uint32_t t0 = 0xFFFFF000u;  // the clock wraps 4096 ms later
+  GateHarness h(kTargetModeOff);
+  h.system.keysHeld = true;
+  h.Deliver("1", t0);
+  EXPECT_FALSE(h.gate->Turn(t0 + kHeldKeyNoticeMs - 1).keysNotice);
+  EXPECT_EQ(h.gate->Notice(), TargetNotice::None);
+  EXPECT_TRUE(h.gate->Turn(t0 + kHeldKeyNoticeMs).keysNotice);
+  EXPECT_EQ(h.gate->Notice(), TargetNotice::KeysHeld);
+  EXPECT_FALSE(h.gate->Turn(t0 + 5000).keysNotice) << "one beep per holding";
+  EXPECT_EQ(h.gate->Notice(), TargetNotice::KeysHeld);
+  h.system.keysHeld = false;
+  EXPECT_EQ(h.gate->Turn(t0 + 5100).typed, 1);
+  EXPECT_EQ(h.gate->Notice(), TargetNotice::None);
+  EXPECT_EQ(h.system.typed, "1|");
+}
+
+TEST(HeldKeys, StopAndEndGiveTheWaitingFramesUpUntyped) {
+  GateHarness h(kTargetModeOff);
+  h.system.keysHeld = true;
+  h.Deliver("1", 0);
+  h.gate->Turn(kHeldKeyNoticeMs);
+  h.gate->End();
+  EXPECT_EQ(h.gate->HeldCount(), 0);
+  EXPECT_EQ(h.gate->Notice(), TargetNotice::None);
+  h.system.keysHeld = false;
+  h.gate->Turn(kHeldKeyNoticeMs + 10);
+  EXPECT_EQ(h.system.typed, "");
 }
 
 }  // namespace

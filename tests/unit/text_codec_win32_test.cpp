@@ -101,7 +101,7 @@ TEST(TextCodecWin32, PatternsSeeWholeCharactersAndGiveBackTheirBytes) {
   };
   char out[32];
   for (const auto& row : rows) {
-    EXPECT_EQ(PreviewFramePattern(row.pattern, row.sample, kCp932Codec, out, sizeof out),
+    EXPECT_EQ(PreviewFramePattern(row.pattern, "", row.sample, kCp932Codec, out, sizeof out),
               PatternPreview::Result);
     EXPECT_STREQ(out, row.expected);
   }

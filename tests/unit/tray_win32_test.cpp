@@ -11,6 +11,7 @@
 #include "common/ui_win32.h"
 #include "config/settings_location.h"
 #include "settings_test_support.h"
+#include "support/message_window_win32.h"
 
 namespace {
 
@@ -67,4 +68,68 @@ TEST_F(TrayTest, EachLoadReleasesTheImageBeforeAndTheReleaseItsOwn) {
   EXPECT_TRUE(second == first || !IsLiveIcon(first)) << "the image of the first load is left behind";
   image.Release();
   EXPECT_FALSE(IsLiveIcon(second)) << "the released image is left behind";
+}
+
+namespace {
+// A shell that refuses the first `refusals` adds; an add that timed out may have got the icon
+// in all the same ("late"), which a modify finds.
+struct Shell {
+  int refusals = 0;
+  bool late = false;
+  bool held = false;
+  int adds = 0;
+} TheShell;
+
+BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAW) {
+  if (message == NIM_ADD) {
+    const bool refused = ++TheShell.adds <= TheShell.refusals;
+    TheShell.held = !refused || TheShell.late;
+    return !refused;
+  }
+  if (message == NIM_DELETE) TheShell.held = false;
+  return message == NIM_MODIFY ? TheShell.held : TRUE;
+}
+}  // namespace
+
+// A refused icon is tried again on the timer, a bounded number of times, also after
+// "TaskbarCreated"; the main dialog hears once each time the icon comes in or goes.
+TEST_F(TrayTest, ARefusedIconIsTriedAgainOnTheTimerUntilTheShellTakesIt) {
+  const struct {
+    int refusals;
+    bool late;
+    int adds;  // NIM_ADD calls after kTrayRetries + 2 timer ticks
+    bool in;
+  } rows[] = {{0, false, 1, true}, {3, false, 4, true}, {1, true, 1, true},
+              {1000, false, 1 + kTrayRetries, false}};
+  MessageWindow window, dialog;
+  MainWindow = window.handle;
+  MainDialogWindow = dialog.handle;
+  const NotifyIconFunction real = NotifyIcon;
+  NotifyIcon = &FakeNotifyIcon;
+  const auto tick = [] { MainWindowProc(MainWindow, WM_TIMER, kTrayRetryTimer, 0); };
+  const auto posts = [&] {
+    MSG msg;
+    int n = 0;
+    while (PeekMessageA(&msg, dialog.handle, kTrayStateMessage, kTrayStateMessage, PM_REMOVE)) ++n;
+    return n;
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.refusals);
+    TheShell = Shell{row.refusals, row.late};
+    AddTrayIcon();
+    for (int i = 0; i < kTrayRetries + 2; ++i) tick();
+    EXPECT_EQ(TheShell.adds, row.adds);
+    EXPECT_EQ(TrayIconIn(), row.in);
+    EXPECT_EQ(posts(), row.in ? 1 : 0);
+    TheShell = Shell{1, false};  // a new shell refuses once
+    ReAddTrayIcon();
+    tick();
+    EXPECT_TRUE(TrayIconIn());
+    EXPECT_EQ(posts(), row.in ? 2 : 1) << "gone, then in again";
+    RemoveTrayIcon();
+    tick();
+    EXPECT_EQ(TheShell.adds, 2) << "no add after the removal";
+  }
+  NotifyIcon = real;
+  MainWindow = MainDialogWindow = nullptr;
 }

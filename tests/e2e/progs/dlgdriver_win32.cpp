@@ -26,6 +26,8 @@
 //     wait-box SECS              until a message box (#32770 "Tamblix") owned by the dialog
 //                                appears; prints "box <its text>"
 //     close-box                  presses OK in that message box
+//     box-front SECS             brings that message box to the foreground and waits until it
+//                                is there
 //     boxes                      prints "boxes N": the message boxes the dialog owns now
 //     foreground                 prints "foreground <class> <caption>" of the window in front
 //     box-title                  prints "box-title <caption>" of that box
@@ -88,6 +90,16 @@ BOOL CALLBACK CountBox(HWND w, LPARAM p) {
   FindBox(w, reinterpret_cast<LPARAM>(&s));
   if (s.found != nullptr) ++*reinterpret_cast<int*>(p);
   return TRUE;
+}
+
+// Until window is the foreground window, asking for it every 100 ms, at most secs.
+bool BringToFront(HWND window, int secs) {
+  for (int t = 0; t < secs * 10; ++t) {
+    if (GetForegroundWindow() == window) return true;
+    SetForegroundWindow(window);
+    Sleep(100);
+  }
+  return false;
 }
 
 bool WaitBox(int secs) {
@@ -285,11 +297,7 @@ int Run(int argc, char** argv, int i) {
   }
   if (!std::strcmp(c, "front")) {
     if (!NeedArgs(argc, i, 1)) return -1;
-    for (int t = 0; t < std::atoi(argv[i + 1]) * 10; ++t) {
-      if (GetForegroundWindow() == Dialog) return 1;
-      SetForegroundWindow(Dialog);
-      Sleep(100);
-    }
+    if (BringToFront(Dialog, std::atoi(argv[i + 1]))) return 1;
     std::printf("error the dialog is not in front\n");
     return -1;
   }
@@ -311,6 +319,12 @@ int Run(int argc, char** argv, int i) {
     }
     ReadWindowText(w, text, sizeof text);
     std::printf("error %s %s timed out (text \"%s\")\n", c, argv[i + 1], text);
+    return -1;
+  }
+  if (!std::strcmp(c, "box-front")) {
+    if (!NeedArgs(argc, i, 1) || !Box) return -1;
+    if (BringToFront(Box, std::atoi(argv[i + 1]))) return 1;
+    std::printf("error the box is not in front\n");
     return -1;
   }
   if (!std::strcmp(c, "wait-box")) {

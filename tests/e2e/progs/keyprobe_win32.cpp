@@ -6,7 +6,9 @@
 // Options: "unicode": the window is a Unicode window: its WM_CHAR codes are UTF-16 units, and a
 // character that comes as VK_PACKET (SendInput's Unicode records) is decoded as itself, in code
 // page 932, instead of a key marker. "title=TEXT": the window's title (ANSI code page), else
-// "keyprobe".
+// "keyprobe". "paste": Ctrl+V reads the clipboard's Unicode text, as an editor pastes it: the
+// text goes to DECODEDFILE in code page 932 and RAWFILE gets "PASTE units=N" (no text: "PASTE
+// none"); without it Ctrl+V is the marker "{CTRL+V}" and the clipboard is never read.
 //
 // RAWFILE gets one line per message, flushed at once:
 //   READY fg=1                      the window is up (fg=0: it could not take the foreground)
@@ -51,6 +53,7 @@ DWORD StartTime = 0;
 bool Ready = false;
 bool UnicodeWindow = false;
 bool PacketPending = false;  // a VK_PACKET went down: its WM_CHAR is the character
+bool PasteReads = false;
 
 // Decoder state.
 bool AltDown = false, CtrlDown = false, ShiftDown = false;
@@ -129,6 +132,24 @@ void DecodePacketChar(WPARAM code) {
   else DecodedText("{BADPACKET}");
 }
 
+void PasteClipboard() {
+  HANDLE data = nullptr;
+  if (OpenClipboard(nullptr)) data = GetClipboardData(CF_UNICODETEXT);
+  const auto* text = data != nullptr ? static_cast<const WCHAR*>(GlobalLock(data)) : nullptr;
+  if (text == nullptr) {
+    RawLine("PASTE none");
+  } else {
+    const int units = lstrlenW(text);
+    std::string bytes(static_cast<size_t>(units) * 2 + 1, '\0');
+    const int n = WideCharToMultiByte(932, 0, text, units, bytes.data(), static_cast<int>(bytes.size()),
+                                      nullptr, nullptr);
+    GlobalUnlock(data);
+    RawLine("PASTE units=%d", units);
+    DecodedBytes(bytes.data(), static_cast<size_t>(n > 0 ? n : 0));
+  }
+  CloseClipboard();
+}
+
 void DecodeKeyDown(WPARAM vk) {
   if (vk == VK_PACKET && UnicodeWindow) {
     PacketPending = true;
@@ -145,6 +166,11 @@ void DecodeKeyDown(WPARAM vk) {
     AltValue = AltValue * 10 + static_cast<unsigned>(vk - VK_NUMPAD0);
     ++AltDigits;
     AltUsed = true;
+    return;
+  }
+  if (PasteReads && CtrlDown && !ShiftDown && !AltDown && vk == 'V') {
+    CtrlUsed = true;
+    PasteClipboard();
     return;
   }
   std::string marker = "{";
@@ -312,6 +338,7 @@ int main(int argc, char** argv) {
 
   for (int i = 4; i < argc; ++i) {
     if (std::strcmp(argv[i], "unicode") == 0) UnicodeWindow = true;
+    else if (std::strcmp(argv[i], "paste") == 0) PasteReads = true;
     else if (std::strncmp(argv[i], "title=", 6) == 0) Title = argv[i] + 6;
   }
   HWND w = CreateProbeWindow(GetModuleHandleA(nullptr));

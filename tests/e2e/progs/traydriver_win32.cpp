@@ -19,6 +19,13 @@
 //   traydriver hotkey HEX        presses the hot key of a hot-key control's value (virtual key in
 //                                the low byte, HOTKEYF_* in the high byte) as the user does;
 //                                prints "pressed <ms since 1970>"
+//   traydriver hold HEX MS       holds the key of virtual-key code HEX down for MS ms (a user's
+//                                finger on Ctrl), then releases it; prints "held <ms since 1970>"
+//                                and "released <ms since 1970>"
+//   traydriver clipset TEXT      puts the ASCII TEXT on the clipboard as Unicode text (the user's
+//                                copy); prints "clipset 1" or "clipset 0"
+//   traydriver clipget           prints "clip <text>" of the clipboard's Unicode text (ASCII),
+//                                "clip-none" when it holds none
 //   traydriver caption           prints "caption <text>" of the main dialog in UTF-8, read as
 //                                UTF-16, whatever either program's ANSI code page
 // Exit status 0 on success, 1 when MainWindow is not found, 2 on a usage error.
@@ -131,6 +138,42 @@ int main(int argc, char** argv) {
     }
     std::printf("pressed %llu\n", WallClockMs());
     return SendInput(static_cast<UINT>(2 * n), keys, sizeof(INPUT)) == static_cast<UINT>(2 * n) ? 0 : 1;
+  }
+  if (std::strcmp(command, "hold") == 0 && argc == 4) {
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = static_cast<WORD>(std::strtoul(argv[2], nullptr, 16));
+    if (SendInput(1, &key, sizeof(INPUT)) != 1) return 1;
+    std::printf("held %llu\n", WallClockMs());
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(std::atoi(argv[3])));
+    key.ki.dwFlags = KEYEVENTF_KEYUP;
+    std::printf("released %llu\n", WallClockMs());
+    return SendInput(1, &key, sizeof(INPUT)) == 1 ? 0 : 1;
+  }
+  if (std::strcmp(command, "clipset") == 0 && argc == 3) {
+    const size_t n = std::strlen(argv[2]);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (n + 1) * sizeof(WCHAR));
+    auto* to = static_cast<WCHAR*>(GlobalLock(h));
+    for (size_t i = 0; i <= n; ++i) to[i] = static_cast<unsigned char>(argv[2][i]);
+    GlobalUnlock(h);
+    const bool set = OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, h);
+    CloseClipboard();
+    std::printf("clipset %d\n", set ? 1 : 0);
+    return set ? 0 : 1;
+  }
+  if (std::strcmp(command, "clipget") == 0) {
+    HANDLE data = OpenClipboard(nullptr) ? GetClipboardData(CF_UNICODETEXT) : nullptr;
+    const auto* text = data != nullptr ? static_cast<const WCHAR*>(GlobalLock(data)) : nullptr;
+    if (text == nullptr) std::printf("clip-none\n");
+    else {
+      std::printf("clip ");
+      for (const WCHAR* p = text; *p != 0; ++p) std::putchar(*p < 0x80 ? static_cast<char>(*p) : '?');
+      std::printf("\n");
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return 0;
   }
   if (std::strcmp(command, "menu") == 0) {
     HWND menu = FindWindowA("#32768", nullptr);

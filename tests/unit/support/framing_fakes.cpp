@@ -15,7 +15,7 @@ void Token(std::string& log, char tag, const std::uint8_t* text) {
   log += ' ';
   log += tag;
   // A bound far above any correct call, so that a missing terminator shows as a long token.
-  for (int i = 0; i < 16 && text[i] != 0; ++i) AppendHex(log, text[i], 2);
+  for (int i = 0; i < 64 && text[i] != 0; ++i) AppendHex(log, text[i], 2);
 }
 
 }  // namespace
