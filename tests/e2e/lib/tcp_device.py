@@ -11,6 +11,11 @@ as "<event> <ms since the epoch> [detail]", a line each.
   tcp_device.py telnet-device PORTFILE LOG SECONDS GOFILE
       A Telnet device: once GOFILE exists sends IAC DO 24, IAC WILL 1, "T", IAC IAC, "ZZ",
       a subnegotiation IAC SB 24 1 "x" IAC SE, CR LF; logs every byte it receives ("got <hex>").
+  tcp_device.py frames PORTFILE LOG COUNT GOFILE
+      A device server sending COUNT frames "1234" CR LF, 300 ms apart, once GOFILE exists;
+      logs "sent <ms>" after each frame's last byte (for the latency benchmark).
+  tcp_device.py pty-frames DEVICE LOG COUNT GOFILE
+      The same frames written to the device side of a pty (the COM port beside it).
   tcp_device.py peer SOURCE PORT DATA LOG
       A peer connecting from SOURCE (127.0.0.1 or 127.0.0.2) to 127.0.0.1:PORT, sending DATA
       (text; "\\r\\n" for CR LF) at once; logs "connected", then "closed" (with "reset" or
@@ -119,6 +124,28 @@ def telnet_device(port_file, log, seconds, go):
             log.write("got %s %s\n" % (now_ms(), data.hex()))
 
 
+def send_frames(write, log, count, go):
+    wait_file(go, time.monotonic() + 60)
+    for _ in range(count):
+        write(b"1234\r\n")
+        log.write("sent %s\n" % now_ms())
+        time.sleep(0.3)
+
+
+def frames(port_file, log, count, go):
+    lsock = listen(port_file)
+    conn, _ = lsock.accept()
+    send_frames(conn.sendall, log, count, go)
+    time.sleep(1)
+    conn.close()
+
+
+def pty_frames(device, log, count, go):
+    fd = os.open(device, os.O_RDWR | os.O_NOCTTY)
+    send_frames(lambda b: os.write(fd, b), log, count, go)
+    os.close(fd)
+
+
 def peer(source, port, data, log):
     assert source in ALLOWED
     s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
@@ -145,6 +172,10 @@ def main():
             peer(sys.argv[2], int(sys.argv[3]), sys.argv[4], log)
         return
     port_file, log_path, seconds, go = sys.argv[2], sys.argv[3], float(sys.argv[4]), sys.argv[5]
+    if mode in ("frames", "pty-frames"):
+        with open(log_path, "a", buffering=1) as log:
+            (frames if mode == "frames" else pty_frames)(port_file, log, int(seconds), go)
+        return
     with open(log_path, "a", buffering=1) as log:
         (client_device if mode == "client-device" else telnet_device)(port_file, log, seconds, go)
 
