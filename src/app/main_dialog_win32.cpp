@@ -50,6 +50,10 @@ bool AltCodesMistype = false;
 bool RequestKeyTaken = false;
 // The attempt the start timer brings next; -1 when no start is under way.
 int NextStartAttempt = -1;
+// The attempt whose port's open runs on its thread, which the start timer looks at every
+// kOpenPollMs; -1 when none.
+int OpenAttempt = -1;
+constexpr DWORD kOpenPollMs = 50;
 // The dialog was to hide into the tray (the automatic start, the minimise box) while the shell
 // did not hold the icon yet: it stays visible, the only way back to the program, and hides
 // when the icon is in. Cleared by 中止 and by restoring the dialog.
@@ -79,13 +83,14 @@ void OnTrayState(HWND dialog) {
 
 void ShowPortState(HWND dialog);
 
-// One attempt of the start. A failed one is tried again a second later, on a timer, so that the
-// dialog paints and answers meanwhile; 中止 or closing the dialog ends the attempts.
-void AttemptStart(HWND dialog, int attempt) {
-  NextStartAttempt = -1;
-  SetSettingsEditable(dialog, false);
-  SaveSettings(nullptr);
-  const int result = StartReception();
+// What an attempt of the start came to: the port's open still runs (looked at again on the
+// timer), reception runs, or the attempt failed.
+void OnAttemptResult(HWND dialog, int attempt, int result) {
+  if (result == kOpenPending) {
+    OpenAttempt = attempt;
+    SetTimer(dialog, kStartAttemptTimer, kOpenPollMs, nullptr);
+    return;
+  }
   if (result == 1) {
     if (AutoStartState < 0 && Settings.AUTOSTA == 1) {
       AutoStartState = 1;
@@ -110,15 +115,32 @@ void AttemptStart(HWND dialog, int attempt) {
   SetTimer(dialog, kStartAttemptTimer, kAttemptPauseMs, nullptr);
 }
 
+// One attempt of the start. A failed one is tried again a second later, on a timer, so that the
+// dialog paints and answers meanwhile, as it does while the port's open runs on its thread;
+// 中止 or closing the dialog ends the attempts and gives up a pending open (ClosePort).
+void AttemptStart(HWND dialog, int attempt) {
+  NextStartAttempt = -1;
+  SetSettingsEditable(dialog, false);
+  SaveSettings(nullptr);
+  OnAttemptResult(dialog, attempt, BeginStartReception());
+}
+
 void OnStartTimer(HWND dialog) {
   KillTimer(dialog, kStartAttemptTimer);
-  if (NextStartAttempt >= 0) AttemptStart(dialog, NextStartAttempt);
+  if (OpenAttempt >= 0) {
+    const int attempt = OpenAttempt;
+    OpenAttempt = -1;
+    OnAttemptResult(dialog, attempt, FinishStartReception());
+  } else if (NextStartAttempt >= 0) {
+    AttemptStart(dialog, NextStartAttempt);
+  }
 }
 
 // The attempts left of a start are not made.
 void CancelStart(HWND dialog) {
   KillTimer(dialog, kStartAttemptTimer);
   NextStartAttempt = -1;
+  OpenAttempt = -1;
 }
 
 void Start(HWND dialog) {

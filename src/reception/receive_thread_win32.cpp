@@ -354,15 +354,33 @@ DWORD WINAPI ReceiveThread(LPVOID) {
 
 }  // namespace
 
-int StartReception() {
-  InitReceiveFrameFlags();
-  const int rc = IsNetworkSource(Settings) ? OpenNetworkSource() : OpenPort();
+namespace {
+// The end of a start once its source is open (1) or has failed.
+int Started(int rc) {
   if (rc != 1) {
     ClosePort();
     return rc;
   }
   ReceivePort.StartThread(ReceiveThread);
   return rc;
+}
+}  // namespace
+
+int StartReception() {
+  InitReceiveFrameFlags();
+  return Started(IsNetworkSource(Settings) ? OpenNetworkSource() : OpenPort());
+}
+
+int BeginStartReception() {
+  InitReceiveFrameFlags();
+  if (IsNetworkSource(Settings)) return Started(OpenNetworkSource());
+  const int rc = ReceivePort.BeginOpen(Settings);
+  return rc == kOpenPending ? rc : Started(rc);
+}
+
+int FinishStartReception() {
+  const int rc = ReceivePort.OpenResult();
+  return rc == kOpenPending ? rc : Started(rc);
 }
 
 bool JoinReader(HANDLE thread, const std::atomic<bool>& ended, void (*cancelIo)(void*),

@@ -40,6 +40,11 @@ struct PortIo;
 // OpenPort's result; after any other result the port is closed. A thread that cannot be
 // created leaves the port open until the stop.
 int StartReception();
+// The same start for the main dialog, which never waits for a port's open: Begin gives
+// kOpenPending while the open runs on its thread, and Finish, asked again later, gives
+// kOpenPending until it has returned, then the start's result as StartReception does.
+int BeginStartReception();
+int FinishStartReception();
 // Empties the framing state (accumulator, partial matches, shift state). While a reader
 // thread exists (running or stopping) the reset is handed to it and done before its next
 // block, or by the next call made once it has ended; never beside it.

@@ -264,12 +264,70 @@ int SerialPort::OpenDevice(const SettingsRecord& s, HANDLE& handle) {
 }
 
 int SerialPort::Open(const SettingsRecord& s) {
-  // The reader of the last reception is still inside a driver's call, with this port; or the
-  // driver has not let the last port go.
-  if (!ReleaseLeftThread() || !CloserDone()) return kPortHeldByDriver;
-  const int rc = OpenDevice(s, PortHandle);
+  const int rc = BeginOpen(s);
+  if (rc != kOpenPending) return rc;
+  WaitForSingleObject(opener_, INFINITE);
+  return OpenResult();
+}
+
+int SerialPort::BeginOpen(const SettingsRecord& s) {
+  // An abandoned open, the reader of the last reception or the close of the last port is still
+  // inside a driver's call.
+  if (!OpenerDone() || !ReleaseLeftThread() || !CloserDone()) return kPortHeldByDriver;
+  openSettings_ = s;
+  opened_ = nullptr;
+  openResult_ = 0;
+  openAbandoned_ = false;
+  openDone_ = false;
+  opener_ = CreateThread(nullptr, 0, &SerialPort::OpenerProc, this, 0, nullptr);
+  return opener_ != nullptr ? kOpenPending : 0;
+}
+
+DWORD WINAPI SerialPort::OpenerProc(LPVOID self) {
+  auto* port = static_cast<SerialPort*>(self);
+  HANDLE h = nullptr;
+  const int rc = port->OpenDevice(port->openSettings_, h);
+  std::lock_guard<std::mutex> guard(port->openLock_);
+  if (port->openAbandoned_) {
+    CloseIfOpen(h);  // the start was given up: the port is nobody's
+  } else {
+    port->opened_ = h;
+    port->openResult_ = rc;
+  }
+  port->openDone_ = true;
+  return 0;
+}
+
+bool SerialPort::OpenerDone() {
+  if (opener_ == nullptr) return true;
+  if (!openDone_.load() && WaitForSingleObject(opener_, 0) != WAIT_OBJECT_0) return false;
+  CloseHandle(opener_);
+  opener_ = nullptr;
+  return true;
+}
+
+void SerialPort::AbandonOpen() {
+  if (opener_ == nullptr) return;
+  std::lock_guard<std::mutex> guard(openLock_);
+  openAbandoned_ = true;
+  CloseIfOpen(opened_);
+  opened_ = nullptr;
+}
+
+int SerialPort::OpenResult() {
+  if (opener_ == nullptr) return 0;
+  if (!OpenerDone()) return kOpenPending;
+  int rc = 0;
+  {
+    std::lock_guard<std::mutex> guard(openLock_);
+    if (openAbandoned_) return 0;
+    PortHandle = opened_;
+    opened_ = nullptr;
+    rc = openResult_;
+  }
   // A driver that has not completed the request abandoned to it may keep its port from opening.
-  if (rc == -101 && AbandonedPortIo() > 0 && abandonedOn_.load() == s.PORT) return kPortHeldByDriver;
+  if (rc == -101 && AbandonedPortIo() > 0 && abandonedOn_.load() == openSettings_.PORT)
+    return kPortHeldByDriver;
   if (rc != 1) return rc;
   // The reader needs the records of a wait and a read that no driver holds.
   if (FreePortIo() < 2) return kPortHeldByDriver;
@@ -391,6 +449,7 @@ void SerialPort::Stop() {
 }
 
 void SerialPort::Close() {
+  AbandonOpen();
   if (stopping_) return;
   Stop();
   CloseBounded(PortHandle);
@@ -471,6 +530,7 @@ int OpenPort() { return ReceivePort.Open(Settings); }
 void StopReceiveThread() { ReceivePort.Stop(); }
 
 void ClosePort() {
+  ReceivePort.AbandonOpen();
   if (ReceivePort.Stopping()) return;
   ReceivePort.Close();
   UnregisterRequestHotKey(MainWindow);

@@ -2,7 +2,11 @@
 // fake), the records of its overlapped requests (PortIo), and the port as one object
 // (SerialPort): the port handle, the reader thread and its stop event, with one lifecycle:
 //   Open -> StartThread -> [reader: DropDevice -> Reopen ...] -> Stop -> Close.
-// The GUI thread opens, starts, stops and closes. While the thread runs, only the thread
+// The GUI thread opens, starts, stops and closes. The open itself (CreateFile and the line
+// settings, which a driver may keep for seconds or for good) runs on a thread of its own that
+// the GUI thread never waits for: BeginOpen starts it, OpenResult takes its result once it has
+// returned, and a start given up meanwhile (AbandonOpen) leaves the late handle to that thread
+// to close; no open begins while an abandoned one is still inside the driver. While the thread runs, only the thread
 // closes and reopens the handle (a removed device); it swaps it under the lock that the
 // GUI thread takes to touch the handle during a stop.
 //
@@ -102,6 +106,8 @@ inline constexpr int kPortSettingsRefused = -104;
 // OpenPort: the port cannot be opened while its driver has not completed a request of the last
 // reception, which was abandoned at its stop or unplugging; or that reader has not ended yet.
 inline constexpr int kPortHeldByDriver = -105;
+// BeginOpen, OpenResult: the open thread has not returned yet.
+inline constexpr int kOpenPending = 2;
 // Posted to MainDialogWindow when the reader thread ended without a stop (its port refused the
 // event mask it needs): reception is over, and the dialog goes back to idle.
 inline constexpr UINT kReceptionEndedMessage = WM_APP + 23;
@@ -119,7 +125,18 @@ class SerialPort {
   // ---- GUI thread
   // 1: open, configured, with the stop event; -101: opening failed; kPortSettingsRefused;
   // kPortHeldByDriver; 0: an event could not be made.
+  // Waits for the open thread; for callers without a dialog to keep answering.
   int Open(const SettingsRecord& s);
+  // Starts the open of s's port on a thread of its own: kOpenPending; kPortHeldByDriver while an
+  // abandoned open, the last reader or the last close is still inside the driver; 0 when no
+  // thread can be made.
+  int BeginOpen(const SettingsRecord& s);
+  // kOpenPending while the open thread runs; once it has returned, Open's results (the port
+  // then is PortHandle, as after Open); 0 when no open was begun.
+  int OpenResult();
+  // The start is given up: a pending open's handle is closed by its thread when it returns, a
+  // returned one's here. Inert without an open under way.
+  void AbandonOpen();
   // For a reception from another source (the network): the stop event alone, no port.
   // 1, kPortHeldByDriver (the last reader has not ended) or 0.
   int OpenWithoutPort();
@@ -178,6 +195,9 @@ class SerialPort {
   // A closing thread left by the last close has returned (or none was left).
   bool CloserDone();
   static DWORD WINAPI CloserProc(LPVOID self);
+  // The open thread has returned (its handle is released) or none was begun.
+  bool OpenerDone();
+  static DWORD WINAPI OpenerProc(LPVOID self);
 
   std::mutex handleLock_;
   std::atomic<bool> missing_{false};
@@ -194,6 +214,15 @@ class SerialPort {
   HANDLE closer_ = nullptr;
   HANDLE closing_ = nullptr;
   std::atomic<bool> closed_{false};
+  // The open thread until it has returned, what it opens, and what it gave under openLock_:
+  // the handle, its result, and whether the start was given up meanwhile.
+  HANDLE opener_ = nullptr;
+  SettingsRecord openSettings_{};
+  std::mutex openLock_;
+  HANDLE opened_ = nullptr;
+  int openResult_ = 0;
+  bool openAbandoned_ = false;
+  std::atomic<bool> openDone_{false};
 };
 
 extern SerialPort ReceivePort;
@@ -213,7 +242,8 @@ void FormatPortName(BYTE port, char* out, size_t size);
 // The program's names for the lifecycle of ReceivePort.
 int OpenPort();
 void StopReceiveThread();
-// StopReceiveThread, purge and close the port, end an open About dialog. Inert during a stop.
+// Gives up a pending open; StopReceiveThread, purge and close the port, end an open About
+// dialog. Inert during a stop.
 void ClosePort();
 // True while a stop is running (its wait dispatches messages).
 bool ReceptionStopping();

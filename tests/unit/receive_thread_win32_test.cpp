@@ -571,4 +571,39 @@ TEST(PortReaderStop, ACloseTheDriverKeepsIsLeftAndNoStartComesBeforeItEnds) {
   EXPECT_TRUE(Await([&] { return ReceivePort.Open(Settings) == 1; })) << "once it has returned";
 }
 
+// A driver slow to open (a Bluetooth port that connects first): the start's call returns at
+// once and the port is the start's once the open has returned; a start given up meanwhile
+// leaves the late handle closed, and no start opens a port before that open has returned.
+TEST(PortReaderStop, AnOpenTheDriverKeepsNeverHoldsTheStartingThread) {
+  for (const bool givenUp : {false, true}) {
+    SCOPED_TRACE(givenUp ? "given up" : "waited for");
+    Rig rig;
+    ReceivePort.Close();
+    RunningFlag = 0;
+    rig.comm.holdOpen = true;
+    const DWORD started = GetTickCount();
+    ASSERT_EQ(ReceivePort.BeginOpen(Settings), kOpenPending);
+    EXPECT_LT(GetTickCount() - started, 500u) << "the call returns at once";
+    ASSERT_TRUE(Await([&] { return rig.comm.inOpen.load(); }));
+    EXPECT_EQ(ReceivePort.OpenResult(), kOpenPending);
+    if (givenUp) {
+      ReceivePort.Close();  // 中止
+      EXPECT_EQ(ReceivePort.BeginOpen(Settings), kPortHeldByDriver) << "the open is in the driver";
+    }
+    rig.comm.CompleteEverything();
+    ASSERT_TRUE(Await([&] { return rig.comm.heldOpen.load() != nullptr; }));
+    if (givenUp) {
+      DWORD flags = 0;
+      EXPECT_TRUE(Await([&] { return !GetHandleInformation(rig.comm.heldOpen, &flags); }))
+          << "the late handle is closed";
+      EXPECT_TRUE(Await([&] { return ReceivePort.Open(Settings) == 1; })) << "once it has returned";
+    } else {
+      int rc = kOpenPending;
+      EXPECT_TRUE(Await([&] { return (rc = ReceivePort.OpenResult()) != kOpenPending; }));
+      EXPECT_EQ(rc, 1);
+      EXPECT_EQ(ReceivePort.PortHandle, rig.comm.heldOpen.load());
+    }
+  }
+}
+
 }  // namespace
