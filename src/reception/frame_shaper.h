@@ -184,7 +184,7 @@ class FrameShaper final : public FrameOutput {
   int before_ = 0;  // key lists collected before the text, and after it
   int after_ = 0;
   bool full_ = false;  // a character did not fit: the rest of the frame's text is dropped
-  char record_[kShapedTextSize + 1];  // the frame's log record: its text, keys by their names
+  char record_[kShapedTextSize + 1] = {};  // the frame's log record: its text, keys by their names
   char last_[kShapedTextSize + 1];    // the record of the frame last delivered
   int lastLength_ = -1;               // -1: none since the start
   std::uint32_t lastTime_ = 0;

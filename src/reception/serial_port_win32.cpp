@@ -371,7 +371,7 @@ DWORD WINAPI SerialPort::CloserProc(LPVOID self) {
 }
 
 bool SerialPort::CloseBounded(HANDLE& port) {
-  const HANDLE h = port;
+  HANDLE h = port;
   port = nullptr;
   if (!IsOpen(h)) return true;
   if (!CloserDone()) return false;  // cannot happen: no port opens while one is left

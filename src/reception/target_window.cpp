@@ -217,8 +217,9 @@ TargetStep TargetGate::Deliver(const ShapedFrame& frame, std::uint32_t now) {
   // The main dialog in front is no target: the frame waits, and no window is pulled over the
   // dialog the user is working in.
   if (front == Foreground::Other && mode_ == kTargetModeFront) {
-    if (system_.BringTargetToFront(targets_)) front = Foreground::Target;
-    else step.refused = true;
+    const BringResult brought = system_.BringTargetToFront(targets_);
+    if (brought == BringResult::InFront) front = Foreground::Target;
+    else step.refused = brought == BringResult::Refused;
   }
   if (front == Foreground::Target && keysFree && TypeHeld(step, now)) {
     system_.TypeFrame(frame);

@@ -81,6 +81,8 @@ enum class Foreground { MainDialog, Target, Other };
 // held frames were typed into a target). Refused: in mode 2 Windows would not bring a target
 // forward, and the frame waits as in mode 1. KeysHeld: frames have waited kHeldKeyNoticeMs
 // for keys the user holds (said while the keys stay down, before the others).
+enum class BringResult { InFront, NoWindow, Refused };
+
 enum class TargetNotice { None, Waiting, Discarded, Refused, KeysHeld };
 
 // What delivery asks of the system; the program's implementation is in target_window_win32.
@@ -88,8 +90,9 @@ class TargetSystem {
  public:
   virtual ~TargetSystem() = default;
   virtual Foreground Front(const char* targets) = 0;
-  // Brings the most recently active target window to the front; true when it is in front now.
-  virtual bool BringTargetToFront(const char* targets) = 0;
+  // Brings the most recently active target window to the front: in front now, no target
+  // window open (nothing to bring: the frame waits, as in mode 1), or Windows refused it.
+  virtual BringResult BringTargetToFront(const char* targets) = 0;
   virtual void TypeFrame(const ShapedFrame& frame) = 0;
   // Reception was stopped: nothing more is typed.
   virtual bool Stopped() = 0;

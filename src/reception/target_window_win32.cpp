@@ -175,15 +175,15 @@ class WindowSystem final : public TargetSystem {
   }
   // A refusal flashes the target's taskbar button until the user brings it forward
   // (FLASHW_TIMERNOFG: until the window comes to the foreground; Microsoft Learn, FLASHWINFO).
-  bool BringTargetToFront(const char* targets) override {
+  BringResult BringTargetToFront(const char* targets) override {
     HWND target = FindTargetWindow(targets);
-    if (target == nullptr) return false;
+    if (target == nullptr) return BringResult::NoWindow;
     if (BringToFront(target, ReceivePort.StopEvent) && Front(targets) == Foreground::Target) {
-      return true;
+      return BringResult::InFront;
     }
     FLASHWINFO flash{sizeof(FLASHWINFO), target, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
     FlashWindowEx(&flash);
-    return false;
+    return BringResult::Refused;
   }
   void TypeFrame(const ShapedFrame& frame) override {
     if (Typer != nullptr) Typer(frame);

@@ -161,10 +161,12 @@ class FakeSystem final : public TargetSystem {
   std::string typed;
 
   Foreground Front(const char*) override { return front; }
-  bool BringTargetToFront(const char*) override {
+  bool noWindow = false;  // no target window is open at all
+  BringResult BringTargetToFront(const char*) override {
     ++brings;
+    if (noWindow) return BringResult::NoWindow;
     if (bringWorks) front = Foreground::Target;
-    return bringWorks;
+    return bringWorks ? BringResult::InFront : BringResult::Refused;
   }
   void TypeFrame(const ShapedFrame& frame) override {
     typed += TextOf(frame) + "|";
@@ -282,6 +284,13 @@ TEST(TargetDelivery, ExpiryAndOverflowAreSaidAndBeepWorthy) {
 
 TEST(TargetDelivery, ModeTwoBringsATargetForwardOrHoldsWhenRefused) {
   GateHarness h(kTargetModeFront);
+  h.system.noWindow = true;  // no target window open: it waits, no refusal is said
+  const TargetStep none = h.Deliver("0", 0);
+  EXPECT_TRUE(none.held);
+  EXPECT_FALSE(none.refused);
+  EXPECT_EQ(h.gate->Notice(), TargetNotice::Waiting);
+  h.system.noWindow = false;
+  h.system.brings = 0;
   const TargetStep refused = h.Deliver("1", 0);
   EXPECT_TRUE(refused.held);
   EXPECT_EQ(h.system.brings, 1);
@@ -290,8 +299,8 @@ TEST(TargetDelivery, ModeTwoBringsATargetForwardOrHoldsWhenRefused) {
   EXPECT_TRUE(refused.refused);
   EXPECT_EQ(h.gate->Notice(), TargetNotice::Refused);
   h.system.bringWorks = true;
-  EXPECT_EQ(h.Deliver("2", 100).typed, 2);
-  EXPECT_EQ(h.system.typed, "1|2|");
+  EXPECT_EQ(h.Deliver("2", 100).typed, 3);
+  EXPECT_EQ(h.system.typed, "0|1|2|");
   EXPECT_EQ(h.gate->Notice(), TargetNotice::None);
 }
 
