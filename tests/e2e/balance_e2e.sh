@@ -51,10 +51,12 @@ sleep 3
 cp "$BALANCE_LOG" "$H_TMP/balance-fast.log"
 in_two_seconds=$(awk '/^request / { if (!t0) t0 = $2 + 300; if ($2 >= t0 && $2 < t0 + 2000) n++ }
   END { print n + 0 }' "$H_TMP/balance-fast.log")
-# 20 in 2 s at 100 ms; a late timer sends once and runs on, so fewer under load; 61 were seen
-# at 1 ms before the floor.
-harness_check "REQTIMER=1 in the file: about 10 requests a second ($in_two_seconds in 2 s)" \
-  test "$in_two_seconds" -ge 10 -a "$in_two_seconds" -le 21
+# 20 in 2 s at 100 ms; a late timer sends once and runs on from the end of typing the answer,
+# so fewer while each answer is being typed (8 seen on a loaded machine, as for the 200 ms
+# timer above); 61 were seen at 1 ms before the floor. The exact period is the schedule's unit
+# test's; this row catches the flood.
+harness_check "REQTIMER=1 in the file: at most about 10 requests a second ($in_two_seconds in 2 s)" \
+  test "$in_two_seconds" -ge 4 -a "$in_two_seconds" -le 21
 harness_balance_end
 
 # ---- after each frame: REQAFTER, no timer ------------------------------------------------------
