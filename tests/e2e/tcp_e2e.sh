@@ -30,12 +30,14 @@ settings() {
 start_app() {
   harness_wine_bg APP 120 "$H_TMP/app.out" Tamblix.exe
   drive wait-window 60 >/dev/null || harness_abort "$1: the main dialog did not appear"
-  drive click $IDC_START wait-enabled $IDC_STOP 1 20 >/dev/null || harness_abort "$1: reception did not start"
+  drive click $IDC_START wait-enabled $IDC_STOP 1 40 >/dev/null || harness_abort "$1: reception did not start"
   harness_probe_start "probe-$1" 90 || harness_abort "$1: the probe did not get the foreground"
 }
 end_app() {
   harness_tray post $WM_COMMAND $IDM_EXIT 0 >/dev/null
+  # The next start must not find this program's dialog still closing.
   harness_wait_pid "$APP" 20
+  harness_stop_pid "$APP"
   harness_probe_stop
 }
 # device MODE NAME SECONDS: starts a device; sets DEV_LOG, DEV_GO, DEV_PORT.
