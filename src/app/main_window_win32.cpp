@@ -15,8 +15,8 @@
 #include "config/settings.h"
 #include "config/settings_location.h"
 #include "ids_shell.h"
-#include "reception/device_request_win32.h"
-#include "reception/serial_port_win32.h"
+#include "source/device_request_win32.h"
+#include "source/serial_port_win32.h"
 
 namespace {
 POINT LastClick{};

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "delivery/paste_text.h"
 #include "keyout/keystrokes.h"
-#include "keyout/paste_text.h"
 
 namespace {
 
