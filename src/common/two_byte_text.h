@@ -18,14 +18,6 @@ constexpr bool IsLeadByte(std::uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (
 // A byte that can end a Shift_JIS character.
 constexpr bool IsTrailByte(std::uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
-// The value of a hexadecimal digit (either case), -1 for any other character.
-constexpr int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // Length of the character that starts at text[i]: 2 for a two-byte character whose second byte
 // is there, else 1.
 inline std::size_t CharLength(const char* text, std::size_t i) {
@@ -51,6 +43,13 @@ inline void CopyTextCut(char* out, std::size_t size, const char* text) {
   const std::size_t n = CutLength(text, size - 1);
   std::memmove(out, text, n);
   out[n] = 0;
+}
+
+// Appends as much of `text` as fits at out[pos] (`size` bytes with the terminator, pos < size),
+// never half a two-byte character; returns the new end.
+inline std::size_t AppendCut(char* out, std::size_t size, std::size_t pos, const char* text) {
+  CopyTextCut(out + pos, size - pos, text);
+  return pos + std::strlen(out + pos);
 }
 
 // True when the last character of `text` is a backslash.

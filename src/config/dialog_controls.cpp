@@ -1,8 +1,9 @@
 #include "config/dialog_controls.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "common/text_rules.h"
 
 #include "ids_ext_dialog.h"
 #include "ids_main_dialog.h"
@@ -13,8 +14,9 @@ bool PortFromText(const char* text, std::uint8_t* port) {
   const char* com = std::strstr(text, "COM");
   if (com == nullptr) return false;
   unsigned number = 0;
-  // Only the low 8 bits are kept, so the digits can be folded in without overflow.
-  for (const char* p = com + 3; *p >= '0' && *p <= '9'; ++p) number = (number * 10 + (*p - '0')) & 0xFF;
+  // Only the low 8 bits are kept ("COM300" is 44), so the digits are folded in without overflow;
+  // a number held at a maximum would read otherwise.
+  for (const char* p = com + 3; DecimalDigit(*p) >= 0; ++p) number = (number * 10 + DecimalDigit(*p)) & 0xFF;
   *port = static_cast<std::uint8_t>(number == 0 ? 0 : number - 1);
   return true;
 }
@@ -23,21 +25,22 @@ void FormatPortText(std::uint8_t port, char* out, std::size_t size) {
   std::snprintf(out, size, "COM%d", port + 1);
 }
 
-// strtol rather than atoi: a text of more digits than an int holds is held, not undefined.
+// Read as strtol reads (white space, a sign, the digits; 0 without a digit); a text of more
+// digits than a long holds is held, not undefined.
 HeldNumber HoldIntervalText(const char* text) {
-  const long value = std::strtol(text, nullptr, 10);
+  while (IsBlank(*text, Blanks::Scan)) ++text;
+  const NumberRead r = ReadNumber(text, kToTheEnd, kIntervalMax + 1L, Sign::Allowed);
+  const long value = r.negative ? -r.value : r.value;
   if (value < kIntervalMin) return {kIntervalMin, true};
   if (value > kIntervalMax) return {kIntervalMax, true};
   return {static_cast<std::int16_t>(value), false};
 }
 
 CheckedNumber CheckNumberText(const char* text, std::int32_t min, std::int32_t max, std::int32_t raiseTo) {
-  long value = 0;
-  for (const char* p = text; *p != 0; ++p) {
-    if (*p < '0' || *p > '9') return {false, 0};
-    value = value * 10 + (*p - '0');
-    if (value > max) return {false, 0};  // also keeps a long run of digits from overflowing
-  }
+  // Digits only, the whole text; an empty text is 0.
+  const NumberRead r = ReadNumber(text, kToTheEnd, max);
+  if (text[r.used] != 0 || r.status == NumberStatus::TooLarge) return {false, 0};
+  long value = r.value;
   if (value < min) return {false, 0};
   if (value > 0 && value < raiseTo) value = raiseTo;
   return {true, static_cast<std::int32_t>(value)};

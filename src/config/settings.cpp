@@ -3,6 +3,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "common/text_rules.h"
 #include "common/two_byte_text.h"
 
 SettingsRecord Settings;
@@ -57,32 +58,16 @@ constexpr int kHexDigits = sizeof(E) == 1 ? 2 : 4;
 
 // ---- reading -------------------------------------------------------------------------------
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 // Reads one element at text as the scan formats do: leading white space skipped, an optional
 // sign, then decimal digits ("%d") or at most `digits` hexadecimal digits, the sign counting
-// toward the width. False when no digit is found. Values are clamped far outside every row's
+// toward the width. False when no digit is found. Values are held far outside every row's
 // range, so a long run of digits cannot overflow.
 bool ReadElement(const char* text, bool hex, int digits, long& value) {
-  while (IsSpace(*text)) ++text;
-  int left = hex ? digits : 1 << 30;
-  bool negative = false;
-  if ((*text == '+' || *text == '-') && left > 1) {
-    negative = *text == '-';
-    ++text;
-    --left;
-  }
-  long v = 0;
-  int n = 0;
-  for (; left > 0; --left, ++text) {
-    const int d = hex ? HexDigit(*text) : (*text >= '0' && *text <= '9' ? *text - '0' : -1);
-    if (d < 0) break;
-    v = v * (hex ? 16 : 10) + d;
-    if (v > 1000000) v = 1000000;
-    ++n;
-  }
-  if (n == 0) return false;
-  value = negative ? -v : v;
+  while (IsBlank(*text, Blanks::Scan)) ++text;
+  const std::size_t width = hex ? static_cast<std::size_t>(digits) : kToTheEnd;
+  const NumberRead r = ReadNumber(text, width, 1000000, Sign::Allowed, hex ? 16 : 10);
+  if (r.status == NumberStatus::NoDigits) return false;
+  value = r.negative ? -r.value : r.value;
   return true;
 }
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/text_rules.h"
+
 int KeyPause = 20;
 char SettingsName[kSettingsNameSize];
 
@@ -14,18 +16,12 @@ namespace {
 
 // ---- the command line ----------------------------------------------------------------------
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 // "/D" + at most 4 characters: the decimal number at the start of the text, 0 without a
 // digit. A negative number gives 0, so that no pause can become endless.
 void ApplyPause(const char* text, std::size_t length) {
   if (length > 4) return;
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < length && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  int value = 0;
-  for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10 + (text[i] - '0');
-  KeyPause = negative ? 0 : value;
+  const NumberRead r = ReadNumber(text, length, 9999, Sign::Allowed);
+  KeyPause = r.negative ? 0 : static_cast<int>(r.value);
 }
 
 // "/F" + 1 to 99 characters: the name of the settings file.
@@ -121,9 +117,9 @@ void SetDocumentsFolder(DocumentsFolder* folder) {
 void ParseCommandLine(const char* text) {
   if (text == nullptr) return;
   while (*text != 0) {
-    while (IsBlank(*text)) ++text;
+    while (IsBlank(*text, Blanks::Word)) ++text;
     const char* word = text;
-    while (*text != 0 && !IsBlank(*text)) ++text;
+    while (*text != 0 && !IsBlank(*text, Blanks::Word)) ++text;
     if (text > word) ApplyWord(word, static_cast<std::size_t>(text - word));
   }
 }

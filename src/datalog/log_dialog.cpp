@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/text_rules.h"
 #include "datalog/log_writer.h"
 
 // ---- the folder and file name texts --------------------------------------------------------
@@ -15,12 +16,6 @@ long LastBackslash(const char* text) {
     if (text[i] == '\\') last = static_cast<long>(i);
   }
   return last;
-}
-
-// Appends as much of `text` as fits at out[pos] (never half a character); returns the end.
-std::size_t AppendCut(char* out, std::size_t size, std::size_t pos, const char* text) {
-  CopyTextCut(out + pos, size - pos, text);
-  return pos + std::strlen(out + pos);
 }
 
 }  // namespace
@@ -60,9 +55,6 @@ void SplitLogChooserPath(const char* path, char* folder, std::size_t folderSize,
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 std::uint8_t Flag(bool on) { return on ? 1 : 0; }
 
 // The checks of recording on: the folder first, then the name; 0 when both pass.
@@ -86,17 +78,12 @@ void StoreText(char* field, std::size_t size, const char* text) {
 
 bool ParseLogSizeLimit(const char* text, std::int32_t* value) {
   const char* p = text;
-  while (IsBlank(*p)) ++p;
-  const bool negative = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
-  if (!IsDigit(*p)) return false;
-  std::int32_t n = 0;
-  for (; IsDigit(*p); ++p) {
-    // Saturates instead of overflowing: anything past the limit is held to it anyway.
-    if (n <= kLogSizeLimitMax) n = n * 10 + (*p - '0');
-  }
-  if (negative) n = 0;  // the field holds 0..2000; a pasted "-5" is held to 0
-  *value = n > kLogSizeLimitMax ? kLogSizeLimitMax : n;
+  while (IsBlank(*p, Blanks::Scan)) ++p;
+  // Held instead of overflowing: anything past the limit is held to it.
+  const NumberRead r = ReadNumber(p, kToTheEnd, kLogSizeLimitMax, Sign::Allowed);
+  if (r.status == NumberStatus::NoDigits) return false;
+  // The field holds 0..2000; a pasted "-5" is held to 0.
+  *value = r.negative ? 0 : static_cast<std::int32_t>(r.value);
   return true;
 }
 

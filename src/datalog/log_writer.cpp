@@ -48,12 +48,6 @@ int CodeValue(char letter, const LocalTime& t) {
   }
 }
 
-// Appends `text` at out[pos], never beyond `limit` characters; returns the new position.
-int AppendCut(char* out, int pos, int limit, const char* text) {
-  while (*text != 0 && pos < limit) out[pos++] = *text++;
-  return pos;
-}
-
 }  // namespace
 
 void ExpandLogName(const char* templ, char* out, int size, const LocalTime& time) {
@@ -76,7 +70,7 @@ void ExpandLogName(const char* templ, char* out, int size, const LocalTime& time
     if (value < 0) continue;  // stray ampersand: dropped, the next character is read as usual
     char number[16];
     std::snprintf(number, sizeof number, p[1] == 'Y' ? "%04d" : "%02d", value);
-    pos = AppendCut(out, pos, limit, number);
+    pos = static_cast<int>(AppendCut(out, static_cast<std::size_t>(size), static_cast<std::size_t>(pos), number));
     ++p;
   }
 }

@@ -3,11 +3,12 @@
 #include <cstddef>
 #include <cstring>
 
+#include "common/text_rules.h"
 #include "common/two_byte_text.h"
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) { return IsBlank(c, Blanks::Word); }
 
 char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 

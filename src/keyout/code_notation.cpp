@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/text_rules.h"
 #include "common/two_byte_text.h"
 
 namespace {
@@ -17,19 +18,10 @@ struct Token {
 // first other character. False when there is no digit. At most 3 characters are ever given,
 // so the value cannot overflow.
 bool LeadingNumber(const char* text, std::size_t length, int base, int& value) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < length && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  int v = 0;
-  int digits = 0;
-  for (; i < length; ++i) {
-    const int d = base == 16 ? HexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
-    if (d < 0) break;
-    v = v * base + d;
-    ++digits;
-  }
-  value = negative ? -v : v;
-  return digits > 0;
+  const NumberRead r = ReadNumber(text, length, 0xFFF, Sign::Allowed, base);
+  const int v = static_cast<int>(r.value);
+  value = r.negative ? -v : v;
+  return r.status != NumberStatus::NoDigits;
 }
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }

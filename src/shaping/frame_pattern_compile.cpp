@@ -3,6 +3,8 @@
 // program, counted repetition expanded copy by copy against the instruction bound.
 #include "shaping/frame_pattern.h"
 
+#include "common/text_rules.h"
+
 const char kPatternErrorSyntax[] = "パターンの書き方が正しくありません";
 const char kPatternErrorParenthesis[] = "パターンの括弧 ( ) が対応していません";
 const char kPatternErrorClass[] = "パターンの [ ] が閉じていません";
@@ -49,17 +51,10 @@ struct Node {
   int check;         // empty-iteration register number, -1 when the atom cannot match empty
 };
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) { return DecimalDigit(c) >= 0; }
 
 bool IsAsciiAlnum(char16_t c) {
   return IsDigit(c) || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-int HexValue(char16_t c) {
-  if (IsDigit(c)) return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
 }
 
 // One element of a class or an escape: a unit, or a class escape (kind != kClassRange).
@@ -155,13 +150,11 @@ class Parser {
   }
 
   bool ReadCount(int& i, int& value) const {
-    if (i >= n_ || !IsDigit(p_[i])) return false;
-    value = 0;
-    while (i < n_ && IsDigit(p_[i])) {
-      value = value * 10 + (p_[i] - u'0');
-      if (value > kCountCap) value = kCountCap;
-      ++i;
-    }
+    if (i >= n_) return false;
+    const NumberRead r = ReadNumber(p_ + i, static_cast<std::size_t>(n_ - i), kCountCap);
+    if (r.status == NumberStatus::NoDigits) return false;
+    value = static_cast<int>(r.value);  // held at kCountCap
+    i += static_cast<int>(r.used);
     return true;
   }
 
@@ -351,7 +344,7 @@ class Parser {
   bool HexUnit(int digits, ClassAtom& a) {
     int value = 0;
     for (int i = 0; i < digits; ++i) {
-      const int h = pos_ + i < n_ ? HexValue(p_[pos_ + i]) : -1;
+      const int h = pos_ + i < n_ ? HexDigit(p_[pos_ + i]) : -1;
       if (h < 0) return Refuse(kPatternErrorEscape);
       value = value * 16 + h;
     }

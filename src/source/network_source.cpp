@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/text_rules.h"
+
 bool ParseIpv4(const char* text, std::size_t length, std::uint32_t& address) {
   std::size_t i = 0;
   while (i < length && text[i] == ' ') ++i;
@@ -13,15 +15,12 @@ bool ParseIpv4(const char* text, std::size_t length, std::uint32_t& address) {
       if (i >= length || text[i] != '.') return false;
       ++i;
     }
-    int digits = 0;
-    unsigned number = 0;
-    while (i < length && text[i] >= '0' && text[i] <= '9' && digits < 4) {
-      number = number * 10 + static_cast<unsigned>(text[i] - '0');
-      ++i;
-      ++digits;
-    }
-    if (digits == 0 || digits > 3 || number > 255) return false;
-    value = (value << 8) | number;
+    // At most 3 digits: a fourth is read so that "0001" is refused, not split.
+    const std::size_t room = length - i < 4 ? length - i : 4;
+    const NumberRead r = ReadNumber(text + i, room, 255);
+    if (r.status != NumberStatus::Number || r.used > 3) return false;
+    i += r.used;
+    value = (value << 8) | static_cast<std::uint32_t>(r.value);
   }
   if (i != length) return false;
   address = value;
