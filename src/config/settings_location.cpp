@@ -5,12 +5,41 @@
 
 #include "common/text_rules.h"
 
-int KeyPause = 20;
-char SettingsName[kSettingsNameSize];
+namespace {
 
-char SettingsFolder[kSettingsPathSize];
-char DefaultSettingsPath[kSettingsPathSize];
-char CurrentSettingsPath[kSettingsPathSize];
+// What the command line set; it stays when the documents folder is set anew.
+struct CommandLineOptions {
+  int keyPause = 20;
+  char name[kSettingsNameSize] = {};
+};
+
+// Where the settings file lies and how far loading has come; forgotten with a new documents
+// folder, as if the process had just started.
+struct SettingsPlace {
+  DocumentsFolder* source = nullptr;
+  bool located = false;          // folder and defaultPath are fixed
+  bool startupFileRead = false;  // the first LoadSettings without a path has run
+  char folder[kSettingsPathSize] = {};
+  char defaultPath[kSettingsPathSize] = {};
+  char currentPath[kSettingsPathSize] = {};
+};
+
+// The whole state of this file, in one record.
+struct SettingsLocationState {
+  CommandLineOptions options;
+  SettingsPlace place;
+};
+
+SettingsLocationState Location;
+
+}  // namespace
+
+// The names the rest of the program uses, bound to the record's fields.
+int& KeyPause = Location.options.keyPause;
+char (&SettingsName)[kSettingsNameSize] = Location.options.name;
+char (&SettingsFolder)[kSettingsPathSize] = Location.place.folder;
+char (&DefaultSettingsPath)[kSettingsPathSize] = Location.place.defaultPath;
+char (&CurrentSettingsPath)[kSettingsPathSize] = Location.place.currentPath;
 
 namespace {
 
@@ -39,15 +68,11 @@ void ApplyWord(const char* word, std::size_t length) {
 
 // ---- the settings file's place -------------------------------------------------------------
 
-DocumentsFolder* Source = nullptr;
-bool Located = false;         // SettingsFolder and DefaultSettingsPath are fixed
-bool StartupFileRead = false;  // the first LoadSettings without a path has run
-
 DocumentsFolder* ActiveSource() {
 #ifdef _WIN32
-  if (Source == nullptr) Source = &ShellDocumentsFolder();
+  if (Location.place.source == nullptr) Location.place.source = &ShellDocumentsFolder();
 #endif
-  return Source;
+  return Location.place.source;
 }
 
 // out = a + b + c when it fits, else empty (an unusable path opens nothing).
@@ -63,8 +88,8 @@ bool Join(char* out, const char* a, const char* b, const char* c) {
 // Fixes SettingsFolder and DefaultSettingsPath once and creates the folder when it is missing.
 // Without a documents folder both stay empty, so reading and writing do nothing.
 void Locate() {
-  if (Located) return;
-  Located = true;
+  if (Location.place.located) return;
+  Location.place.located = true;
   char documents[kSettingsPathSize] = {};
   DocumentsFolder* source = ActiveSource();
   if (source == nullptr || !source->Path(documents, sizeof documents)) return;
@@ -91,8 +116,8 @@ const char* StartupFile() {
 void LoadSettings(const char* path) {
   if (path == nullptr) {
     Locate();
-    path = StartupFileRead ? DefaultSettingsPath : StartupFile();
-    StartupFileRead = true;
+    path = Location.place.startupFileRead ? DefaultSettingsPath : StartupFile();
+    Location.place.startupFileRead = true;
   }
   ReadSettingsFile(Settings, path);
 }
@@ -106,12 +131,8 @@ void SaveSettings(const char* path) {
 }
 
 void SetDocumentsFolder(DocumentsFolder* folder) {
-  Source = folder;
-  Located = false;
-  StartupFileRead = false;
-  SettingsFolder[0] = 0;
-  DefaultSettingsPath[0] = 0;
-  CurrentSettingsPath[0] = 0;
+  Location.place = SettingsPlace{};
+  Location.place.source = folder;
 }
 
 void ParseCommandLine(const char* text) {

@@ -11,9 +11,9 @@
 inline constexpr int kSettingsNameSize = 100;  // 99 characters and the terminator
 
 // Pause in milliseconds after each control-character key and each key group; default 20.
-extern int KeyPause;
+extern int& KeyPause;
 // The name given by "/F"; empty when the option is absent.
-extern char SettingsName[kSettingsNameSize];
+extern char (&SettingsName)[kSettingsNameSize];
 
 // Splits text at blanks and applies every valid option; the last valid one of each kind wins.
 // Other words, lower-case options and invalid values are ignored. nullptr counts as empty.
@@ -35,11 +35,11 @@ DocumentsFolder& ShellDocumentsFolder();
 // ---- the settings file's place -------------------------------------------------------------
 
 // The documents folder + "\Tamblix"; fixed by the first LoadSettings without a path.
-extern char SettingsFolder[kSettingsPathSize];
+extern char (&SettingsFolder)[kSettingsPathSize];
 // SettingsFolder + "\Tamblix.ini".
-extern char DefaultSettingsPath[kSettingsPathSize];
+extern char (&DefaultSettingsPath)[kSettingsPathSize];
 // The file the main dialog's load and save buttons work on (at most 1023 characters).
-extern char CurrentSettingsPath[kSettingsPathSize];
+extern char (&CurrentSettingsPath)[kSettingsPathSize];
 
 // Resets Settings to the defaults, then reads path; without a path, the start-up file on the
 // first call (the "/F" file when SettingsName is set, else DefaultSettingsPath) and

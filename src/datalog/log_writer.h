@@ -118,7 +118,8 @@ int FileSizeMB(const char* path);
 // the line end, as LOGWDATE, LOGWTIME, LOGNAME and LOGADDENT ask. Every line feed goes out as
 // CR LF, so the file is the same on every platform although it is opened in binary mode.
 
-// 2000 bytes of text; the buffer holds one more byte for the terminator.
+// 2000 bytes of text; the buffer holds one more byte for the terminator. A shaped frame's text
+// (kShapedTextSize) is one record; the two are tied by a static_assert where they meet.
 inline constexpr int kLogBufferText = 2000;
 
 class LogWriter {

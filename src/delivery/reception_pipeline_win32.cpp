@@ -203,6 +203,10 @@ class PasteOutput final : public FrameOutput {
 
 PasteOutput Pasting;
 
+// The shaper writes a frame's record through LogAppend into the log buffer: a record of the
+// longest shaped text must fit the buffer's text.
+static_assert(kShapedTextSize == kLogBufferText, "a shaped frame's text is one log record");
+
 // A collected frame typed whole, now or once its target is in front; the frame's hold on the
 // keyboard ends with it.
 void TypeCollectedFrame(const ShapedFrame& frame) {

@@ -12,11 +12,12 @@
 #pragma once
 #include <cstdint>
 
+#include "config/settings.h"
 #include "delivery/held_keys.h"
 #include "shaping/shaped_frame.h"
 
-// The TARGET text: 100 bytes and the terminator.
-inline constexpr int kTargetTextSize = 101;
+// The TARGET text: 100 bytes and the terminator, the size of the TARGET field.
+inline constexpr int kTargetTextSize = kTargetSize;
 
 // TARGETMODE: 0 frames are typed into whatever window is in front (as without targets), 1 a
 // frame is held until a target window is in front, 2 a target window is brought to the front.

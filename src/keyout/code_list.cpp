@@ -35,7 +35,7 @@ const char* CodeFieldLabel(int fieldIndex) {
 }
 
 NotationMode CodeFieldMode(int fieldIndex) {
-  return fieldIndex == 6 || fieldIndex == 7 ? NotationMode::Keys : NotationMode::Bytes;
+  return fieldIndex == kPreCodeField || fieldIndex == kPostCodeField ? NotationMode::Keys : NotationMode::Bytes;
 }
 
 int CodeFieldLength(int fieldIndex) {

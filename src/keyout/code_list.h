@@ -12,16 +12,27 @@ enum class CodeGrid {
   VirtualKeys,  // the named virtual keys, inserted as "v%02X"
 };
 
-// The fields: 0-5 KANJIIN ... RCVEND, 6 PRECODE, 7 POSTCODE (the main dialog's), 8 REQCODE
-// (the extended settings dialog's).
-inline constexpr int kCodeFieldCount = 9;
-inline constexpr int kRequestCodeField = 8;
+// The fields by their index: KANJIIN ... RCVEND, PRECODE and POSTCODE (the main dialog's code
+// lists, in the order of their controls), REQCODE (the extended settings dialog's). Plain
+// enumerators, so that an index computed from a control's id compares with them.
+enum CodeField : int {
+  kKanjiInField,
+  kKanjiOutField,
+  kKanaInField,
+  kKanaOutField,
+  kReceiveStartField,
+  kReceiveEndField,
+  kPreCodeField,
+  kPostCodeField,
+  kRequestCodeField,
+  kCodeFieldCount,
+};
 inline constexpr int kCodeGridRows = 16;
 inline constexpr int kCodeGridColumns = 17;  // the row label, then codes 0 to F of the row
 
-// Label of field 0-8 (code page 932), "" outside that range.
+// Label of a field (code page 932), "" outside that range.
 const char* CodeFieldLabel(int fieldIndex);
-// Byte mode for the byte fields, key mode for PRECODE and POSTCODE (6, 7).
+// Byte mode for the byte fields, key mode for PRECODE and POSTCODE.
 NotationMode CodeFieldMode(int fieldIndex);
 // The items the field holds: 5 for the shift and frame codes, 10 for the key sequences, 20 for
 // the request.

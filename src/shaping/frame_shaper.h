@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "config/settings.h"
 #include "framing/frame_output.h"
 #include "framing/text_codec.h"
 #include "shaping/frame_pattern.h"
@@ -13,8 +14,10 @@
 
 // ---- the frame pattern on code page 932 texts
 
-// Bytes of FILTER (code page 932).
-inline constexpr int kFramePatternBytes = 100;
+// Bytes of FILTER (code page 932): its field without the terminator.
+inline constexpr int kFramePatternBytes = kFilterSize - 1;
+// A pattern never has more UTF-16 units than bytes; the engine's bound is FILTER's room.
+static_assert(kFramePatternUnits == kFramePatternBytes, "the pattern engine holds exactly a FILTER");
 
 // What shaping one frame needs besides the pattern (about 160 KB); reused frame after frame.
 struct FrameShapingWork {

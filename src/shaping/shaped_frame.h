@@ -11,7 +11,8 @@
 // collected when a frame pattern, a duplicate time or a target window is set; otherwise framing
 // types character by character and no ShapedFrame exists.
 
-// The text a frame can hold: the size of the log buffer's text.
+// The text a frame can hold: the size of the log buffer's text (kLogBufferText; the two are
+// tied where the shaper's records reach the log, delivery/reception_pipeline_win32.cpp).
 inline constexpr int kShapedTextSize = 2000;
 // Key lists framing can ask for on either side of a frame's text (PRECODE, an owed POSTCODE).
 inline constexpr int kShapedKeyLists = 2;
