@@ -9,7 +9,7 @@
 
 #include <optional>
 
-#include "keyout/keystrokes.h"
+#include "keyout/keyboard.h"
 
 class Win32Keyboard : public Keyboard {
  public:
