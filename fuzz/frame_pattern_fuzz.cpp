@@ -10,6 +10,7 @@
 
 #include "shaping/frame_pattern.h"
 #include "shaping/frame_shaper.h"
+#include "stand_in_codec.h"
 
 namespace {
 
@@ -19,25 +20,10 @@ constexpr char16_t kOtherUnits[16] = {0x4E9C, 0xFF71, 0x3000, 0x2028, 0x2029, 0x
 char16_t Unit(std::uint8_t b) { return b < 0x80 ? b : kOtherUnits[b & 15]; }
 
 // Code page 932 stand-in: ASCII both ways, anything else "?".
-int ToUtf16(const char* text, char16_t* out, int capacity) {
-  int n = 0;
-  while (text[n] != 0 && n < capacity - 1) {
-    out[n] = static_cast<std::uint8_t>(text[n]);
-    ++n;
-  }
-  out[n] = 0;
-  return n;
-}
 int ToCp932(const char16_t* text, char* out, int size) {
-  int n = 0;
-  while (text[n] != 0 && n < size - 1) {
-    out[n] = text[n] < 0x80 ? static_cast<char>(text[n]) : '?';
-    ++n;
-  }
-  out[n] = 0;
-  return n;
+  return StandInToCp932(text, out, size, [](char16_t u) { return u < 0x80 ? static_cast<char>(u) : '?'; });
 }
-const TextCodec kAsciiCodec = {ToUtf16, ToCp932};
+const TextCodec kAsciiCodec = {StandInToUtf16, ToCp932};
 
 FramePattern Pattern;
 FramePatternWork Work;

@@ -10,29 +10,15 @@
 
 #include "shaping/frame_shaper.h"
 #include "shaping/output_template.h"
+#include "stand_in_codec.h"
 
 namespace {
 
 // Code page 932 stand-in: one unit per byte both ways, so lengths are easy to check.
-int ToUtf16(const char* text, char16_t* out, int capacity) {
-  int n = 0;
-  while (text[n] != 0 && n < capacity - 1) {
-    out[n] = static_cast<std::uint8_t>(text[n]);
-    ++n;
-  }
-  out[n] = 0;
-  return n;
-}
 int ToCp932(const char16_t* text, char* out, int size) {
-  int n = 0;
-  while (text[n] != 0 && n < size - 1) {
-    out[n] = static_cast<char>(text[n] & 0xFF);
-    ++n;
-  }
-  out[n] = 0;
-  return n;
+  return StandInToCp932(text, out, size, [](char16_t u) { return static_cast<char>(u & 0xFF); });
 }
-const TextCodec kByteCodec = {ToUtf16, ToCp932};
+const TextCodec kByteCodec = {StandInToUtf16, ToCp932};
 
 FramePattern Pattern;
 OutputTemplate Template;

@@ -93,16 +93,12 @@ void OnOk(HWND dialog) {
     Refuse(dialog, row.id, message);
     return;
   }
-  static FramePattern pattern;  // large: kept off the dialog thread's stack
-  static OutputTemplate output;
-  char error[kOutputTemplateErrorSize];
+  static constexpr ShapingRefusalTexts kRefusals = {"パターンが正しくありません。",
+                                                    "出力テンプレートが正しくありません。", "\r\n"};
   const ShapingRefusal refused =
-      PrepareShaping(edited.FILTER, edited.OUTPUT, kCp932Codec, pattern, output, error, sizeof error);
+      CheckShaping(edited.FILTER, edited.OUTPUT, kCp932Codec, kRefusals, message, sizeof message);
   if (refused != ShapingRefusal::None) {
-    const bool byPattern = refused == ShapingRefusal::Pattern;
-    std::snprintf(message, sizeof message, "%s\r\n%s",
-                  byPattern ? "パターンが正しくありません。" : "出力テンプレートが正しくありません。", error);
-    Refuse(dialog, byPattern ? IDC_FILTER : IDC_OUTPUT, message);
+    Refuse(dialog, refused == ShapingRefusal::Pattern ? IDC_FILTER : IDC_OUTPUT, message);
     return;
   }
   // A network source needs its host; a server lets nobody in without an allowed address.

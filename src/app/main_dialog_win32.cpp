@@ -155,18 +155,12 @@ void Start(HWND dialog) {
   }
   // A pattern or an output template written into the file by hand is checked here as the
   // dialog checks them.
-  static FramePattern pattern;  // large: kept off the dialog thread's stack
-  static OutputTemplate output;
-  char error[kOutputTemplateErrorSize];
-  const ShapingRefusal refused =
-      PrepareShaping(Settings.FILTER, Settings.OUTPUT, kCp932Codec, pattern, output, error, sizeof error);
-  if (refused != ShapingRefusal::None) {
-    char text[256];
-    std::snprintf(text, sizeof text, "%s\n%s",
-                  refused == ShapingRefusal::Pattern ? "拡張設定のパターンを使えません。"
-                                                     : "拡張設定の出力テンプレートを使えません。",
-                  error);
-    ShowWarning(dialog, text);
+  static constexpr ShapingRefusalTexts kRefusals = {"拡張設定のパターンを使えません。",
+                                                    "拡張設定の出力テンプレートを使えません。", "\n"};
+  char warning[256];
+  if (CheckShaping(Settings.FILTER, Settings.OUTPUT, kCp932Codec, kRefusals, warning, sizeof warning) !=
+      ShapingRefusal::None) {
+    ShowWarning(dialog, warning);
     return;
   }
   AttemptStart(dialog, 0);

@@ -1,5 +1,6 @@
 #include "shaping/frame_shaper.h"
 
+#include <cstdio>
 #include <cstring>
 
 // ---- the frame pattern on code page 932 texts
@@ -50,6 +51,19 @@ ShapingRefusal PrepareShaping(const char* filter, const char* output, const Text
     return ShapingRefusal::Output;
   }
   return ShapingRefusal::None;
+}
+
+ShapingRefusal CheckShaping(const char* filter, const char* output, const TextCodec& codec,
+                            const ShapingRefusalTexts& texts, char* message, int size) {
+  static FramePattern pattern;
+  static OutputTemplate tpl;
+  char error[kOutputTemplateErrorSize];
+  const ShapingRefusal refused = PrepareShaping(filter, output, codec, pattern, tpl, error, sizeof error);
+  if (refused != ShapingRefusal::None) {
+    std::snprintf(message, static_cast<std::size_t>(size), "%s%s%s",
+                  refused == ShapingRefusal::Pattern ? texts.pattern : texts.output, texts.separator, error);
+  }
+  return refused;
 }
 
 bool ShapeCollectedFrame(const ShapingOptions& options, const TextCodec& codec,

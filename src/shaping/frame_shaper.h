@@ -46,6 +46,18 @@ ShapingRefusal PrepareShaping(const char* filter, const char* output, const Text
                               FramePattern& pattern, OutputTemplate& tpl, char* error,
                               int errorSize);
 
+// The dialogs' check of FILTER and OUTPUT before they are kept or a reception starts, with
+// compile buffers of its own (large, so kept off the dialog thread's stack; one thread only).
+// A refusal's message is the caller's lead text for the pattern or the template, `separator`,
+// then the reason.
+struct ShapingRefusalTexts {
+  const char* pattern;
+  const char* output;
+  const char* separator;
+};
+ShapingRefusal CheckShaping(const char* filter, const char* output, const TextCodec& codec,
+                            const ShapingRefusalTexts& texts, char* message, int size);
+
 // ---- the shaper
 
 // An output that sits in front of the program's output while a frame pattern or a duplicate

@@ -228,6 +228,17 @@ void CloseIfOpen(HANDLE& h) {
   h = nullptr;
 }
 
+// A helper thread (the opener, the closer, a reader left in a driver's call) once it has ended:
+// its handle closed and forgotten. False while it still runs; true when there is none. `ended`
+// is the thread's own last word, so a thread past it counts as ended before the system says so.
+bool ThreadGone(HANDLE& thread, const std::atomic<bool>& ended) {
+  if (thread == nullptr) return true;
+  if (!ended.load() && WaitForSingleObject(thread, 0) != WAIT_OBJECT_0) return false;
+  CloseHandle(thread);
+  thread = nullptr;
+  return true;
+}
+
 }  // namespace
 
 void SetSerialApi(SerialApi* api) { Api = api != nullptr ? api : &SystemApi; }
@@ -298,13 +309,7 @@ DWORD WINAPI SerialPort::OpenerProc(LPVOID self) {
   return 0;
 }
 
-bool SerialPort::OpenerDone() {
-  if (opener_ == nullptr) return true;
-  if (!openDone_.load() && WaitForSingleObject(opener_, 0) != WAIT_OBJECT_0) return false;
-  CloseHandle(opener_);
-  opener_ = nullptr;
-  return true;
-}
+bool SerialPort::OpenerDone() { return ThreadGone(opener_, openDone_); }
 
 void SerialPort::AbandonOpen() {
   if (opener_ == nullptr) return;
@@ -349,19 +354,11 @@ int SerialPort::OpenWithoutPort() {
 
 bool SerialPort::ReleaseLeftThread() {
   if (leftThread_ == nullptr) return true;
-  if (!readerEnded_.load() && WaitForSingleObject(leftThread_, 0) != WAIT_OBJECT_0) return false;
-  CloseHandle(leftThread_);
-  leftThread_ = nullptr;
+  if (!ThreadGone(leftThread_, readerEnded_)) return false;
   return CloseBounded(leftPort_);
 }
 
-bool SerialPort::CloserDone() {
-  if (closer_ == nullptr) return true;
-  if (!closed_.load() && WaitForSingleObject(closer_, 0) != WAIT_OBJECT_0) return false;
-  CloseHandle(closer_);
-  closer_ = nullptr;
-  return true;
-}
+bool SerialPort::CloserDone() { return ThreadGone(closer_, closed_); }
 
 DWORD WINAPI SerialPort::CloserProc(LPVOID self) {
   auto* port = static_cast<SerialPort*>(self);
