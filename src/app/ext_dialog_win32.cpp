@@ -5,7 +5,6 @@
 
 #include <cstdio>
 
-#include "app/main_dialog_win32.h"
 #include "app/setting_controls_win32.h"
 #include "app/startup_shortcut_win32.h"
 #include "common/two_byte_text.h"

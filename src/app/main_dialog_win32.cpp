@@ -40,8 +40,6 @@ constexpr DWORD kAttemptPauseMs = 1000;
 // The timer of the next start attempt; the dialog keeps answering during the pause.
 constexpr UINT_PTR kStartAttemptTimer = 522;
 
-// Set when the last start opened the port; cleared by every stop.
-bool PortOpened = false;
 // Set for a reception that types Alt codes on a system whose ANSI code page is not 932: the
 // receiving application reads the keypad digits in its own code page, so kanji and kana come
 // out as other characters. Said in the caption and the tray tip until reception stops.
@@ -97,7 +95,7 @@ void OnAttemptResult(HWND dialog, int attempt, int result) {
       AutoStartState = 1;
       HideToTray(dialog);
     }
-    PortOpened = true;
+    SetReceptionRunning(true);
     RequestKeyTaken = !RegisterRequestHotKey(MainWindow);
     ClearLogNotices();
     AltCodesMistype = Settings.SENDMODE == 0 && GetACP() != 932;
@@ -171,7 +169,8 @@ void Stop(HWND dialog) {
   HideWhenTrayIn = false;
   CancelStart(dialog);
   ClosePort();
-  PortOpened = false;
+  UnregisterRequestHotKey(MainWindow);
+  SetReceptionRunning(false);
   AltCodesMistype = false;
   RequestKeyTaken = false;
   ClearLogNotices();
@@ -185,15 +184,16 @@ void Close(HWND dialog) {
   CancelStart(dialog);
   // Reception stops first: removing the tray icon can take the shell a while.
   ClosePort();
+  UnregisterRequestHotKey(MainWindow);
   RemoveTrayIcon();
-  PortOpened = false;
+  SetReceptionRunning(false);
   EndDialog(dialog, 2);
 }
 
 // The reader ended by itself: its port cannot be waited on. Back to idle, as after 中止, with
 // the port's message.
 void OnReceptionEnded(HWND dialog) {
-  if (!PortOpened || ReceptionStopping()) return;
+  if (!ReceptionRunning() || ReceptionStopping()) return;
   Stop(dialog);
   ShowPortError(-101, dialog);
 }
@@ -345,7 +345,6 @@ void OnCommand(HWND dialog, int id, int code) {
 
 }  // namespace
 
-bool ReceptionRunning() { return PortOpened; }
 
 INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
   switch (message) {

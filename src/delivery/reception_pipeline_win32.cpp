@@ -115,8 +115,8 @@ bool MayType() { return !Stopped() && (LogOnly || FrameTyping.Acquire(ReceivePor
 
 // Where the lock is given up the frame's keys are done too: the next frame asks the window in
 // front again, and one typed whole takes a refusal notice away.
-void EndFrameKeys() {
-  if (Keys.EndFrame() == FrameKeys::Typed) ShowInputRefused(false);
+void FinishFrameKeys() {
+  if (Keys.FinishFrameKeys() == FrameKeys::Typed) ShowInputRefused(false);
   InputMethodGate.AfterFrame(timeGetTime(), SystemKeyboard.TakeMessages());
 }
 
@@ -133,7 +133,7 @@ class Output final : public FrameOutput {
   }
   void FrameEnded() override {
     FrameTyping.Release();
-    EndFrameKeys();
+    FinishFrameKeys();
   }
   int LogFlush() override { return Stopped() ? 0 : ProcessLogWriter().LogFlush(); }
 };
@@ -217,7 +217,7 @@ void TypeCollectedFrame(const ShapedFrame& frame) {
     TypeShapedFrame(frame, TheOutput);
   }
   FrameTyping.Release();
-  EndFrameKeys();
+  FinishFrameKeys();
 }
 FramePattern Pattern;
 OutputTemplate Template;
@@ -316,7 +316,7 @@ void ReceptionStart() {
   Keys.SetKeyPause(KeyPause);
   LogOnly = Settings.LOGEXEC != 0 && Settings.LOGNOSEND != 0;
   Keys.SetLogOnly(LogOnly);
-  Keys.EndFrame();
+  Keys.FinishFrameKeys();
   ShowInputRefused(false);
   ProcessLogWriter().LogReset();
   InputMethodGate.Begin(Settings.IMEOFF != 0 && !LogOnly);
@@ -331,7 +331,7 @@ bool CheckDataInterval(DWORD now, DWORD lastReceiveTime) {
   return CheckDataIntervalTimeout(Framing, Settings, Framed, now, last);
 }
 
-void EndFrameAtTimeout() { EndFrameWithoutEndCode(Framing, Settings, Framed); }
+void CutFrame() { CutFrame(Framing, Settings, Framed); }
 
 DWORD ReceptionWakeMs() {
   const DWORD held = TargetWakeMs();
@@ -345,7 +345,7 @@ void ReceptionEnd() {
   TargetReceptionEnd();
   KeyPauses.End();
   FrameTyping.Release();
-  Keys.EndFrame();
+  Keys.FinishFrameKeys();
   ShowInputRefused(false);
 }
 
@@ -355,7 +355,7 @@ void ProcessReceivedBlock(const unsigned char* block, int n) {
   if (Settings.DATADELAY <= 0) {
     Framed.EndBlock();
     FrameTyping.Release();
-    EndFrameKeys();
+    FinishFrameKeys();
   }
 }
 
@@ -479,4 +479,4 @@ bool InputRefusedShown() { return Shown.load(); }
 
 const ReceptionStages kReceptionStages = {
     InitReceiveFrameFlags, ReceptionStart, ReceptionEnd, ReceptionWakeMs,
-    {CheckDataInterval, EndFrameAtTimeout, ProcessReceivedBlock}};
+    {CheckDataInterval, CutFrame, ProcessReceivedBlock}};

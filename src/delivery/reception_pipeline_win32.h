@@ -19,7 +19,7 @@ DWORD ReceptionWakeMs();
 // The data-interval timeout at the top of each turn; true when it ended the frame.
 bool CheckDataInterval(DWORD now, DWORD lastReceiveTime);
 // Ends the current frame as the data-interval timeout does (the device went away mid-frame).
-void EndFrameAtTimeout();
+void CutFrame();
 // One block as read from the port (n bytes, not necessarily terminated at n).
 void ProcessReceivedBlock(const unsigned char* block, int n);
 

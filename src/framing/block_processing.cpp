@@ -80,11 +80,11 @@ bool CheckDataIntervalTimeout(FramerState& st, const SettingsRecord& s, FrameOut
   if (lastReceiveTime == 0 || s.DATADELAY <= 0) return false;
   if (now - lastReceiveTime < static_cast<std::uint32_t>(s.DATADELAY)) return false;
   lastReceiveTime = 0;
-  EndFrameWithoutEndCode(st, s, out);
+  CutFrame(st, s, out);
   return true;
 }
 
-void EndFrameWithoutEndCode(FramerState& st, const SettingsRecord& s, FrameOutput& out) {
+void CutFrame(FramerState& st, const SettingsRecord& s, FrameOutput& out) {
   st.Utf8Tail.Count = 0;  // the device has stopped inside a character: it is never completed
   DropHeldCharacterStart(st);
   EndFrame(st, s, out);

@@ -53,14 +53,14 @@ void EchoBlock(ReceptionHost& host, const std::uint8_t* block, int n);
 // When data has been received (lastReceiveTime != 0), DATADELAY is positive and at least
 // DATADELAY ms have passed since (unsigned 32-bit difference, so a clock wrap still times
 // out): sets lastReceiveTime to 0 and ends the frame without its end code
-// (EndFrameWithoutEndCode); returns true.
+// (CutFrame); returns true.
 bool CheckDataIntervalTimeout(FramerState& st, const SettingsRecord& s, FrameOutput& out,
                               std::uint32_t now, std::uint32_t& lastReceiveTime);
 // The frame ends by the data interval or because the device went away: carried UTF-8 bytes
 // and a character's first byte still waiting for its partner are dropped with it (they would
 // garble the next frame's first character), then EndFrame. POSTCODE is not typed; a partial
 // code or shift mode held stays as it is.
-void EndFrameWithoutEndCode(FramerState& st, const SettingsRecord& s, FrameOutput& out);
+void CutFrame(FramerState& st, const SettingsRecord& s, FrameOutput& out);
 
 // A reset of the framing state asked for by the GUI thread ("クリア", or the dialog's refill)
 // and carried out by the reader thread before its next block, so that the state is only

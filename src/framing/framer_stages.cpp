@@ -51,13 +51,13 @@ void OutputCode(const CodeBytes& code, FrameOutput& out) {
 }
 
 // Where a frame ends: the output ends the frame's typing, then writes its record.
-void EndFrameOutput(FrameOutput& out) {
+void NotifyFrameEnded(FrameOutput& out) {
   out.FrameEnded();
   out.LogFlush();
 }
 
 // With RCVSTA configured data leaves the frame; no POSTCODE is owed any more.
-void FrameEndBookkeeping(FramerState& st, const SettingsRecord& s) {
+void LeaveFrame(FramerState& st, const SettingsRecord& s) {
   if (IsConfigured(s.RCVSTA)) st.InFrame = false;
   st.FrameOpen = false;
   st.PrecodeTyped = false;
@@ -66,7 +66,7 @@ void FrameEndBookkeeping(FramerState& st, const SettingsRecord& s) {
 void RunStartCodeActions(FramerState& st, const SettingsRecord& s, FrameOutput& out) {
   if (st.FrameOpen && IsConfigured(s.POSTCODE)) TypeKeys(s.POSTCODE, out);
   st.FrameOpen = true;
-  EndFrameOutput(out);  // the frame before ends here
+  NotifyFrameEnded(out);  // the frame before ends here
   if (IsConfigured(s.PRECODE)) TypeKeys(s.PRECODE, out);
   if (s.RCVSTAOUT == 0) OutputCode(s.RCVSTA, out);
   st.InFrame = true;
@@ -292,6 +292,6 @@ void DataStage(FramerState& st, const SettingsRecord& s, FrameOutput& out, bool 
 }  // namespace framing
 
 void EndFrame(FramerState& st, const SettingsRecord& s, FrameOutput& out) {
-  framing::EndFrameOutput(out);
-  framing::FrameEndBookkeeping(st, s);
+  framing::NotifyFrameEnded(out);
+  framing::LeaveFrame(st, s);
 }

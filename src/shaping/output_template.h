@@ -9,14 +9,15 @@
 
 #include "keyout/code_notation.h"
 #include "shaping/frame_pattern.h"
+#include "shaping/shaped_frame.h"
 
-struct ShapedFrame;
 struct TextCodec;
 
 // Bytes of OUTPUT (code page 932).
 inline constexpr int kOutputTemplateBytes = 100;
 // Keys a template can place: the shortest key, "[A]", takes three bytes.
 inline constexpr int kOutputTemplateKeys = kOutputTemplateBytes / 3;
+static_assert(kOutputTemplateKeys == kShapedKeys, "a collected frame holds every key a template places");
 // Room for the reason a template is refused (code page 932).
 inline constexpr int kOutputTemplateErrorSize = 160;
 
@@ -38,13 +39,6 @@ struct OutputTemplate {
   char text[kOutputTemplateBytes + 1];
   TemplatePiece pieces[kOutputTemplateBytes];
   int count;
-};
-
-// Keys placed between the characters of a collected frame's text: typed before the character
-// at byte `at` (at the text's length: after the last one).
-struct ShapedKeys {
-  int at;
-  KeyItem keys[kMaxKeyItems + 1];
 };
 
 // Parses a zero-terminated code page 932 template for a pattern of `groups` capture groups (0

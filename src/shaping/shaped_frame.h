@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "keyout/code_notation.h"
-#include "shaping/output_template.h"
 
 // A frame collected whole: the key lists framing asked for before its text, the text as it
 // would be typed (code page 932, after shaping by the frame pattern and the output template)
@@ -17,7 +16,15 @@ inline constexpr int kShapedTextSize = 2000;
 // Key lists framing can ask for on either side of a frame's text (PRECODE, an owed POSTCODE).
 inline constexpr int kShapedKeyLists = 2;
 // Keys the output template can place between the characters of the text.
-inline constexpr int kShapedKeys = kOutputTemplateKeys;
+inline constexpr int kShapedKeys = 33;
+
+// Keys placed between the characters of a collected frame's text: typed before the character
+// at byte `at` (at the text's length: after the last one).
+struct ShapedKeys {
+  int at;
+  KeyItem keys[kMaxKeyItems + 1];
+};
+
 
 struct ShapedFrame {
   KeyItem before[kShapedKeyLists][kMaxKeyItems + 1];  // zero-terminated lists, unused ones empty

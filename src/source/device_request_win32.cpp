@@ -9,8 +9,6 @@
 #include "common/ui_win32.h"
 #include "config/settings.h"
 #include "source/device_request.h"
-#include "source/network_source.h"
-#include "source/network_source_win32.h"
 #include "source/serial_port_win32.h"
 
 namespace {
@@ -131,15 +129,15 @@ DWORD DeviceRequestWakeMs() {
   return ms == RequestSchedule::kNoWake ? INFINITE : ms;
 }
 
-DWORD SendDueDeviceRequest() {
+int TakeDueDeviceRequest() {
   if (RequestEvent != nullptr) ResetEvent(RequestEvent);
   if (Asked.exchange(false)) Schedule.Ask();
   if (!Schedule.TakeDue(timeGetTime()) || RunningFlag == 0) return 0;
-  const int n = RequestLength(Settings);
-  if (n > 0 && IsNetworkSource(Settings)) {
-    WriteToNetwork(Settings.REQCODE, n);
-    return 0;
-  }
+  return RequestLength(Settings);
+}
+
+DWORD SendDueDeviceRequest() {
+  const int n = TakeDueDeviceRequest();
   return n > 0 ? WriteRequest(n) : 0;
 }
 

@@ -22,8 +22,11 @@ void DeviceRequestsStart();
 void DeviceRequestFrameEnded();
 // How long the reader may wait before the next timed request (INFINITE: no limit).
 DWORD DeviceRequestWakeMs();
-// Writes the request when one is due. 0 when nothing failed, else the error of the write
-// (the reader handles a removed device as for a failed read).
+// When a request is due (its timer, a frame's end, the user): its length in bytes of REQCODE,
+// which the caller writes to its source; else 0.
+int TakeDueDeviceRequest();
+// Writes the request to the port when one is due. 0 when nothing failed, else the error of the
+// write (the reader handles a removed device as for a failed read).
 DWORD SendDueDeviceRequest();
 
 // ---- GUI thread

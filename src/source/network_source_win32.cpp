@@ -211,7 +211,8 @@ Woke WaitSockets(DWORD limitMs) {
 // connection ended.
 bool Turn(Connection& c) {
   if (c.steps.checkInterval(timeGetTime(), c.lastReceiveTime)) c.lastReceiveTime = 0;
-  SendDueDeviceRequest();
+  const int request = TakeDueDeviceRequest();
+  if (request > 0) WriteToNetwork(Settings.REQCODE, request);
   if (!RunningFlag) return true;
   const Woke woke = WaitSockets(c.more ? 0 : ReaderWaitLimit(c.lastReceiveTime));
   if (woke == Woke::Stop || !RunningFlag) return true;

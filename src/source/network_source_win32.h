@@ -13,7 +13,7 @@
 #pragma once
 #include <windows.h>
 
-#include "source/receive_thread_win32.h"
+#include "source/reader_steps_win32.h"
 
 inline constexpr DWORD kConnectTimeoutMs = 5000;
 // StartReception: the server's address cannot be listened on (not an address of this PC, or

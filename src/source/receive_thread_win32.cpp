@@ -11,32 +11,16 @@
 #include "source/network_source.h"
 #include "source/network_source_win32.h"
 #include "source/serial_port_win32.h"
-
-namespace {
-
-// Dispatches the messages queued for this thread. A WM_QUIT is posted again and ends the
-// dispatching: it is kept for the message loop that runs once the caller is done (the modal
-// loop the stop's wait runs inside).
-void DispatchMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+#include "source/thread_wait_win32.h"
 
 // ---- the reader
+
+namespace {
 
 constexpr DWORD kMaxReadPerTurn = kReceiveBufferSize - 1;  // the block stays terminated
 // A wait that fails for another reason is retried after this pause, not in a spin.
 constexpr DWORD kFailedWaitPauseMs = 20;
 constexpr DWORD kReopenIntervalMs = 1000;
-// The longest port wait without a look at the port: how soon a removed device is noticed.
-constexpr DWORD kPortCheckMs = 1000;
 // A port whose calls fail this many times in a row over at least this long, whatever the
 // error, has lost its device: drivers do not all fail with the errors DeviceGone knows.
 constexpr int kLostAfterFailures = 5;
@@ -90,28 +74,10 @@ bool QueuedBytes(DWORD& queued, DWORD& error) {
   return false;
 }
 
-// Until the data interval runs out, the next timed device request is due or held frames must
-// be looked at again, at most kPortCheckMs.
-DWORD WaitLimit(DWORD lastReceiveTime) {
-  DWORD limit = kPortCheckMs;
-  if (lastReceiveTime != 0 && Settings.DATADELAY > 0) {
-    const DWORD elapsed = timeGetTime() - lastReceiveTime;
-    const DWORD delay = static_cast<DWORD>(Settings.DATADELAY);
-    const DWORD left = elapsed >= delay ? 0 : delay - elapsed;
-    if (left < limit) limit = left;
-  }
-  const DWORD request = DeviceRequestWakeMs();
-  if (request < limit) limit = request;
-  const DWORD held = kReceptionStages.wakeMs();  // 0: nothing waits
-  return held != 0 && held < limit ? held : limit;
-}
-
 // 0 stands for "no data yet", so a clock reading of 0 is taken as 1.
 DWORD NonZeroTime(DWORD now) { return now == 0 ? 1 : now; }
 
 }  // namespace
-
-DWORD ReaderWaitLimit(DWORD lastReceiveTime) { return WaitLimit(lastReceiveTime); }
 
 PortReader::PortReader(const ReaderSteps& steps) : steps_(steps) { TakeRecords(); }
 
@@ -190,7 +156,7 @@ void PortReader::FinishWait() {
 }
 
 DWORD PortReader::AwaitData() {
-  const WaitResult r = WaitForPort(WaitLimit(lastReceiveTime_));
+  const WaitResult r = WaitForPort(ReaderWaitLimit(lastReceiveTime_));
   if (r == WaitResult::Stopped) return 0;
   if (r == WaitResult::Failed) {
     if (waitError_ == ERROR_OPERATION_ABORTED) return AfterAbortedWait();
@@ -327,8 +293,6 @@ void PortReader::Turn() {
 namespace {
 
 constexpr DWORD kStartPauseMs = 100;
-// The GUI thread's wait for the reader looks at its messages this often.
-constexpr DWORD kJoinTurnMs = 20;
 
 // Turns the reader until reception is stopped. A port that refuses the event mask has gone
 // away (the reader waits for it to come back) or cannot be waited on (reception ends here).
@@ -382,20 +346,3 @@ int FinishStartReception() {
   return rc == kOpenPending ? rc : Started(rc);
 }
 
-bool JoinReader(HANDLE thread, const std::atomic<bool>& ended, void (*cancelIo)(void*),
-                void* context) {
-  const DWORD started = GetTickCount();
-  bool cancelled = false;
-  for (;;) {
-    if (ended.load()) return true;
-    const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, kJoinTurnMs, QS_ALLINPUT);
-    if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) return true;
-    DispatchMessages();
-    const DWORD waited = GetTickCount() - started;
-    if (!cancelled && waited >= kCancelGraceMs) {
-      cancelIo(context);
-      cancelled = true;
-    }
-    if (waited >= kJoinDeadlineMs) return ended.load();
-  }
-}

@@ -29,6 +29,8 @@
 
 #include <atomic>
 
+#include "source/reader_steps_win32.h"
+
 struct PortIo;
 
 // ---- GUI thread
@@ -48,51 +50,12 @@ int FinishStartReception();
 // block, or by the next call made once it has ended; never beside it.
 void ResetReceiveFraming();
 
-// After this long the reader is cancelled once (it is not back from a port call).
-inline constexpr DWORD kCancelGraceMs = 50;
-// A stop gives the reader this long; 中止 and 終了 finish well within 2 s.
-inline constexpr DWORD kJoinDeadlineMs = 1500;
-
-// Waits until thread has ended or has set `ended` (its last act: returning from it may take the
-// system a while when a driver holds a request of the thread), at most kJoinDeadlineMs, and
-// keeps dispatching this thread's messages meanwhile (the reader may be inside a cross-thread
-// call to a window of this thread). After kCancelGraceMs it calls cancelIo once. True when the
-// reader ended in time.
-bool JoinReader(HANDLE thread, const std::atomic<bool>& ended, void (*cancelIo)(void*),
-                void* context);
-
 // ---- the reader
 
 // How long a cancelled request is waited for before its record is abandoned.
 inline constexpr DWORD kCancelledIoMs = 500;
 // The longest a read may take; its time-outs end it after 50 ms on a working driver.
 inline constexpr DWORD kReadLimitMs = 1000;
-
-// Where the reader's data goes: the reception pipeline in the program; a test gives its own
-// steps to see what the reader hands on.
-struct ReaderSteps {
-  // The data-interval check at the top of each turn; true when it ended the frame.
-  bool (*checkInterval)(DWORD now, DWORD lastReceiveTime);
-  // The device went away in the middle of a frame: end it as the data interval does.
-  void (*cutFrame)();
-  // One block as read (n bytes).
-  void (*block)(const unsigned char* block, int n);
-};
-
-// What reception does with the data, around the reader and inside it. The reception pipeline
-// defines it (reception_pipeline_win32.cpp), so the reader never includes what it feeds.
-struct ReceptionStages {
-  void (*prepare)();      // GUI thread, before the source opens: the frame flags of a new start
-  void (*threadStart)();  // reader thread, before anything is read
-  void (*threadEnd)();    // reader thread, at its end: gives up what it holds for typing
-  DWORD (*wakeMs)();      // how soon the reader must look again (ms); 0: no limit
-  ReaderSteps reader;
-};
-extern const ReceptionStages kReceptionStages;
-
-// How long the reader's wait may last: until the data interval runs out, the next timed device
-// request is due or held frames must be looked at again, at most a second.
-DWORD ReaderWaitLimit(DWORD lastReceiveTime);
 
 class PortReader {
  public:

@@ -4,8 +4,7 @@
 #include <cstring>
 
 #include "common/ui_win32.h"
-#include "source/device_request_win32.h"
-#include "source/receive_thread_win32.h"
+#include "source/thread_wait_win32.h"
 
 // ---- the calls
 
@@ -530,7 +529,6 @@ void ClosePort() {
   ReceivePort.AbandonOpen();
   if (ReceivePort.Stopping()) return;
   ReceivePort.Close();
-  UnregisterRequestHotKey(MainWindow);
   // Shown by this thread above the dialog's modal loop, a notice box would keep an ending
   // dialog open; at a stop none is open (it holds the dialog's buttons).
   CloseNoticeBoxes();
