@@ -5,13 +5,14 @@
 // thread follows splits on an explicit stack, undoing register writes when it backs up.
 #include <cstring>
 
+#include "common/text_rules.h"
 #include "shaping/frame_pattern.h"
 
 namespace {
 
 bool IsLineTerminator(char16_t c) { return c == 0x0A || c == 0x0D || c == 0x2028 || c == 0x2029; }
 
-bool IsDigitUnit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigitUnit(char16_t c) { return DecimalDigit(c) >= 0; }
 
 bool IsWordUnit(char16_t c) {
   return IsDigitUnit(c) || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/text_rules.h"
 #include "common/two_byte_text.h"
 #include "framing/text_codec.h"
 #include "shaping/shaped_frame.h"
@@ -62,8 +63,7 @@ class Parser {
     const char next = text_[i + 1];
     if (next == '$') {
       AddText(i + 1, 1, false);
-    } else if (next >= '0' && next <= '9') {
-      const int group = next - '0';
+    } else if (const int group = DecimalDigit(next); group >= 0) {
       if (group > groups_) {
         if (groups_ == 0) {
           return Fail("出力テンプレートの $%d: パターンがないため $0 (受信データ全体) だけが使えます", group);

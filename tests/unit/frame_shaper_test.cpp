@@ -299,4 +299,15 @@ TEST(FrameShaper, PresetsAndTheLiveResult) {
   EXPECT_STREQ(out, kPatternErrorTooLong);
 }
 
+// The dialogs' check: which setting is refused, its lead text, the separator, the reason.
+TEST(CheckShaping, NamesTheRefusedSettingBeforeTheReason) {
+  const ShapingRefusalTexts texts = {"P", "O", "|"};
+  char message[256] = "kept";
+  EXPECT_EQ(CheckShaping("(", "", kFakeCodec, texts, message, sizeof message), ShapingRefusal::Pattern);
+  EXPECT_EQ(std::string(message), std::string("P|") + kPatternErrorParenthesis);
+  EXPECT_EQ(CheckShaping("a", "$1", kFakeCodec, texts, message, sizeof message), ShapingRefusal::Output);
+  EXPECT_EQ(std::string(message, 2), "O|");
+  EXPECT_EQ(CheckShaping("(a)", "$1", kFakeCodec, texts, message, sizeof message), ShapingRefusal::None);
+}
+
 }  // namespace
