@@ -6,7 +6,7 @@
 
 #include "common/two_byte_text.h"
 #include "config/settings.h"
-#include "reception/network_source.h"
+#include "source/network_source.h"
 
 static_assert(kDeviceIdSize == kPortIdSize, "an identity fits PORTID and PORTID an identity");
 

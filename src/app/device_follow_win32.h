@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-#include "reception/device_identity.h"
+#include "source/device_identity.h"
 #include "source/port_devices_win32.h"
 
 // The main dialog's timer that gathers a burst of WM_DEVICECHANGE into one look at the ports.

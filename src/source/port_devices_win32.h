@@ -6,7 +6,7 @@
 #pragma once
 #include <windows.h>
 
-#include "reception/device_identity.h"
+#include "source/device_identity.h"
 
 // Ports kept at most; a system with more lists the first ones SetupAPI gives.
 inline constexpr int kMaxPortDevices = 32;
