@@ -134,7 +134,7 @@ start_program junk /Fjunk && {
     test "$(sed -n 's/^LOGFOLDER=//p' "$H_TMP/junk.saved" | tr -d '\n' | wc -c)" -le 1024
   harness_check "junk: the saved over-long LOGFILE fits its 50 characters" \
     test "$(sed -n 's/^LOGFILE=//p' "$H_TMP/junk.saved" | tr -d '\n' | wc -c)" -le 50
-  harness_expect_eq "junk: the saved file has its 52 lines" 52 "$(wc -l <"$H_TMP/junk.saved")"
+  harness_expect_eq "junk: the saved file has its 53 lines" 53 "$(wc -l <"$H_TMP/junk.saved")"
   end_program junk
 }
 
