@@ -14,6 +14,7 @@
 #define IDC_CONVCODE 508
 #define IDC_CTSC 510
 #define IDC_XFLOWC 511
+#define IDC_PORTID 512
 
 // Receive settings
 #define IDC_GROUP_RECEIVE 908

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/device_follow_win32.h"
 #include "app/ext_dialog_win32.h"
 #include "app/main_window_win32.h"
 #include "app/setting_controls_win32.h"
@@ -57,6 +58,11 @@ constexpr DWORD kOpenPollMs = 50;
 // did not hold the icon yet: it stays visible, the only way back to the program, and hides
 // when the icon is in. Cleared by 中止 and by restoring the dialog.
 bool HideWhenTrayIn = false;
+// A start that follows a device (PORTID) found it absent: it waits, and looks again when a
+// device arrives. Cleared by 中止 and by the start that finds it.
+bool WaitingForDevice = false;
+// While reception runs: two ports match the followed device and neither is the one open.
+char FollowNotice[96] = "";
 
 // Hides the dialog into the tray, or, while the shell has not taken the icon, keeps it visible
 // until it has.
@@ -81,6 +87,40 @@ void OnTrayState(HWND dialog) {
 }
 
 void ShowPortState(HWND dialog);
+
+// "追跡するデバイスが 2 つあります (COM3, COM7)": two ports match and neither is PORT.
+void FormatAmbiguous(const FollowedPort& port, char* out, std::size_t size) {
+  std::snprintf(out, size, "追跡するデバイスが 2 つあります (COM%d, COM%d)", port.comA, port.comB);
+}
+
+// Before a start that follows a device: PORT becomes the port the device has now (the port box
+// shows it). False when the start cannot go on: the device is absent (the start waits for it)
+// or two ports match and PORT is neither (never guessed: the user is told both).
+bool FollowDevice(HWND dialog) {
+  WaitingForDevice = false;
+  FollowNotice[0] = 0;
+  if (!FollowingDevice()) return true;
+  const FollowedPort port = ResolveFollowedPort(Settings.PORT + 1);
+  if (port.kind == PortResolution::Kind::Found) {
+    if (port.com - 1 != Settings.PORT) {
+      Settings.PORT = static_cast<std::uint8_t>(port.com - 1);
+      FillPortList(dialog);
+    }
+    return true;
+  }
+  if (port.kind == PortResolution::Kind::Absent) {
+    WaitingForDevice = true;
+    ShowPortState(dialog);
+    return false;
+  }
+  AutoStartState = 1;
+  if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOW);
+  char text[96];
+  FormatAmbiguous(port, text, sizeof text);
+  ShowWarning(dialog, text);
+  FillDialog(dialog);
+  return false;
+}
 
 // What an attempt of the start came to: the port's open still runs (looked at again on the
 // timer), reception runs, or the attempt failed.
@@ -120,6 +160,7 @@ void OnAttemptResult(HWND dialog, int attempt, int result) {
 void AttemptStart(HWND dialog, int attempt) {
   NextStartAttempt = -1;
   SetSettingsEditable(dialog, false);
+  if (!FollowDevice(dialog)) return;
   SaveSettings(nullptr);
   OnAttemptResult(dialog, attempt, BeginStartReception());
 }
@@ -140,6 +181,38 @@ void CancelStart(HWND dialog) {
   KillTimer(dialog, kStartAttemptTimer);
   NextStartAttempt = -1;
   OpenAttempt = -1;
+  WaitingForDevice = false;
+  FollowNotice[0] = 0;
+}
+
+// The followed device has another port now: reception ends on the old one and starts on it.
+void Restart(HWND dialog) {
+  CancelStart(dialog);
+  ClosePort();
+  SetReceptionRunning(false);
+  FillPortList(dialog);
+  AttemptStart(dialog, 0);
+}
+
+// Ports arrived or left (the burst has settled). Only a reception that runs or waits for its
+// device follows it: after 中止 nothing opens.
+void OnDeviceChange(HWND dialog) {
+  KillTimer(dialog, kDeviceChangeTimer);
+  if (!FollowingDevice() || ReceptionStopping()) return;
+  if (WaitingForDevice) {
+    AttemptStart(dialog, 0);
+    return;
+  }
+  if (!ReceptionRunning()) return;
+  const FollowedPort port = ResolveFollowedPort(Settings.PORT + 1);
+  FollowNotice[0] = 0;
+  if (port.kind == PortResolution::Kind::Found && port.com - 1 != Settings.PORT) {
+    Settings.PORT = static_cast<std::uint8_t>(port.com - 1);
+    Restart(dialog);
+    return;
+  }
+  if (port.kind == PortResolution::Kind::Ambiguous) FormatAmbiguous(port, FollowNotice, sizeof FollowNotice);
+  ShowPortState(dialog);
 }
 
 void Start(HWND dialog) {
@@ -216,6 +289,10 @@ void ShowPortState(HWND dialog) {
   const char* logNotice = LastingLogNoticeText();
   if (const char* link = NetworkStateText()) {
     std::snprintf(text, sizeof text, "%s - %s", kProductVersion, link);
+  } else if (WaitingForDevice || (ReceivePort.DeviceMissing() && FollowingDevice())) {
+    std::snprintf(text, sizeof text, "%s - デバイスが接続されていません", kProductVersion);
+  } else if (FollowNotice[0] != 0) {
+    std::snprintf(text, sizeof text, "%s - %s", kProductVersion, FollowNotice);
   } else if (ReceivePort.DeviceMissing()) {
     std::snprintf(text, sizeof text, "%s - COM%d が見つかりません", kProductVersion, Settings.PORT + 1);
   } else if (const DWORD lineErrors = ReceivePort.LineErrors()) {
@@ -362,6 +439,10 @@ INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       OnCommand(dialog, LOWORD(wparam), HIWORD(wparam));
       return FALSE;
     case WM_TIMER:
+      if (wparam == kDeviceChangeTimer) {
+        OnDeviceChange(dialog);
+        return TRUE;
+      }
       if (wparam != kStartAttemptTimer) return FALSE;
       OnStartTimer(dialog);
       return TRUE;
@@ -407,6 +488,15 @@ int ChooseSettingsFile(int mode) {
 namespace {
 
 constexpr int kPortTextSize = 255;  // the port text is read as at most 254 characters
+constexpr int kPortListWidth = 320;  // pixels of the port list when it drops down
+
+// A device of the list has COM port com.
+bool ListedDevice(const PortDeviceList& devices, int com) {
+  for (int i = 0; i < devices.count; ++i) {
+    if (devices.ports[i].comNumber == com) return true;
+  }
+  return false;
+}
 
 // Set while FillDialog sets the controls: the change notifications that this causes are not
 // stored; the fill stores each edit once itself when it has set them all.
@@ -427,11 +517,28 @@ void StoreNumber(HWND dialog, int id, std::int16_t* field) {
   if (held.replace) SetNumber(dialog, id, held.value);
 }
 
+// The check box "このデバイスを追跡" was checked: PORTID becomes the identity of PORT's device.
+// A port without one (no device node) cannot be followed: the box is cleared again.
+void StoreFollowedDevice(HWND dialog) {
+  if (IdentityOfPort(Settings.PORT + 1, Settings.PORTID, sizeof Settings.PORTID)) return;
+  Settings.PORTID[0] = 0;
+  CheckDlgButton(dialog, IDC_PORTID, BST_UNCHECKED);
+  char text[128];
+  std::snprintf(text, sizeof text, "COM%d のデバイスを特定できないため、追跡できません。", Settings.PORT + 1);
+  ShowWarning(dialog, text);
+}
+
 void StorePort(HWND dialog) {
   char text[kPortTextSize] = {};
   GetDlgItemTextA(dialog, IDC_PORT, text, sizeof text);
   std::uint8_t port = 0;
-  if (PortFromText(text, &port)) Settings.PORT = port;
+  if (!PortFromText(text, &port) || port == Settings.PORT) return;
+  Settings.PORT = port;
+  // A device followed: the one of the port chosen now, if it has one.
+  if (Settings.PORTID[0] != 0 && !IdentityOfPort(port + 1, Settings.PORTID, sizeof Settings.PORTID)) {
+    Settings.PORTID[0] = 0;
+    CheckDlgButton(dialog, IDC_PORTID, BST_UNCHECKED);
+  }
 }
 
 // Stores the text of an edit row (number, code, keys) into its field. The main dialog's
@@ -460,6 +567,16 @@ void FillControl(HWND dialog, const ControlBinding& row) {
 void FillPortList(HWND dialog) {
   SendDlgItemMessageA(dialog, IDC_PORT, CB_RESETCONTENT, 0, 0);
   int added = 0;
+  // The ports with a device: "COM5 USB Serial Port (FTDI A12345)"; the list is wider than the
+  // box so that these show whole. Then the system's other ports by their names alone.
+  const PortDeviceList& devices = ReadPortList();
+  for (int i = 0; i < devices.count; ++i) {
+    char entry[kPortTextSize];
+    FormatPortEntry(devices.ports[i], entry, sizeof entry);
+    AddComboEntry932(dialog, IDC_PORT, entry);
+    ++added;
+  }
+  SendDlgItemMessageA(dialog, IDC_PORT, CB_SETDROPPEDWIDTH, kPortListWidth, 0);
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) ==
       ERROR_SUCCESS) {
@@ -474,7 +591,8 @@ void FillPortList(HWND dialog) {
         DWORD type = 0;
         if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
           continue;
-        if (std::strstr(reinterpret_cast<char*>(data), "COM") == nullptr) continue;
+        const int com = ComNumberOf(reinterpret_cast<char*>(data));
+        if (com == 0 || ListedDevice(devices, com)) continue;
         SendDlgItemMessageA(dialog, IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(data));
         ++added;
       }
@@ -509,6 +627,10 @@ void HandleSettingControl(HWND dialog, int id, int code) {
     case ControlKind::Check:
     case ControlKind::HotKey:
       ReadSetting(dialog, *row, Settings);
+      return;
+    case ControlKind::Follow:
+      ReadSetting(dialog, *row, Settings);
+      if (IsDlgButtonChecked(dialog, id) == BST_CHECKED) StoreFollowedDevice(dialog);
       return;
     case ControlKind::Number:
     case ControlKind::ByteCodes:
@@ -546,7 +668,7 @@ bool ApplyPreset(HWND dialog, int id) {
 // The settings of the COM port's line, which a network source does not use.
 bool IsPortLineControl(int id) {
   static constexpr int kIds[] = {IDC_PORT, IDC_BAUD, IDC_BITS, IDC_PARITY, IDC_RTSC, IDC_STOPBIT,
-                                 IDC_CTSC, IDC_XFLOWC};
+                                 IDC_CTSC, IDC_XFLOWC, IDC_PORTID};
   for (int lineId : kIds) {
     if (lineId == id) return true;
   }

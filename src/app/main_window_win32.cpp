@@ -3,12 +3,14 @@
 #include "app/main_window_win32.h"
 
 #include <windows.h>
+#include <dbt.h>
 #include <shellapi.h>
 
 #include <cstring>
 #include <iterator>
 
 #include "app/about_dialog_win32.h"
+#include "app/device_follow_win32.h"
 #include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings.h"
@@ -19,6 +21,8 @@
 
 namespace {
 POINT LastClick{};
+// The registration for the COM port interface's arrivals and removals.
+HDEVNOTIFY PortNotifications = nullptr;
 // Tries to put the tray icon in (below, with the icon).
 void TryTrayIcon();
 
@@ -112,12 +116,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
   switch (message) {
     case WM_CREATE:
       LoadSettings(nullptr);
+      PortNotifications = RegisterPortNotifications(window);
       ListenForNewShell(window);
       LastClick = POINT{};
       TrayMenu = nullptr;
       AboutWindow = nullptr;
       return 0;
     case WM_DESTROY:
+      if (PortNotifications != nullptr) UnregisterDeviceNotification(PortNotifications);
+      PortNotifications = nullptr;
       MainWindow = nullptr;
       PostQuitMessage(0);
       return 0;
@@ -133,6 +140,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_HOTKEY:
       if (wparam == kRequestHotKeyId) AskDeviceRequest();
       return 0;
+    case WM_DEVICECHANGE:
+      // A port arrived or left (a burst of these comes for one device): the dialog looks at
+      // the ports once the burst has settled.
+      if ((wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE ||
+           wparam == DBT_DEVNODES_CHANGED) && MainDialogWindow != nullptr)
+        SetTimer(MainDialogWindow, kDeviceChangeTimer, kDeviceChangeSettleMs, nullptr);
+      return TRUE;
     case WM_TIMER:
       if (wparam == kTrayRetryTimer) TryTrayIcon();
       return 0;

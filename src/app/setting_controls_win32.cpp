@@ -84,6 +84,9 @@ void ShowSetting(HWND dialog, const ControlBinding& row, const SettingsRecord& s
       return;
     case ControlKind::Text: SetDlgItemText932(dialog, row.id, s.*row.text); return;
     case ControlKind::HotKey: SendMessageA(control, HKM_SETHOTKEY, s.*row.word, 0); return;
+    case ControlKind::Follow:
+      CheckDlgButton(dialog, row.id, (s.*row.portId)[0] != 0 ? BST_CHECKED : BST_UNCHECKED);
+      return;
     case ControlKind::Port:
     case ControlKind::Button: return;
   }
@@ -108,6 +111,10 @@ bool ReadSetting(HWND dialog, const ControlBinding& row, SettingsRecord& s) {
       return true;
     case ControlKind::HotKey:
       s.*row.word = static_cast<std::uint16_t>(SendDlgItemMessageA(dialog, row.id, HKM_GETHOTKEY, 0, 0));
+      return true;
+    case ControlKind::Follow:
+      // Unchecked clears the identity; the main dialog stores the identity of a checked one.
+      if (IsDlgButtonChecked(dialog, row.id) != BST_CHECKED) (s.*row.portId)[0] = 0;
       return true;
     case ControlKind::Port:
     case ControlKind::Button: return true;

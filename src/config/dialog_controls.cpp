@@ -123,6 +123,9 @@ consteval ControlBinding Text(int id, const SettingField& f) {
 consteval ControlBinding HotKey(int id, const SettingField& f) {
   return {.id = id, .kind = K::HotKey, .word = MemberOf<std::uint16_t S::*>(f)};
 }
+consteval ControlBinding Follow(int id, const SettingField& f) {
+  return {.id = id, .kind = K::Follow, .portId = MemberOf<PortIdText S::*>(f)};
+}
 consteval ControlBinding Button(int id, bool enabledWhileReceiving = false) {
   return {.id = id, .kind = K::Button, .enabledWhileReceiving = enabledWhileReceiving};
 }
@@ -138,6 +141,7 @@ constexpr ControlBinding kMainControls[] = {
     List(IDC_STOPBIT, SettingKey("STOPBIT="), kStopEntries),
     List(IDC_CONVCODE, SettingKey("CONVCODE="), kConvEntries),
     Check(IDC_CTSC, SettingKey("CTSC=")), Check(IDC_XFLOWC, SettingKey("XFLOWC=")),
+    Follow(IDC_PORTID, SettingKey("PORTID=")),
     // Receive and send settings
     Code(IDC_RCVSTA, SettingKey("RCVSTA=")), Button(IDC_RCVSTA_LIST),
     Check(IDC_RCVSTAOUT, SettingKey("RCVSTAOUT=")),

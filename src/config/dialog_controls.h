@@ -49,6 +49,7 @@ enum class ControlKind {
   Keys,       // edit: a key sequence in code notation, shown readably
   Text,       // edit: a short code page 932 text, cut to its field at a character boundary
   HotKey,     // hot key control: the field is its value (virtual key, modifier flags above)
+  Follow,     // check box: checked while the field (PORTID) names a device; the dialog fills it
   Button,     // push button, group box or list that fills an edit: only enabled or disabled
 };
 
@@ -62,6 +63,7 @@ struct ControlBinding {
   KeySequence SettingsRecord::*keys = nullptr;      // Keys
   ShortText SettingsRecord::*text = nullptr;        // Text
   std::uint16_t SettingsRecord::*word = nullptr;    // HotKey, Number without `number`
+  PortIdText SettingsRecord::*portId = nullptr;     // Follow
   std::span<const char* const> entries = {};        // List: the entries, in index order
   int textLimit = 0;                                // Number, ByteCodes, Keys, Text: characters
   int display = 0;                                  // ByteCodes, Keys: the readable form's control

@@ -22,6 +22,7 @@ inline constexpr int kLogFileSize = 51;      // 50 characters and the terminator
 inline constexpr int kShortTextSize = 101;          // 100 bytes and the terminator
 inline constexpr int kFilterSize = kShortTextSize;  // the frame pattern
 inline constexpr int kTargetSize = kShortTextSize;  // the names of the target windows
+inline constexpr int kPortIdSize = 201;             // PORTID: 200 bytes and the terminator
 
 // The request to the device: up to 20 bytes ending at the first 0 byte, then a byte that is
 // always 0.
@@ -29,6 +30,8 @@ using RequestBytes = std::uint8_t[kMaxRequestBytes + 1];
 // A short text: at most 100 bytes of code page 932 and the terminator (FILTER, TARGET,
 // OUTPUT).
 using ShortText = char[kShortTextSize];
+// The identity of the followed serial device (PORTID): at most 200 bytes and the terminator.
+using PortIdText = char[kPortIdSize];
 
 // The shortest interval of timed device requests: a shorter REQTIMER (a file can hold 1) would
 // flood the line, so the dialog and the schedule both raise it to this.
@@ -90,6 +93,8 @@ struct SettingsRecord {
   ShortText TCPHOST;         // client: the device's host; server: the local address to listen on
   std::uint16_t TCPPORT;     // 1..65535
   ShortText TCPALLOW;        // server: the addresses allowed to connect, ";" between; empty = none
+  // The serial device followed whatever COM number it has; empty = the COM port of PORT.
+  PortIdText PORTID;
 };
 
 // A code or key sequence is configured when its first element is not 0.
@@ -112,7 +117,7 @@ using SettingMember =
     std::variant<std::uint8_t SettingsRecord::*, std::int16_t SettingsRecord::*,
                  std::uint16_t SettingsRecord::*, std::int32_t SettingsRecord::*,
                  CodeBytes SettingsRecord::*, RequestBytes SettingsRecord::*,
-                 KeySequence SettingsRecord::*, ShortText SettingsRecord::*,
+                 KeySequence SettingsRecord::*, ShortText SettingsRecord::*, PortIdText SettingsRecord::*,
                  char (SettingsRecord::*)[kLogFolderSize], char (SettingsRecord::*)[kLogFileSize]>;
 
 // How numbers are written: decimal ("%d"), or hexadecimal of two digits per byte of an element
@@ -183,6 +188,7 @@ inline constexpr SettingField kSettingFields[] = {
     {"TCPHOST=", &SettingsRecord::TCPHOST},
     {"TCPPORT=", &SettingsRecord::TCPPORT, 1, 65535},
     {"TCPALLOW=", &SettingsRecord::TCPALLOW},
+    {"PORTID=", &SettingsRecord::PORTID},
 };
 
 // The row of a key, found while compiling (a key not in the table does not compile).

@@ -25,6 +25,15 @@ bool Follows(const PortRecord& port, const char* identity) {
 
 }  // namespace
 
+int ComNumberOf(const char* portName) {
+  if ((portName[0] | 0x20) != 'c' || (portName[1] | 0x20) != 'o' || (portName[2] | 0x20) != 'm') return 0;
+  int n = 0;
+  const char* p = portName + 3;
+  for (; *p >= '0' && *p <= '9' && n <= 256; ++p) n = n * 10 + (*p - '0');
+  if (p == portName + 3 || *p != 0 || n < 1 || n > 256) return 0;
+  return n;
+}
+
 const char* DeviceIdentity(const PortRecord& port) {
   // A USB node of its own (not one interface "&MI_" of a composite device) carries the serial.
   if (StartsWith(port.instanceId, "USB\\") && std::strstr(port.instanceId, "&MI_") == nullptr)
@@ -61,10 +70,34 @@ void SerialNumberOf(const char* identity, char* out, std::size_t size) {
   std::snprintf(out, size, "%s", last + 1);
 }
 
+const char* VendorOf(const char* identity) {
+  struct Vendor {
+    const char* id;
+    const char* name;
+  };
+  static constexpr Vendor kVendors[] = {
+      {"VID_0403&", "FTDI"},   {"VID_10C4&", "Silicon Labs"}, {"VID_067B&", "Prolific"},
+      {"VID_1A86&", "WCH"},    {"VID_2341&", "Arduino"},      {"VID_04D8&", "Microchip"},
+      {"VID_0483&", "STMicroelectronics"},
+  };
+  if (!StartsWith(identity, "USB\\")) return nullptr;
+  for (const Vendor& v : kVendors) {
+    const std::size_t n = std::strlen(v.id);
+    char part[16];
+    std::snprintf(part, sizeof part, "%.*s", static_cast<int>(n), identity + 4);
+    if (SameId(part, v.id)) return v.name;
+  }
+  return nullptr;
+}
+
 void FormatPortEntry(const PortRecord& port, char* out, std::size_t size) {
   char serial[kDeviceIdSize];
-  SerialNumberOf(DeviceIdentity(port), serial, sizeof serial);
-  if (serial[0] != 0) {
+  const char* identity = DeviceIdentity(port);
+  SerialNumberOf(identity, serial, sizeof serial);
+  const char* vendor = VendorOf(identity);
+  if (serial[0] != 0 && vendor != nullptr) {
+    std::snprintf(out, size, "COM%d %s (%s %s)", port.comNumber, port.friendlyName, vendor, serial);
+  } else if (serial[0] != 0) {
     std::snprintf(out, size, "COM%d %s (%s)", port.comNumber, port.friendlyName, serial);
   } else if (port.friendlyName[0] != 0) {
     std::snprintf(out, size, "COM%d %s", port.comNumber, port.friendlyName);

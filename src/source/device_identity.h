@@ -17,6 +17,8 @@ struct PortRecord {
   char instanceId[kDeviceIdSize];
   char parentId[kDeviceIdSize];   // empty when unknown
   char friendlyName[128];
+  char hardwareId[128];           // the first of the node's hardware IDs; empty when none
+  char location[128];             // its location information; empty when none
   int comNumber;                  // n of the node's PortName "COMn"; 0 when it has none
 };
 
@@ -26,6 +28,9 @@ struct PortResolution {
   int first, second;   // Ambiguous: the indices of two matching records
 };
 
+// n of a port name "COMn" (1..256, case ignored, nothing after the digits); 0 for any other
+// name (an LPT port, a name of another form).
+int ComNumberOf(const char* portName);
 // The identity to store for "follow this device" of a port.
 const char* DeviceIdentity(const PortRecord& port);
 // The port of identity among ports; storedCom (the COM number of PORT) decides between two.
@@ -34,5 +39,9 @@ PortResolution ResolvePortIdentity(std::span<const PortRecord> ports, const char
 // The serial number in a USB identity ("A12345" of USB\VID_0403&PID_6001\A12345): the last
 // part when the system did not make it up (made-up parts hold "&"); empty otherwise.
 void SerialNumberOf(const char* identity, char* out, std::size_t size);
-// The port list's entry: "COM5 USB Serial Port (A12345)", the serial number where there is one.
+// The maker of a USB identity's vendor ID (VID_0403 is "FTDI"), for the few makers of common
+// serial adapters; nullptr for any other.
+const char* VendorOf(const char* identity);
+// The port list's entry: "COM5 USB Serial Port (FTDI A12345)", the serial number where there is
+// one, after the maker where it is known.
 void FormatPortEntry(const PortRecord& port, char* out, std::size_t size);

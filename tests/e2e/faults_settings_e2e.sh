@@ -27,7 +27,7 @@ DEFAULT_TEXT=$(printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 BAUD=0 BITS=1 
   LOGEXEC=0 LOGNOSEND=0 LOGOPENMD=1 LOGFLSIZE=000A LOGDSPMSG=1 LOGABORT=1 LOGFOLDER= LOGFILE= \
   LOGNAME=1 LOGADDENT=1 LOGWDATE=0 LOGWTIME=0 SENDMODE=0 \
   REQCODE=0000000000000000000000000000000000000000 REQTIMER=0 REQAFTER=0 REQHOTKEY=0000 FILTER= \
-  DUPTIME=0 TARGET= TARGETMODE=0 TARGETWAIT=30 IMEOFF=1 OUTPUT= SOURCE=0 TCPHOST= TCPPORT=4001 TCPALLOW= | od -An -tx1 | tr -d ' \n')
+  DUPTIME=0 TARGET= TARGETMODE=0 TARGETWAIT=30 IMEOFF=1 OUTPUT= SOURCE=0 TCPHOST= TCPPORT=4001 TCPALLOW= PORTID= | od -An -tx1 | tr -d ' \n')
 
 drive() { harness_drive "$@"; }
 # random_bytes N SEED: N pseudo-random bytes on stdout, the same for a seed.
@@ -134,7 +134,7 @@ start_program junk /Fjunk && {
     test "$(sed -n 's/^LOGFOLDER=//p' "$H_TMP/junk.saved" | tr -d '\n' | wc -c)" -le 1024
   harness_check "junk: the saved over-long LOGFILE fits its 50 characters" \
     test "$(sed -n 's/^LOGFILE=//p' "$H_TMP/junk.saved" | tr -d '\n' | wc -c)" -le 50
-  harness_expect_eq "junk: the saved file has its 52 lines" 52 "$(wc -l <"$H_TMP/junk.saved")"
+  harness_expect_eq "junk: the saved file has its 53 lines" 53 "$(wc -l <"$H_TMP/junk.saved")"
   end_program junk
 }
 

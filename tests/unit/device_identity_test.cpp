@@ -64,10 +64,23 @@ TEST(DeviceIdentity, ResolvesToThePortTheDeviceHasNowNeverGuessing) {
   EXPECT_EQ(both.second, 3);
 }
 
+TEST(DeviceIdentity, ComNumberOfAPortName) {
+  const struct {
+    const char* name;
+    int n;
+  } rows[] = {{"COM2", 2}, {"com12", 12}, {"COM256", 256}, {"COM257", 0}, {"COM0", 0}, {"COM", 0},
+              {"LPT1", 0}, {"COM3x", 0}, {"COM99999999999", 0}, {"", 0}};
+  for (const auto& r : rows) EXPECT_EQ(ComNumberOf(r.name), r.n) << r.name;
+}
+
 TEST(DeviceIdentity, PortListEntriesShowTheSerialNumberWhereThereIsOne) {
   char text[256];
   FormatPortEntry(kFtdi, text, sizeof text);
-  EXPECT_STREQ(text, "COM7 USB Serial Port (A12345)");
+  EXPECT_STREQ(text, "COM7 USB Serial Port (FTDI A12345)");
+  FormatPortEntry(Port("USB\\VID_16C0&PID_0483\\12345", "", 6), text, sizeof text);
+  EXPECT_STREQ(text, "COM6 USB Serial Port (12345)");  // a maker not in the list
+  FormatPortEntry(Port("USB\\VID_10C4&PID_EA60\\0001", "", 8, "CP210x"), text, sizeof text);
+  EXPECT_STREQ(text, "COM8 CP210x (Silicon Labs 0001)");
   FormatPortEntry(kNoSerialA, text, sizeof text);
   EXPECT_STREQ(text, "COM3 USB Serial Port");
   FormatPortEntry(Port("ACPI\\PNP0501\\1", "", 1, ""), text, sizeof text);

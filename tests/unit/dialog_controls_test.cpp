@@ -24,6 +24,7 @@ long FieldOffset(const ControlBinding& row) {
   if (row.keys != nullptr) field = &(record.*row.keys);
   if (row.text != nullptr) field = &(record.*row.text);
   if (row.word != nullptr) field = &(record.*row.word);
+  if (row.portId != nullptr) field = &(record.*row.portId);
   if (field == nullptr) return -1;
   return static_cast<const char*>(field) - reinterpret_cast<const char*>(&record);
 }

@@ -221,6 +221,7 @@ std::map<std::string, std::string> DialogFields(const SettingsRecord& s) {
   f["SOURCE"] = std::to_string(s.SOURCE);
   f["TCPHOST"] = s.TCPHOST;
   f["TCPPORT"] = std::to_string(s.TCPPORT);
+  f["PORTID"] = s.PORTID;
   return f;
 }
 
@@ -229,7 +230,8 @@ std::map<std::string, std::string> Fields(std::map<std::string, std::string> set
       {"KANJIIN", ""},  {"KANJIOUT", ""},  {"KANAIN", ""},   {"KANAOUT", ""},
       {"RCVSTA", ""},   {"RCVEND", ""},    {"PRECODE", ""},  {"POSTCODE", ""},
       {"RCVSTAOUT", "0"}, {"RCVENDOUT", "0"}, {"CONVCODE", "0"}, {"BAUD", "4"},
-      {"DATADELAY", "50"}, {"SOURCE", "0"}, {"TCPHOST", ""}, {"TCPPORT", "4001"}};
+      {"DATADELAY", "50"}, {"SOURCE", "0"}, {"TCPHOST", ""}, {"TCPPORT", "4001"},
+      {"PORTID", ""}};
   for (const auto& [k, v] : set) f[k] = v;
   return f;
 }
@@ -282,6 +284,11 @@ const Sample kSamples[] = {
      Fields({{"RCVEND", "x0D x0A"}, {"RCVENDOUT", "1"}, {"POSTCODE", "v0D"}, {"SOURCE", "1"},
              {"TCPHOST", "192.168.1.50"}, {"TCPPORT", "10001"}}),
      "53 54 2C 2B 30 30 30 31 32 2E 33 34 20 20 67 0D 0A", BOTH_ENCODINGS("12.34[ENT]")},
+    // A USB adapter followed by the identity of the device that carries its serial number.
+    {"usb_followed.ini",
+     Fields({{"RCVEND", "x0D"}, {"RCVENDOUT", "1"}, {"POSTCODE", "v0D"},
+             {"PORTID", "USB\\VID_0403&PID_6001\\A12345"}}),
+     "41 42 43 2D 31 32 33 0D", BOTH_ENCODINGS("ABC-123[ENT]")},
     {"telnet_reader.ini",
      Fields({{"RCVEND", "x0D x0A"}, {"RCVENDOUT", "1"}, {"POSTCODE", "v0D"}, {"SOURCE", "3"},
              {"TCPHOST", "192.168.1.60"}, {"TCPPORT", "23"}}),

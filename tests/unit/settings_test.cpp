@@ -23,7 +23,7 @@ const char kDefaultFile[] =
     "REQCODE=0000000000000000000000000000000000000000\r\nREQTIMER=0\r\nREQAFTER=0\r\n"
     "REQHOTKEY=0000\r\nFILTER=\r\nDUPTIME=0\r\nTARGET=\r\nTARGETMODE=0\r\nTARGETWAIT=30\r\n"
     "IMEOFF=1\r\nOUTPUT=\r\n"
-    "SOURCE=0\r\nTCPHOST=\r\nTCPPORT=4001\r\nTCPALLOW=\r\n";
+    "SOURCE=0\r\nTCPHOST=\r\nTCPPORT=4001\r\nTCPALLOW=\r\nPORTID=\r\n";
 
 class SettingsFileTest : public ::testing::Test {
  protected:
@@ -93,6 +93,7 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   ApplySettingsLine(s, "TCPHOST=192.168.127.254");
   ApplySettingsLine(s, "TCPPORT=65535");
   ApplySettingsLine(s, "TCPALLOW=127.0.0.1;10.0.0.5");
+  ApplySettingsLine(s, "PORTID=USB\\VID_0403&PID_6001\\A12345");
   EXPECT_EQ(s.PORT, 7);
   EXPECT_EQ(s.CONVCODE, 1);
   EXPECT_EQ(s.SENDDELAY, 1999);
@@ -119,6 +120,7 @@ TEST(SettingsKeyTable, EveryRowBindsTheFieldNamedByItsKey) {
   EXPECT_STREQ(s.TCPHOST, "192.168.127.254");
   EXPECT_EQ(s.TCPPORT, 65535);
   EXPECT_STREQ(s.TCPALLOW, "127.0.0.1;10.0.0.5");
+  EXPECT_STREQ(s.PORTID, "USB\\VID_0403&PID_6001\\A12345");
 }
 
 // ---- writing ------------------------------------------------------------------------------
@@ -208,6 +210,7 @@ TEST_F(SettingsFileTest, WrittenRecordReadsBackUnchanged) {
   std::memset(s.TCPHOST, 'h', kShortTextSize - 1);
   s.TCPPORT = 65535;
   std::memset(s.TCPALLOW, 'a', kShortTextSize - 1);
+  std::memset(s.PORTID, 'u', kPortIdSize - 1);
   ASSERT_TRUE(WriteSettingsFile(s, path.c_str()));
   SettingsRecord back;
   ReadSettingsFile(back, path.c_str());
@@ -265,11 +268,12 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
 }
 
 // Files of older versions end at LOGWTIME (no send mode), at SENDMODE (no requests,
-// shaping or target) or at TARGETWAIT (no input method setting, no output template): with a
+// shaping or target), at TARGETWAIT (no input method setting, no output template) or at
+// TCPALLOW (no followed device): with a
 // changed value before the cut, they load with the defaults after it, and the record writes
 // back as the full file.
 TEST_F(SettingsFileTest, FilesOfOlderVersionsLoadTheLaterKeysWithTheirDefaults) {
-  for (const char* firstMissing : {"SENDMODE=", "REQCODE=", "IMEOFF=", "SOURCE="}) {
+  for (const char* firstMissing : {"SENDMODE=", "REQCODE=", "IMEOFF=", "SOURCE=", "PORTID="}) {
     std::string old = kDefaultFile;
     old.erase(old.find(firstMissing));
     old.replace(old.find("PORT=0"), 6, "PORT=3");
