@@ -75,6 +75,8 @@
 #   harness_balance_start SECS KEY=VALUE...
 #   harness_balance_end          Tamblix.exe with the settings of a balance polled by requests,
 #                                and the simulated balance on the device side (see below).
+#   harness_requests_in_two_seconds LOG
+#                                Prints how many requests the balance's LOG holds in 2 s.
 #
 # Cleanup (trap on EXIT, INT, TERM): ends the tracked Wine programs by pid, runs wineserver -k
 # for the harness's own prefix only, ends its own Xvfb (if it started one) by pid and removes
@@ -540,6 +542,14 @@ harness_balance_start() {
     "${HARNESS_READINGS[@]}" &
   BALANCE_PID=$!
   sleep 0.3
+}
+
+# harness_requests_in_two_seconds LOG: the requests a balance log holds in the 2 s that start
+# 300 ms after its first one (requests sent before the balance listened wait in the line and
+# come at once).
+harness_requests_in_two_seconds() {
+  awk '/^request / { if (!t0) t0 = $2 + 300; if ($2 >= t0 && $2 < t0 + 2000) n++ }
+    END { print n + 0 }' "$1"
 }
 
 # harness_balance_end: 終了 from the tray, the probe closed, the balance awaited.
