@@ -75,6 +75,10 @@
 #   harness_balance_start SECS KEY=VALUE...
 #   harness_balance_end          Tamblix.exe with the settings of a balance polled by requests,
 #                                and the simulated balance on the device side (see below).
+#   harness_typist_start NAME "PROBE-OPTIONS" KEY=VALUE...
+#   harness_typist_feed HEX SECS [FEED-OPTION...]
+#   harness_typist_end           Tamblix.exe typing frames written to the port into a probe,
+#                                for the benches (see below).
 #   harness_requests_in_two_seconds LOG
 #                                Prints how many requests the balance's LOG holds in 2 s.
 #
@@ -516,6 +520,41 @@ harness_stx_etx_settings() {
   local file=$1; shift
   printf '%s\r\n' "[Tamblix( TM ) Ver.2.5.2]" PORT=4 DATADELAY=50 DATAWAIT=10 SENDDELAY=0 \
     RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 "$@" >"$file"
+}
+
+# ---- the program typing frames into a probe (the benches) -------------------------------------
+# harness_typist_start NAME "PROBE-OPTIONS" KEY=VALUE...: Tamblix.exe /FNAME (needs a scenario
+# with the port, Tamblix.exe, traydriver.exe and keyprobe.exe) starts by itself into the tray
+# with the STX/ETX settings, a 2 s data interval, Enter after each frame and these lines; then
+# the probe NAME (lifetime 200 s, these options) comes in front.
+harness_typist_start() {
+  local name=$1 opts=$2; shift 2
+  mkdir -p "$H_DOCS/Tamblix"
+  harness_stx_etx_settings "$H_DOCS/Tamblix$name.ini" AUTOSTA=1 DATADELAY=2000 \
+    "$HARNESS_ENTER_AFTER" "$@"
+  harness_wine_bg TYPIST_PID 300 "$H_TMP/$name.out" Tamblix.exe "/F$name" /D0
+  harness_wait_state 'main=hidden about=0 splash=0' 60 || harness_abort "$name: no automatic start"
+  # shellcheck disable=SC2086
+  harness_probe_start "$name" 200 $opts || harness_abort "$name: the probe is not in front"
+  TYPIST_FRAMES=0
+}
+
+# harness_typist_feed HEX SECS [FEED-OPTION...]: one frame written to the port (serial_feed.py
+# with the options, e.g. --times FILE), then up to SECS for its Enter to reach the probe, and
+# half a second's rest.
+harness_typist_feed() {
+  python3 "$HARNESS_ROOT/tests/e2e/lib/serial_feed.py" "$H_TMP/device" "$1" "${@:3}"
+  TYPIST_FRAMES=$((TYPIST_FRAMES + 1))
+  harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' "$TYPIST_FRAMES" "$2"
+  sleep 0.5
+}
+
+# harness_typist_end: the probe closed, 終了 from the tray, the program awaited.
+harness_typist_end() {
+  harness_probe_stop
+  harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
+  harness_wait_pid "$TYPIST_PID" 20
+  harness_stop_pid "$TYPIST_PID"
 }
 
 # ---- a balance that answers when asked -----------------------------------------------------------
