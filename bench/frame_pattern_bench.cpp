@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "reception/frame_pattern.h"
+#include "shaping/frame_pattern.h"
 
 namespace {
 

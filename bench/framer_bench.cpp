@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "reception/framer.h"
+#include "framing/framer.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <regex>
 #include <string>
 
-#include "reception/frame_pattern.h"
+#include "shaping/frame_pattern.h"
 
 namespace {
 

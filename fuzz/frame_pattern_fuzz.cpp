@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "reception/frame_pattern.h"
-#include "reception/frame_shaper.h"
+#include "shaping/frame_pattern.h"
+#include "shaping/frame_shaper.h"
 
 namespace {
 

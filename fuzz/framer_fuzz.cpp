@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "config/settings.h"
-#include "reception/block_processing.h"
-#include "reception/framer.h"
+#include "framing/block_processing.h"
+#include "framing/framer.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "reception/frame_shaper.h"
-#include "reception/output_template.h"
+#include "shaping/frame_shaper.h"
+#include "shaping/output_template.h"
 
 namespace {
 

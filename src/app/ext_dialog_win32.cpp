@@ -5,21 +5,21 @@
 
 #include <cstdio>
 
-#include "app/main_dialog_win32.h"
 #include "app/setting_controls_win32.h"
 #include "app/startup_shortcut_win32.h"
 #include "common/two_byte_text.h"
 #include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/dialog_controls.h"
+#include "delivery/target_window.h"
+#include "delivery/target_window_win32.h"
 #include "ids_ext_dialog.h"
 #include "keyout/code_list.h"
 #include "keyout/keypad_dialog_win32.h"
-#include "reception/device_request_win32.h"
-#include "reception/frame_shaper.h"
-#include "reception/network_source.h"
-#include "reception/target_window.h"
-#include "reception/target_window_win32.h"
+#include "shaping/frame_shaper.h"
+#include "shaping/pattern_presets.h"
+#include "source/device_request_win32.h"
+#include "source/network_source.h"
 
 namespace {
 

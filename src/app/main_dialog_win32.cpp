@@ -18,16 +18,17 @@
 #include "config/settings.h"
 #include "config/settings_location.h"
 #include "datalog/log_writer_win32.h"
+#include "delivery/reception_pipeline_win32.h"
+#include "delivery/target_window_win32.h"
 #include "ids_main_dialog.h"
 #include "keyout/keypad_dialog_win32.h"
-#include "reception/device_request_win32.h"
-#include "reception/frame_shaper.h"
-#include "reception/network_source.h"
-#include "reception/network_source_win32.h"
-#include "reception/receive_thread_win32.h"
-#include "reception/reception_pipeline_win32.h"
-#include "reception/serial_port_win32.h"
-#include "reception/target_window_win32.h"
+#include "shaping/frame_shaper.h"
+#include "shaping/pattern_presets.h"
+#include "source/device_request_win32.h"
+#include "source/network_source.h"
+#include "source/network_source_win32.h"
+#include "source/receive_thread_win32.h"
+#include "source/serial_port_win32.h"
 
 signed char AutoStartState = -1;
 BYTE InitialPort = 0;
@@ -39,8 +40,6 @@ constexpr DWORD kAttemptPauseMs = 1000;
 // The timer of the next start attempt; the dialog keeps answering during the pause.
 constexpr UINT_PTR kStartAttemptTimer = 522;
 
-// Set when the last start opened the port; cleared by every stop.
-bool PortOpened = false;
 // Set for a reception that types Alt codes on a system whose ANSI code page is not 932: the
 // receiving application reads the keypad digits in its own code page, so kanji and kana come
 // out as other characters. Said in the caption and the tray tip until reception stops.
@@ -96,7 +95,7 @@ void OnAttemptResult(HWND dialog, int attempt, int result) {
       AutoStartState = 1;
       HideToTray(dialog);
     }
-    PortOpened = true;
+    SetReceptionRunning(true);
     RequestKeyTaken = !RegisterRequestHotKey(MainWindow);
     ClearLogNotices();
     AltCodesMistype = Settings.SENDMODE == 0 && GetACP() != 932;
@@ -176,7 +175,8 @@ void Stop(HWND dialog) {
   HideWhenTrayIn = false;
   CancelStart(dialog);
   ClosePort();
-  PortOpened = false;
+  UnregisterRequestHotKey(MainWindow);
+  SetReceptionRunning(false);
   AltCodesMistype = false;
   RequestKeyTaken = false;
   ClearLogNotices();
@@ -190,15 +190,16 @@ void Close(HWND dialog) {
   CancelStart(dialog);
   // Reception stops first: removing the tray icon can take the shell a while.
   ClosePort();
+  UnregisterRequestHotKey(MainWindow);
   RemoveTrayIcon();
-  PortOpened = false;
+  SetReceptionRunning(false);
   EndDialog(dialog, 2);
 }
 
 // The reader ended by itself: its port cannot be waited on. Back to idle, as after 中止, with
 // the port's message.
 void OnReceptionEnded(HWND dialog) {
-  if (!PortOpened || ReceptionStopping()) return;
+  if (!ReceptionRunning() || ReceptionStopping()) return;
   Stop(dialog);
   ShowPortError(-101, dialog);
 }
@@ -350,7 +351,6 @@ void OnCommand(HWND dialog, int id, int code) {
 
 }  // namespace
 
-bool ReceptionRunning() { return PortOpened; }
 
 INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
   switch (message) {

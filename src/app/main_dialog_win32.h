@@ -4,8 +4,6 @@
 #include <windows.h>
 
 INT_PTR CALLBACK MainFormDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
-// True while reception runs (the last start opened the port and no stop has come since).
-bool ReceptionRunning();
 
 // -1 pending (at process start), -2 start posted, 1 done: the automatic start happens once.
 extern signed char AutoStartState;

@@ -9,14 +9,13 @@
 #include <iterator>
 
 #include "app/about_dialog_win32.h"
-#include "app/main_dialog_win32.h"
 #include "common/ui_win32.h"
 #include "common/wide_text_win32.h"
 #include "config/settings.h"
 #include "config/settings_location.h"
 #include "ids_shell.h"
-#include "reception/device_request_win32.h"
-#include "reception/serial_port_win32.h"
+#include "source/device_request_win32.h"
+#include "source/serial_port_win32.h"
 
 namespace {
 POINT LastClick{};
@@ -93,6 +92,7 @@ void OnCommand(WORD id) {
 
 void OnCloseRequest(HWND window) {
   ClosePort();  // reception stops first: removing the tray icon can take the shell a while
+  UnregisterRequestHotKey(MainWindow);
   RemoveTrayIcon();
   if (TrayMenu != nullptr) DestroyMenu(TrayMenu);
   TrayMenu = nullptr;

@@ -27,6 +27,13 @@ bool MainDialogInFront() {
 HINSTANCE AppInstance = nullptr;
 HMENU TrayMenu = nullptr;
 
+namespace {
+bool Running = false;
+}  // namespace
+
+bool ReceptionRunning() { return Running; }
+void SetReceptionRunning(bool running) { Running = running; }
+
 // ---- message boxes and placement ----------------------------------------------------------------
 
 namespace {

@@ -23,6 +23,10 @@ bool MainDialogInFront();
 // The tray's context menu while it is open: loaded at each right click on the tray icon and
 // released once it has closed, so a click that arrives meanwhile opens no second one.
 extern HMENU TrayMenu;
+// Reception runs from the main dialog's successful start to its stop (GUI thread only); the
+// tray menu and the extended settings dialog leave alone what may not change meanwhile.
+bool ReceptionRunning();
+void SetReceptionRunning(bool running);
 
 // Posted to MainDialogWindow when a state its caption and tray tip show changes: the device
 // went missing or is back (SerialPort::DeviceMissing), the notice of a refused input comes or

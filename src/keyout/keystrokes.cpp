@@ -207,7 +207,7 @@ void KeyOutput::Refuse() {
   keyboard_.InputRefused();
 }
 
-FrameKeys KeyOutput::EndFrame() {
+FrameKeys KeyOutput::FinishFrameKeys() {
   const FrameKeys keys = frame_;
   frame_ = FrameKeys::None;
   layoutTaken_ = false;

@@ -149,7 +149,7 @@ class KeyOutput {
   // Ends the frame whose keys were sent since the last call, so that the next key asks the
   // window in front again (whether it takes our input, and its keyboard layout), and says what
   // became of them.
-  FrameKeys EndFrame();
+  FrameKeys FinishFrameKeys();
   // The window in front refused the current frame's input: nothing more of it is typed.
   bool Refused() const { return frame_ == FrameKeys::Refused; }
 

@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "reception/block_processing.h"
+#include "framing/block_processing.h"
 #include "support/framing_fakes.h"
 
 namespace {

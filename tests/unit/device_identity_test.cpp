@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "reception/device_identity.h"
+#include "source/device_identity.h"
 
 namespace {
 

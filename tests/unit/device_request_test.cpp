@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "reception/device_request.h"
+#include "source/device_request.h"
 
 namespace {
 

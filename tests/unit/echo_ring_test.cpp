@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "reception/echo_ring.h"
+#include "framing/echo_ring.h"
 
 namespace {
 

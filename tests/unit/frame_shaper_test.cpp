@@ -6,8 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "reception/block_processing.h"
-#include "reception/frame_shaper.h"
+#include "delivery/typing_delivery.h"
+#include "framing/block_processing.h"
+#include "shaping/frame_shaper.h"
+#include "shaping/pattern_presets.h"
 #include "support/fake_text_codec.h"
 #include "support/framing_fakes.h"
 

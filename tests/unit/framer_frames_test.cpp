@@ -1,7 +1,7 @@
 // Frames: start and end codes, PRECODE/POSTCODE, the frame flags and which code is looked for.
 #include <gtest/gtest.h>
 
-#include "reception/framer.h"
+#include "framing/framer.h"
 #include "support/framing_fakes.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Partial matches: codes held across bytes and blocks, codes that fail, two-byte characters.
 #include <gtest/gtest.h>
 
-#include "reception/framer.h"
+#include "framing/framer.h"
 #include "support/framing_fakes.h"
 
 namespace {

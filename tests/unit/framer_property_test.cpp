@@ -12,7 +12,7 @@
 #include <random>
 #include <string>
 
-#include "reception/framer.h"
+#include "framing/framer.h"
 #include "support/framing_fakes.h"
 
 namespace {

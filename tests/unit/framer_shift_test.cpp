@@ -1,7 +1,7 @@
 // Shift codes and modes: JIS kanji pairs converted to Shift_JIS, half-width kana.
 #include <gtest/gtest.h>
 
-#include "reception/framer.h"
+#include "framing/framer.h"
 #include "support/framing_fakes.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The data-interval timeout and the reset requested from the dialog's thread.
 #include <gtest/gtest.h>
 
-#include "reception/block_processing.h"
+#include "framing/block_processing.h"
 #include "support/framing_fakes.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "keyout/ime_gate.h"
+#include "delivery/ime_gate.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "delivery/paste_text.h"
 #include "keyout/keystrokes.h"
-#include "keyout/paste_text.h"
 
 namespace {
 
@@ -610,7 +610,7 @@ FrameKeys TypeFrame(KeyOutput& keys) {
   keys.TypeCharacter(cr);
   keys.TypeCharacter(kana);
   keys.TypeKeyItems(postcode);
-  return keys.EndFrame();
+  return keys.FinishFrameKeys();
 }
 
 TEST_F(RefusedInputTest, NothingMoreOfTheFrameOnceRefusedAndHeldKeysReleased) {
@@ -663,7 +663,7 @@ TEST_F(RefusedInputTest, EachFrameAsksAgainAndAFrameWithoutKeysSaysNothing) {
   EXPECT_EQ(kb.foregroundQueries, 2);
   kb.inFront = true;  // shown in the output display: no key, nothing asked
   EXPECT_EQ(TypeFrame(out), FrameKeys::None);
-  EXPECT_EQ(out.EndFrame(), FrameKeys::None);
+  EXPECT_EQ(out.FinishFrameKeys(), FrameKeys::None);
   EXPECT_EQ(kb.foregroundQueries, 2);
 }
 
@@ -696,7 +696,7 @@ TEST_F(RefusedInputTest, TheCapsLockToggleIsNoFramesKey) {
   kb.foregroundRefuses = true;
   out.ToggleCapsLock();
   EXPECT_EQ(kb.events, (Events{"S[14DE 14UE]"}));
-  EXPECT_EQ(out.EndFrame(), FrameKeys::None);
+  EXPECT_EQ(out.FinishFrameKeys(), FrameKeys::None);
 }
 
 // ---- log only ---------------------------------------------------------------------------------

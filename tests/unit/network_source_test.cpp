@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "reception/network_source.h"
-#include "reception/telnet_filter.h"
+#include "source/network_source.h"
+#include "source/telnet_filter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "reception/output_template.h"
+#include "shaping/output_template.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 
 #include "common/ui_win32.h"
 #include "config/settings.h"
-#include "reception/device_request_win32.h"
-#include "reception/receive_thread_win32.h"
-#include "reception/serial_port_win32.h"
+#include "source/device_request_win32.h"
+#include "source/receive_thread_win32.h"
+#include "source/serial_port_win32.h"
 #include "support/framing_fakes.h"
 
 namespace {

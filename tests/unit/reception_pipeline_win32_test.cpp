@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "common/ui_win32.h"
-#include "reception/echo_ring.h"
-#include "reception/reception_pipeline_win32.h"
+#include "delivery/reception_pipeline_win32.h"
+#include "framing/echo_ring.h"
 #include "support/message_window_win32.h"
 
 namespace {

@@ -18,13 +18,14 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "delivery/typing_delivery.h"
+#include "framing/block_processing.h"
+#include "framing/frame_output.h"
+#include "framing/framer.h"
+#include "framing/shift_jis_conversion.h"
 #include "keyout/code_notation.h"
 #include "keyout/keystrokes.h"
-#include "reception/block_processing.h"
-#include "reception/frame_output.h"
-#include "reception/frame_shaper.h"
-#include "reception/framer.h"
-#include "reception/shift_jis_conversion.h"
+#include "shaping/frame_shaper.h"
 #include "support/fake_text_codec.h"
 
 #ifndef _WIN32

@@ -9,8 +9,8 @@
 
 #include "common/ui_win32.h"
 #include "config/settings.h"
-#include "reception/receive_thread_win32.h"
-#include "reception/serial_port_win32.h"
+#include "source/receive_thread_win32.h"
+#include "source/serial_port_win32.h"
 
 namespace {
 

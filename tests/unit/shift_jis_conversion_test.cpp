@@ -5,7 +5,7 @@
 #include <set>
 #include <vector>
 
-#include "reception/shift_jis_conversion.h"
+#include "framing/shift_jis_conversion.h"
 
 namespace {
 

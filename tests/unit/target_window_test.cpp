@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "reception/target_window.h"
+#include "delivery/target_window.h"
 
 namespace {
 

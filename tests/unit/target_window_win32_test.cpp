@@ -10,8 +10,8 @@
 #include <string>
 
 #include "common/ui_win32.h"
-#include "reception/serial_port_win32.h"
-#include "reception/target_window_win32.h"
+#include "delivery/target_window_win32.h"
+#include "source/serial_port_win32.h"
 #include "support/message_window_win32.h"
 
 namespace {

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "reception/frame_shaper.h"
-#include "reception/shift_jis_conversion.h"
+#include "framing/shift_jis_conversion.h"
+#include "shaping/frame_shaper.h"
+#include "shaping/pattern_presets.h"
 
 namespace {
 

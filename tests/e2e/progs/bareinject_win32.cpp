@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "reception/reception_pipeline_win32.h"
+#include "delivery/reception_pipeline_win32.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "reception/target_window_win32.h"
+#include "delivery/target_window_win32.h"
 
 namespace {
 

@@ -2,6 +2,6 @@
 // byte becomes U+FF61.., a two-byte character one unit of U+4E00..U+8DFF (its lead and trail
 // bytes in the unit's bits), and back. Invertible, so tests see exactly the bytes they gave.
 #pragma once
-#include "reception/frame_shaper.h"
+#include "shaping/frame_shaper.h"
 
 extern const TextCodec kFakeCodec;

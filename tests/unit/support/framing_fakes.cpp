@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "reception/block_processing.h"
+#include "framing/block_processing.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "reception/block_processing.h"
-#include "reception/frame_output.h"
-#include "reception/framer.h"
+#include "framing/block_processing.h"
+#include "framing/frame_output.h"
+#include "framing/framer.h"
 
 class RecordingOutput : public FrameOutput {
  public:
