@@ -10,6 +10,7 @@ HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/../lib/harness.sh"
 
 SIZES=${PASTE_BENCH_SIZES:-"20 200 1000"}
+# PASTE_BENCH_MODES: NAME:SENDMODE pairs to run, e.g. "paste:2"; all three by default.
 harness_scenario paste_bench port Tamblix.exe traydriver.exe keyprobe.exe
 
 # latency NAME MODE: each size once, in LATENCY ("size:ms ...").
@@ -31,8 +32,8 @@ latency() {
     "$(iconv -f CP932 -t UTF-8 "$H_TMP/$name.txt" 2>/dev/null)"
 }
 
-for m in "altcode 0" "unicode 1" "paste 2"; do
-  set -- $m
+for m in ${PASTE_BENCH_MODES:-altcode:0 unicode:1 paste:2}; do
+  set -- "${m%%:*}" "${m#*:}"
   latency "$1" "$2"
   for pair in $LATENCY; do
     echo "FIGURE $1 ${pair%%:*} characters: ${pair#*:} ms from the last byte to the Enter"
