@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Scans land only where they belong: the real Tamblix.exe with TARGET set, two probe windows of
 # different titles, and a copy of the probe under another program name.
-# Wait mode (TARGETMODE 1, TARGET 受付, TARGETWAIT 3): a frame scanned while the other probe is
-# in front is not typed there and the caption says so; three frames held are typed whole, once
-# and in order when the 受付 probe comes to the front; a frame held past TARGETWAIT is never
-# typed, is in the log, and the caption says it was given up.
+# Wait mode (TARGETMODE 1, TARGET 受付, TARGETWAIT 3): a frame scanned while the other probe or
+# the main dialog is in front is not typed there and the caption says so; three frames held are
+# typed whole, once and in order when the 受付 probe comes to the front; a frame held past
+# TARGETWAIT is never typed, is in the log, and the caption says it was given up.
 # Front mode (TARGETMODE 2, TARGET the copy's program name in another case): with no target
 # open a frame is held; 中止 gives it up (typed nowhere, not after a new start either); the
-# copy, minimised or behind the other probe, is brought to the front and receives the frame.
+# copy, minimised or behind the other probe, is brought to the front and receives the frame;
+# when Windows refuses that (a shim in the program), the copy flashes and gets the frame once
+# it is in front.
 set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
@@ -15,6 +17,7 @@ source "$HERE/lib/harness.sh"
 CAPTION='Tamblix( TM ) Ver.2.5.2'
 WAITING="$CAPTION - 送信先のウィンドウが前面にありません"
 GAVE_UP="$CAPTION - 送信先を待つ間に破棄しました"
+REFUSED="$CAPTION - 送信先を前面に出せません"
 
 harness_scenario target port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe targetchoose.exe
 FEED="python3 $HERE/lib/serial_feed.py"
@@ -76,6 +79,15 @@ front form
 sleep 1
 harness_expect_eq "the frame given up is never typed" "1{CR}2{CR}3{CR}" "$(cat "$FORM_TEXT")"
 harness_expect_eq "every frame is in the log, the one given up too" "1 2 3 4" "$(records)"
+# The main dialog in front is no target: a frame waits there and lands in the 受付 window once
+# that is in front again. The dialog is found by the caption it shows now.
+harness_check "the main dialog comes to the front" drive /caption "$GAVE_UP" front 10 >/dev/null
+send 5 "02 38 03"
+harness_check "with the main dialog in front the frame waits and the caption says so" caption_is "$WAITING" 5
+harness_expect_eq "nothing is typed while the main dialog is in front" "1{CR}2{CR}3{CR}" "$(cat "$FORM_TEXT")"
+front form
+harness_check "the frame lands in the 受付 window when it is in front again" \
+  harness_wait_line "$FORM_TEXT" '8\{CR\}' 5
 harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
 harness_wait_pid "$APP" 20 || harness_abort "the program did not end"
 
@@ -84,6 +96,11 @@ harness_wait_pid "$APP" 20 || harness_abort "the program did not end"
 cp "$BUILD_WIN/keyprobe.exe" "$H_TMP/TargetProbe.exe"
 target_settings "$DOCS/Tamblixfront.ini" targetprobe.exe 2 30 front.log
 start_app /Ffront
+# The shim that refuses the foreground is loaded now and switched on only for its row below.
+# (Loaded after the stop and start below, Wine never ran the thread that loads it.)
+cp "$BUILD_WIN/refusefront.dll" "$H_TMP/refusefront.dll"
+harness_check "the refusing shim is loaded into the program" \
+  drive inject "$(harness_winpath "$H_TMP/refusefront.dll")" >/dev/null
 front other
 # No target window is open yet: the frame is held as in wait mode. 中止 gives it up, so the
 # target opened after a new start gets nothing.
@@ -97,7 +114,7 @@ HARNESS_PROBE_EXE=$H_TMP/TargetProbe.exe harness_probe_start copy 60 "title=帳�
   harness_abort "the copy did not get the foreground"
 COPY_TEXT=$PROBE_TEXT
 sleep 1
-harness_expect_eq "the frame held at 中止 is typed nowhere, not after a new start either" "||1{CR}2{CR}3{CR}" \
+harness_expect_eq "the frame held at 中止 is typed nowhere, not after a new start either" "||1{CR}2{CR}3{CR}8{CR}" \
   "$(cat "$COPY_TEXT")|$(cat "$OTHER_TEXT")|$(cat "$FORM_TEXT")"
 
 # The "選択..." action: the open windows, the one last in front first, the chooser's own not
@@ -119,9 +136,24 @@ front other
 send 3 "02 37 03"
 harness_check "a target behind the window in front is brought forward" \
   harness_wait_line "$COPY_TEXT" '7\{CR\}' 5
+# Windows refuses the foreground to a program in the background (Wine never does): with the
+# refusing shim in the program and switched on, the target's taskbar button flashes until it
+# is in front, the caption says so, and the frame is held until the user brings the target
+# forward.
+: >"$H_TMP/refusefront.dll.refuse"
+front other
+send 4 "02 39 03"
+harness_check "a refused target: the caption says it cannot be brought forward" caption_is "$REFUSED" 5
+harness_expect_eq "the target was asked for once, then flashed (tray, until in front)" \
+  "refused 帳票|flash 帳票 flags=E count=0" "$(paste -sd'|' "$H_TMP/refusefront.dll.log")"
+harness_expect_eq "the refused frame is typed nowhere while it waits" "6{CR}7{CR}|" \
+  "$(cat "$COPY_TEXT")|$(cat "$OTHER_TEXT")"
+front copy
+harness_check "the refused frame is typed once the target is in front" \
+  harness_wait_line "$COPY_TEXT" '9\{CR\}' 5
 sleep 0.5
-harness_expect_eq "the copy got both frames, once each" "6{CR}7{CR}" "$(cat "$COPY_TEXT")"
-harness_expect_eq "the other window and the 受付 window got none" "|1{CR}2{CR}3{CR}" \
+harness_expect_eq "the copy got its three frames, once each" "6{CR}7{CR}9{CR}" "$(cat "$COPY_TEXT")"
+harness_expect_eq "the other window and the 受付 window got none" "|1{CR}2{CR}3{CR}8{CR}" \
   "$(cat "$OTHER_TEXT")|$(cat "$FORM_TEXT")"
 harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
 harness_wait_pid "$APP" 20

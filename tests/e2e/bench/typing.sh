@@ -21,7 +21,6 @@ source "$HERE/../lib/harness.sh"
 CHARS=${TYPING_CHARS:-1000}
 ROUNDS=${TYPING_ROUNDS:-5}
 harness_scenario typing port Tamblix.exe traydriver.exe keyprobe.exe bareinject.exe lockbench.exe
-mkdir -p "$H_DOCS/Tamblix"
 FRAME="02 $(for ((i = 0; i < CHARS; i++)); do printf '88 9F '; done)03"
 ONE="$(for ((i = 0; i < CHARS; i++)); do printf '亜'; done){CR}"
 EXPECTED="$(for ((r = 0; r < ROUNDS; r++)); do printf '%s' "$ONE"; done)"
@@ -41,20 +40,9 @@ typed_ok() { [ "$(iconv -f CP932 -t UTF-8 "$H_TMP/$1.txt" 2>/dev/null)" = "$EXPE
 # program_rate NAME SENDMODE SENDDELAY: the program's rate in that mode, in RATE (set, not
 # printed, so that the run's check counts in this shell).
 program_rate() {
-  harness_stx_etx_settings "$H_DOCS/Tamblix$1.ini" AUTOSTA=1 SENDMODE="$2" DATADELAY=2000 \
-    SENDDELAY="$3" "$HARNESS_ENTER_AFTER"
-  harness_wine_bg app 300 "$H_TMP/$1.out" Tamblix.exe "/F$1" /D0
-  harness_wait_state 'main=hidden about=0 splash=0' 60 || harness_abort "$1: no automatic start"
-  harness_probe_start "$1" 200 unicode || harness_abort "$1: the probe is not in front"
-  for ((r = 1; r <= ROUNDS; r++)); do
-    python3 "$HERE/../lib/serial_feed.py" "$H_TMP/device" "$FRAME"
-    harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' "$r" 150
-    sleep 0.5
-  done
-  harness_probe_stop
-  harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
-  harness_wait_pid "$app" 20
-  harness_stop_pid "$app"
+  harness_typist_start "$1" unicode SENDMODE="$2" SENDDELAY="$3"
+  for ((r = 1; r <= ROUNDS; r++)); do harness_typist_feed "$FRAME" 150; done
+  harness_typist_end
   harness_check "mode $2, SENDDELAY $3: $ROUNDS x $CHARS characters typed exactly" typed_ok "$1"
   RATE=$(rate "$H_TMP/$1.raw")
 }

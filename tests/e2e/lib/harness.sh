@@ -75,6 +75,12 @@
 #   harness_balance_start SECS KEY=VALUE...
 #   harness_balance_end          Tamblix.exe with the settings of a balance polled by requests,
 #                                and the simulated balance on the device side (see below).
+#   harness_typist_start NAME "PROBE-OPTIONS" KEY=VALUE...
+#   harness_typist_feed HEX SECS [FEED-OPTION...]
+#   harness_typist_end           Tamblix.exe typing frames written to the port into a probe,
+#                                for the benches (see below).
+#   harness_requests_in_two_seconds LOG
+#                                Prints how many requests the balance's LOG holds in 2 s.
 #
 # Cleanup (trap on EXIT, INT, TERM): ends the tracked Wine programs by pid, runs wineserver -k
 # for the harness's own prefix only, ends its own Xvfb (if it started one) by pid and removes
@@ -516,6 +522,41 @@ harness_stx_etx_settings() {
     RCVSTA=0200000000 RCVEND=0300000000 RCVSTAOUT=1 RCVENDOUT=1 "$@" >"$file"
 }
 
+# ---- the program typing frames into a probe (the benches) -------------------------------------
+# harness_typist_start NAME "PROBE-OPTIONS" KEY=VALUE...: Tamblix.exe /FNAME (needs a scenario
+# with the port, Tamblix.exe, traydriver.exe and keyprobe.exe) starts by itself into the tray
+# with the STX/ETX settings, a 2 s data interval, Enter after each frame and these lines; then
+# the probe NAME (lifetime 200 s, these options) comes in front.
+harness_typist_start() {
+  local name=$1 opts=$2; shift 2
+  mkdir -p "$H_DOCS/Tamblix"
+  harness_stx_etx_settings "$H_DOCS/Tamblix$name.ini" AUTOSTA=1 DATADELAY=2000 \
+    "$HARNESS_ENTER_AFTER" "$@"
+  harness_wine_bg TYPIST_PID 300 "$H_TMP/$name.out" Tamblix.exe "/F$name" /D0
+  harness_wait_state 'main=hidden about=0 splash=0' 60 || harness_abort "$name: no automatic start"
+  # shellcheck disable=SC2086
+  harness_probe_start "$name" 200 $opts || harness_abort "$name: the probe is not in front"
+  TYPIST_FRAMES=0
+}
+
+# harness_typist_feed HEX SECS [FEED-OPTION...]: one frame written to the port (serial_feed.py
+# with the options, e.g. --times FILE), then up to SECS for its Enter to reach the probe, and
+# half a second's rest.
+harness_typist_feed() {
+  python3 "$HARNESS_ROOT/tests/e2e/lib/serial_feed.py" "$H_TMP/device" "$1" "${@:3}"
+  TYPIST_FRAMES=$((TYPIST_FRAMES + 1))
+  harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' "$TYPIST_FRAMES" "$2"
+  sleep 0.5
+}
+
+# harness_typist_end: the probe closed, 終了 from the tray, the program awaited.
+harness_typist_end() {
+  harness_probe_stop
+  harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
+  harness_wait_pid "$TYPIST_PID" 20
+  harness_stop_pid "$TYPIST_PID"
+}
+
 # ---- a balance that answers when asked -----------------------------------------------------------
 # harness_balance_start SECONDS KEY=VALUE...: Tamblix.exe /Fscale (needs a scenario with the
 # port, Tamblix.exe, traydriver.exe and keyprobe.exe) starts by itself into the tray with these
@@ -540,6 +581,14 @@ harness_balance_start() {
     "${HARNESS_READINGS[@]}" &
   BALANCE_PID=$!
   sleep 0.3
+}
+
+# harness_requests_in_two_seconds LOG: the requests a balance log holds in the 2 s that start
+# 300 ms after its first one (requests sent before the balance listened wait in the line and
+# come at once).
+harness_requests_in_two_seconds() {
+  awk '/^request / { if (!t0) t0 = $2 + 300; if ($2 >= t0 && $2 < t0 + 2000) n++ }
+    END { print n + 0 }' "$1"
 }
 
 # harness_balance_end: 終了 from the tray, the probe closed, the balance awaited.

@@ -45,6 +45,9 @@
 //                                prints "answer <ms it took>", fails when it did not answer
 //     hold MS                    keeps the dialog's thread from running for MS (suspended), as a
 //                                dialog busy with something else; prints "holding", then "held"
+//     inject DLL                 loads the library DLL (a Windows path) into the dialog's
+//                                process (LoadLibraryW on a thread started there), e.g. a
+//                                shim of tests/e2e/shim/; prints "injected pid PID"
 //     sleep MS
 //     clock                      prints "clock <ms since 1970>" (the probe's clock), e.g. at once
 //                                after a click, to time what follows it
@@ -234,6 +237,36 @@ void PrintFocus() {
   }
 }
 
+DWORD ProcessOfDialog() {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(Dialog, &pid);
+  return pid;
+}
+
+// kernel32 is at the same address in every process of a session, so LoadLibraryW found here is
+// the one of the program's process too; its result (the module, cut to 32 bits) is the
+// thread's exit code, 0 when the library was not loaded.
+bool Inject(const char* path) {
+  wchar_t wide[MAX_PATH];
+  if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) == 0) return false;
+  RemoteBlock block(Dialog);
+  if (!block.Ok() || !block.Write(0, wide, (lstrlenW(wide) + 1) * sizeof(wchar_t))) return false;
+  HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION, FALSE,
+                               ProcessOfDialog());
+  if (process == nullptr) return false;
+  auto* load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+  HANDLE thread = CreateRemoteThread(process, nullptr, 0, load, block.At(0), 0, nullptr);
+  DWORD loaded = 0;
+  if (thread != nullptr) {
+    WaitForSingleObject(thread, 10000);
+    GetExitCodeThread(thread, &loaded);
+    CloseHandle(thread);
+  }
+  CloseHandle(process);
+  return loaded != 0 && loaded != STILL_ACTIVE;
+}
+
 // Runs the command at argv[i]; returns the number of arguments consumed, or -1 on failure.
 int Run(int argc, char** argv, int i) {
   const char* c = argv[i];
@@ -408,6 +441,12 @@ int Run(int argc, char** argv, int i) {
     CloseHandle(thread);
     std::printf("held\n");
     return 1;
+  }
+  if (!std::strcmp(c, "inject")) {
+    if (!NeedArgs(argc, i, 1)) return -1;
+    if (Inject(argv[i + 1])) { std::printf("injected pid %lu\n", ProcessOfDialog()); return 1; }
+    std::printf("error %s was not loaded into the program\n", argv[i + 1]);
+    return -1;
   }
   if (!std::strcmp(c, "clock")) {
     std::printf("clock %llu\n", WallClockMs());

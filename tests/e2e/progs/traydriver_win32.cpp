@@ -16,9 +16,11 @@
 //                                loses it; exit 0 when the tray had it
 //   traydriver taskbar-created   broadcasts "TaskbarCreated", as a new shell does
 //   traydriver caps              presses and releases Caps Lock, as the user does
-//   traydriver hotkey HEX        presses the hot key of a hot-key control's value (virtual key in
+//   traydriver hotkey HEX [MS]   presses the hot key of a hot-key control's value (virtual key in
 //                                the low byte, HOTKEYF_* in the high byte) as the user does;
-//                                prints "pressed <ms since 1970>"
+//                                prints "pressed <ms since 1970>"; with MS the modifiers stay
+//                                down MS ms after the key's release (a user slow to let go),
+//                                then "released <ms since 1970>"
 //   traydriver hold HEX MS       holds the key of virtual-key code HEX down for MS ms (a user's
 //                                finger on Ctrl), then releases it; prints "held <ms since 1970>"
 //                                and "released <ms since 1970>"
@@ -121,7 +123,7 @@ int main(int argc, char** argv) {
     keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
     return SendInput(2, keys, sizeof(INPUT)) == 2 ? 0 : 1;
   }
-  if (std::strcmp(command, "hotkey") == 0 && argc == 3) {
+  if (std::strcmp(command, "hotkey") == 0 && (argc == 3 || argc == 4)) {
     const unsigned value = static_cast<unsigned>(std::strtoul(argv[2], nullptr, 16));
     const BYTE flags = static_cast<BYTE>(value >> 8);
     BYTE order[4] = {};
@@ -136,8 +138,16 @@ int main(int argc, char** argv) {
       keys[i].ki.wVk = keys[2 * n - 1 - i].ki.wVk = order[i];
       keys[2 * n - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
     }
+    // Held: the modifiers' releases (the first n - 1 of the ups) come after the pause.
+    const UINT first = argc == 4 ? static_cast<UINT>(n + 1) : static_cast<UINT>(2 * n);
     std::printf("pressed %llu\n", WallClockMs());
-    return SendInput(static_cast<UINT>(2 * n), keys, sizeof(INPUT)) == static_cast<UINT>(2 * n) ? 0 : 1;
+    std::fflush(stdout);
+    if (SendInput(first, keys, sizeof(INPUT)) != first) return 1;
+    if (argc == 3) return 0;
+    Sleep(static_cast<DWORD>(std::atoi(argv[3])));
+    std::printf("released %llu\n", WallClockMs());
+    const UINT rest = static_cast<UINT>(2 * n) - first;
+    return SendInput(rest, keys + first, sizeof(INPUT)) == rest ? 0 : 1;
   }
   if (std::strcmp(command, "hold") == 0 && argc == 4) {
     INPUT key{};
