@@ -7,7 +7,9 @@ request and answer with its time (ms since the epoch, float).
 
 Readings are text lines such as "ST,+00012.34  g" (stable) or "US,+00012.50  g" (unstable);
 they are sent with CR LF, in turn, again from the first after the last. LOG gets lines
-"request <ms> <hex>" and "answer <ms> <text>".
+"request <ms> <hex>" and "answer <ms> <text>". With BALANCE_DRAIN=1 in the environment, what the
+line holds when it starts (requests a timer sent before the balance listened) is read and
+dropped unanswered, so a backlog of answers does not keep the program typing.
 """
 import os
 import select
@@ -21,6 +23,9 @@ def main():
     device, log_path, seconds = sys.argv[1], sys.argv[2], float(sys.argv[3])
     readings = sys.argv[4:] or ["ST,+00012.34  g"]
     fd = os.open(device, os.O_RDWR | os.O_NOCTTY)
+    if os.environ.get("BALANCE_DRAIN") == "1":
+        while select.select([fd], [], [], 0)[0]:
+            os.read(fd, 4096)
     end = time.monotonic() + seconds
     pending = b""
     turn = 0

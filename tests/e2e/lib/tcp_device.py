@@ -152,7 +152,13 @@ def peer(source, port, data, log):
     s.bind((source, 0))
     s.connect(("127.0.0.1", port))
     log.write("connected %s\n" % now_ms())
-    s.sendall(data.replace("\\r\\n", "\r\n").encode("ascii"))
+    try:
+        s.sendall(data.replace("\\r\\n", "\r\n").encode("ascii"))
+    except (ConnectionResetError, BrokenPipeError):
+        # A server that resets a stranger as it connects may do so before this peer has sent.
+        log.write("closed %s reset\n" % now_ms())
+        s.close()
+        return
     ready, _, _ = select.select([s], [], [], 3)
     if not ready:
         log.write("open %s\n" % now_ms())
