@@ -37,8 +37,9 @@ run_mode() {
   harness_stx_etx_settings "$H_DOCS/Tamblix$name.ini" AUTOSTA=1 CONVCODE=1 SENDMODE="$mode" \
     KANJIIN=1B24420000 KANJIOUT=1B28420000 KANAIN=0E00000000 KANAOUT=0F00000000 \
     "$HARNESS_ENTER_AFTER" LOGEXEC=1 "LOGFOLDER=$(harness_winpath "$LOGS")" "LOGFILE=$name.log" "${EXTRA[@]}"
-  LANG=$locale LC_ALL=$locale harness_wine_bg app 120 "$H_TMP/$name.out" Tamblix.exe "/F$name"
-  harness_wait_state 'main=hidden about=0 splash=0' 60 || { harness_note "$name: no automatic start"; return 1; }
+  # A start under another locale can take Wine over a minute on a loaded machine (seen in CI).
+  LANG=$locale LC_ALL=$locale harness_wine_bg app 180 "$H_TMP/$name.out" Tamblix.exe "/F$name"
+  harness_wait_state 'main=hidden about=0 splash=0' 120 || { harness_note "$name: no automatic start"; return 1; }
   harness_probe_start "$name" 60 $kind || { harness_note "$name: the probe is not in front"; return 1; }
   $FEED "$H_TMP/device" "$SEND"
   harness_wait_count "$PROBE_RAW" '^KEYUP vk=0D ' 1 20
