@@ -34,13 +34,8 @@
 
 namespace {
 
-// The repository root, from this file's own path (CMake compiles it by its absolute path).
-std::string RepoRoot() {
-  std::string here = __FILE__;
-  const std::string tail = "tests/unit/samples_test.cpp";
-  const auto at = here.rfind(tail);
-  return at == std::string::npos ? std::string() : here.substr(0, at);
-}
+// The repository root, as the build gives it.
+std::string RepoRoot() { return TAMBLIX_SOURCE_DIR; }
 
 std::string ReadBytes(const std::string& path) {
   std::string bytes;
