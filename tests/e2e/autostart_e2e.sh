@@ -7,8 +7,8 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_scenario autostart port Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+harness_scenario autostart desktop port Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 
 DOCS=$H_DOCS
 mkdir -p "$DOCS/Tamblix"

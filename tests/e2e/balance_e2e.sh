@@ -7,7 +7,7 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_scenario balance port Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
+harness_scenario balance desktop port Tamblix.exe traydriver.exe dlgdriver.exe keyprobe.exe
 IDM_REQUEST=$(harness__res_id IDM_REQUEST)
 HOTKEY=0375  # Ctrl+Shift+F6 as the hot-key control gives it
 requests() { grep -c '^request ' "$BALANCE_LOG" 2>/dev/null; true; }
@@ -50,11 +50,11 @@ harness_balance_start 4 REQTIMER=1
 sleep 3
 in_two_seconds=$(harness_requests_in_two_seconds "$BALANCE_LOG")
 # 20 in 2 s at 100 ms; a late timer sends once and runs on from the end of typing the answer,
-# so fewer while each answer is being typed (8 seen on a loaded machine, as for the 200 ms
-# timer above); 61 were seen at 1 ms before the floor. The exact period is the schedule's unit
-# test's; this row catches the flood.
+# so fewer while each answer is being typed (8 seen on a loaded machine, 2 once in CI); 61 were
+# seen at 1 ms before the floor. The exact period is the schedule's unit test's; this row
+# catches the flood, and a timer that 1 turned off (no request after the dropped ones).
 harness_check "REQTIMER=1 in the file: at most about 10 requests a second ($in_two_seconds in 2 s)" \
-  test "$in_two_seconds" -ge 4 -a "$in_two_seconds" -le 21
+  test "$in_two_seconds" -ge 1 -a "$in_two_seconds" -le 21
 harness_balance_end
 unset BALANCE_DRAIN
 

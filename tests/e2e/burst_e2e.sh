@@ -6,8 +6,8 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_scenario burst port keyprobe.exe rxhost.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+harness_scenario burst desktop port keyprobe.exe rxhost.exe
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 
 SETTINGS=$H_TMP/rx.ini
 harness_stx_etx_settings "$SETTINGS" "$HARNESS_ENTER_AFTER"

@@ -9,8 +9,8 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_scenario caps_lock port Tamblix.exe traydriver.exe keyprobe.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+harness_scenario caps_lock desktop port Tamblix.exe traydriver.exe keyprobe.exe
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 mkdir -p "$H_DOCS/Tamblix"
 harness_stx_etx_settings "$H_DOCS/Tamblixcaps.ini" AUTOSTA=1 \
   POSTCODE=0125000000000000000000000000000000000000

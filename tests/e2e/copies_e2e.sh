@@ -9,7 +9,7 @@ HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
 FRAMES=${COPIES_FRAMES:-100}
-harness_scenario copies port Tamblix.exe keyprobe.exe
+harness_scenario copies desktop port Tamblix.exe keyprobe.exe
 harness_second_port
 
 LOGS=$H_TMP/logs
@@ -32,7 +32,7 @@ sleep 1
 harness_probe_start probe 200 || harness_abort "the probe window did not get the foreground"
 
 t0=$SECONDS
-python3 "$HERE/lib/copies_feed.py" "$H_TMP/device" "$H_TMP/device6" "$H_TMP/expected-a" \
+$HARNESS_PYTHON "$HERE/lib/copies_feed.py" "$H_TMP/device" "$H_TMP/device6" "$H_TMP/expected-a" \
   "$H_TMP/expected-b" --frames "$FRAMES" --seed "${COPIES_SEED:-11}"
 harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' $((2 * FRAMES)) 60
 sleep 1

@@ -21,8 +21,8 @@ NOTICE_OPEN='ログファイルがオープンできません。設定を確認�
 NOTICE_SIZE='ログファイルのサイズが制限値を超えました'
 PORT_FAILED='指定されたポートのオープンに失敗しました'
 
-harness_scenario faults_runtime port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+harness_scenario faults_runtime desktop port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 
 DOCS=$H_DOCS
 mkdir -p "$DOCS/Tamblix"

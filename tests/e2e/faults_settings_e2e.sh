@@ -10,8 +10,8 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_scenario faults_settings port Tamblix.exe dlgdriver.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+harness_scenario faults_settings desktop port Tamblix.exe dlgdriver.exe
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 
 DOCS=$H_DOCS
 INI_DIR=$DOCS/Tamblix
@@ -32,7 +32,7 @@ DEFAULT_TEXT=$(printf '%s\r\n' '[Tamblix( TM ) Ver.2.5.2]' PORT=4 BAUD=0 BITS=1 
 drive() { harness_drive "$@"; }
 # random_bytes N SEED: N pseudo-random bytes on stdout, the same for a seed.
 random_bytes() {
-  python3 -c 'import random,sys; r=random.Random(int(sys.argv[2])); sys.stdout.buffer.write(bytes(r.randrange(256) for _ in range(int(sys.argv[1]))))' \
+  $HARNESS_PYTHON -c 'import random,sys; r=random.Random(int(sys.argv[2])); sys.stdout.buffer.write(bytes(r.randrange(256) for _ in range(int(sys.argv[1]))))' \
     "$1" "$2"
 }
 hex_of() { od -An -tx1 <"$1" | tr -d ' \n'; }

@@ -16,9 +16,9 @@ IDC_PORTID=$(harness__res_id IDC_PORTID)
 IDENTITY='USB\VID_0403&PID_6001\A12345'
 NODE='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Enum\FTDIBUS\VID_0403+PID_6001+A12345A'
 
-harness_scenario follow port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
+harness_scenario follow desktop port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
 harness_second_port
-FEED="python3 $HERE/lib/serial_feed.py"
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 mkdir -p "$(dirname "$H_DEFAULT_INI")"
 
 # utf16_hex TEXT: TEXT and its terminator as the UTF-16LE bytes of a .reg hex value.

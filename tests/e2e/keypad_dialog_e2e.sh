@@ -64,7 +64,7 @@ for list in 1050 1051; do
   done
 done
 pad "${cells[@]}" >"$H_TMP/cells.txt"
-python3 "$HERE/lib/code_grid_names.py" >"$H_TMP/cells.expected"
+$HARNESS_PYTHON "$HERE/lib/code_grid_names.py" >"$H_TMP/cells.expected"
 if diff "$H_TMP/cells.expected" "$H_TMP/cells.txt" >"$H_TMP/cells.diff"; then
   harness_check "every cell of both grids shows its label or name" true
 else

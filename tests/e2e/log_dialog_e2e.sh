@@ -9,7 +9,7 @@ HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
 harness_scenario log_dialog desktop port Tamblix.exe dlgdriver.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 SHOT=${LOG_DIALOG_SHOT:-$HARNESS_ROOT/build/screenshots/log_dialog.png}
 
 INI_DIR=$(dirname "$H_DEFAULT_INI")

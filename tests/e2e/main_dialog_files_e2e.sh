@@ -7,7 +7,7 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_scenario main_dialog_files Tamblix.exe dlgdriver.exe
+harness_scenario main_dialog_files desktop Tamblix.exe dlgdriver.exe
 drive() { harness_drive "$@"; }
 crlf() { printf '%s\r\n' "$@"; }
 HEADER='[Tamblix( TM ) Ver.2.5.2]'

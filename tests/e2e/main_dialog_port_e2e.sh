@@ -125,7 +125,7 @@ drive select 501 COM5 select 502 115200 select 503 8 select 504 None select 507 
 mapfile -t PORTS < <(drive items 501 | sed -n 's/^item 501 //p')
 harness_expect_eq "the port list is sorted by text" "$(printf '%s\n' "${PORTS[@]}" | LC_ALL=C sort | paste -sd ' ')" \
   "$(printf '%s\n' "${PORTS[@]}" | paste -sd ' ')"
-harness_check "the port list holds the registry's ports (COM5, COM12)" \
+harness_check "the port list holds the registry's ports (COM5, COM12; got ${PORTS[*]})" \
   bash -c "[[ ' ${PORTS[*]} ' == *' COM12 '* && ' ${PORTS[*]} ' == *' COM5 '* ]]"
 # Only COM5 is a port here: the others reach /dev/null (the harness hides the machine's serial
 # devices), so starting them proves nothing about a port. The text-to-number rule of the other
@@ -159,13 +159,13 @@ drive select 501 COM5 select 502 115200 select 503 8 select 504 None select 507 
   settext 1007 x02 settext 1008 x03 setcheck 1028 1 command 1028 setcheck 1029 1 command 1029 \
   settext 1009 "v11+v43 v0D" settext 1010 "" click 1 >/dev/null
 opened && drive click 1002 sleep 300 front 10 >/dev/null || harness_check "the dialog receives in front" false
-python3 "$HERE/lib/serial_feed.py" "$H_TMP/device" "$FRAME"
+$HARNESS_PYTHON "$HERE/lib/serial_feed.py" "$H_TMP/device" "$FRAME"
 for _ in $(seq 20); do [[ $(drive hextext 1027) == *A0* ]] && break; sleep 0.5; done
 # [CTRL]+[C][ENT] A B <CR> CR LF ｱ あ
 harness_expect_eq "dialog in front: the output display shows the frame exactly" \
   "hex 1027 5B4354524C5D2B5B435D5B454E545D41423C43523E0D0AB182A0" "$(drive hextext 1027 | tr -d '\r')"
 harness_probe_start probe 60 || harness_abort "the probe window did not get the foreground"
-python3 "$HERE/lib/serial_feed.py" "$H_TMP/device" "$FRAME"
+$HARNESS_PYTHON "$HERE/lib/serial_feed.py" "$H_TMP/device" "$FRAME"
 harness_wait_count "$PROBE_RAW" '^KEYUP vk=0D ' 2 30
 sleep 0.5
 harness_expect_eq "probe in front: the key group, Enter and the frame are typed" \

@@ -7,8 +7,8 @@ HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
 # The virtual port: a pty pair, the Wine side mapped as COM5.
-harness_scenario reception port keyprobe.exe rxhost.exe traydriver.exe lockhold.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+harness_scenario reception desktop port keyprobe.exe rxhost.exe traydriver.exe lockhold.exe
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 
 # STX/ETX frames, both codes removed, Enter after each frame.
 SETTINGS=$H_TMP/rx.ini

@@ -14,8 +14,8 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_scenario send_mode port Tamblix.exe traydriver.exe keyprobe.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+harness_scenario send_mode desktop port Tamblix.exe traydriver.exe keyprobe.exe
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 mkdir -p "$H_DOCS/Tamblix"
 LOGS=$H_TMP/logs
 mkdir -p "$LOGS"

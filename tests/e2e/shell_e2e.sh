@@ -69,7 +69,7 @@ harness_drive settext 501 COM5 click 1 >/dev/null
 harness_check "the start opens COM5" harness_wait_count "$TAMBLIX_LINE_LOG" '^termios' 4 30
 driver minimize
 wait_state 'main=hidden' 10 >/dev/null
-python3 "$HERE/lib/serial_feed.py" "$H_TMP/device" "0D"
+$HARNESS_PYTHON "$HERE/lib/serial_feed.py" "$H_TMP/device" "0D"
 sleep 1
 driver post $WM_COMMAND $IDM_EXIT 0
 harness_check "tray menu 終了 ends the process" harness_wait_pid "$APP" 30

@@ -12,7 +12,7 @@ source "$HERE/lib/harness.sh"
 # A desktop as users have one: without a window manager Wine waits 2 s for every window it
 # hides (the dialog at its end, the tray icon's), which is no part of the program's exit.
 harness_scenario stop desktop port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe rxhost.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 mkdir -p "$(dirname "$H_DEFAULT_INI")"
 
 LOGS=$H_TMP/logs

@@ -19,8 +19,8 @@ WAITING="$CAPTION - 送信先のウィンドウが前面にありません"
 GAVE_UP="$CAPTION - 送信先を待つ間に破棄しました"
 REFUSED="$CAPTION - 送信先を前面に出せません"
 
-harness_scenario target port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe targetchoose.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+harness_scenario target desktop port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe targetchoose.exe
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 DOCS=$(dirname "$(dirname "$H_DEFAULT_INI")")
 mkdir -p "$(dirname "$H_DEFAULT_INI")"
 LOGS=$H_TMP/logs

@@ -13,8 +13,8 @@ set -uo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib/harness.sh"
 
-harness_scenario tcp Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
-DEVICE="python3 $HERE/lib/tcp_device.py"
+harness_scenario tcp desktop Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
+DEVICE="$HARNESS_PYTHON $HERE/lib/tcp_device.py"
 mkdir -p "$(dirname "$H_DEFAULT_INI")"
 REQUEST_Q=REQCODE=510D0A0000000000000000000000000000000000
 
@@ -95,7 +95,7 @@ harness_check "client without its device: the caption says 接続できません
 end_app
 
 # ---- TCP server ------------------------------------------------------------------------------
-SERVER_PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+SERVER_PORT=$($HARNESS_PYTHON -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 settings SOURCE=2 TCPHOST=127.0.0.1 "TCPPORT=$SERVER_PORT" TCPALLOW=127.0.0.1
 start_app server
 PEERS=$H_TMP/peers.log

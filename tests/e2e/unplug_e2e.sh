@@ -12,8 +12,8 @@ source "$HERE/lib/harness.sh"
 CAPTION='Tamblix( TM ) Ver.2.5.2'
 MISSING="$CAPTION - COM5 が見つかりません"
 
-harness_scenario unplug port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+harness_scenario unplug desktop port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 mkdir -p "$(dirname "$H_DEFAULT_INI")"
 
 LOGS=$H_TMP/logs

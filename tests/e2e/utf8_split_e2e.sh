@@ -10,8 +10,8 @@ source "$HERE/lib/harness.sh"
 
 AIU=E38182E38184E38186  # あいう in UTF-8
 
-harness_scenario utf8_split port Tamblix.exe traydriver.exe keyprobe.exe
-FEED="python3 $HERE/lib/serial_feed.py"
+harness_scenario utf8_split desktop port Tamblix.exe traydriver.exe keyprobe.exe
+FEED="$HARNESS_PYTHON $HERE/lib/serial_feed.py"
 
 mkdir -p "$H_DOCS/Tamblix"
 LOGS=$H_TMP/logs
@@ -32,7 +32,7 @@ enters() { grep -c '^KEYUP vk=0D ' "$PROBE_RAW"; }
 frames_bytewise() { echo "02${AIU}03" | fold -w2 | tr '\n' ' '; }
 # frames_split SEED N: N frames, cut after each byte with probability 1/2 (the same for a seed).
 frames_split() {
-  python3 -c '
+  $HARNESS_PYTHON -c '
 import random, sys
 r = random.Random(int(sys.argv[1]))
 data = bytes.fromhex(("02" + sys.argv[3] + "03") * int(sys.argv[2]))

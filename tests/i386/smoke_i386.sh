@@ -115,7 +115,7 @@ harness_check "with automatic start, reception starts and the dialog hides in th
 harness_check "the start wrote the default settings file" harness_wait_file "$docs/Tamblix/Tamblix.ini" 30
 
 harness_probe_start probe 200 || harness_abort "the i686 probe window did not get the foreground"
-python3 "$ROOT/tests/e2e/lib/serial_feed.py" --gap 500 "$H_TMP/device" \
+$HARNESS_PYTHON "$ROOT/tests/e2e/lib/serial_feed.py" --gap 500 "$H_TMP/device" \
   "02 34 39 31 32 03" \
   "02 53 4B 55 2D 1B 24 42 46 7C 4B 5C 1B 28 42 03" \
   "02 E3 81 82 E3 81 84 03"

@@ -17,7 +17,7 @@ measure() {
   local app pid a0 a1 r0 r1
   harness_wine_bg app $((SECS + 60)) "$H_TMP/$1.out" commwait.exe "$1" $((SECS + 15))
   harness_wait_line "$H_TMP/$1.out" '^ready' 30 || harness_abort "$1: commwait did not open COM5"
-  python3 "$HERE/../lib/serial_feed.py" "$H_TMP/device" --frames $((SECS * 8)) --digits 20 --gap 150 &
+  $HARNESS_PYTHON "$HERE/../lib/serial_feed.py" "$H_TMP/device" --frames $((SECS * 8)) --digits 20 --gap 150 &
   local feed=$!
   sleep 10
   pid=$(harness_unix_pid commwait.exe) || harness_abort "$1: no Linux process"

@@ -24,7 +24,7 @@ for i in $(seq "$PRESSES"); do
 done
 harness_balance_end
 
-python3 - "$H_TMP/pressed" "$BALANCE_LOG" "$PROBE_RAW" "$PRESSES" <<'PY'
+$HARNESS_PYTHON - "$H_TMP/pressed" "$BALANCE_LOG" "$PROBE_RAW" "$PRESSES" <<'PY'
 import re, statistics, sys
 pressed = [float(x) for x in open(sys.argv[1]).read().split()]
 log = open(sys.argv[2]).read().splitlines()

@@ -28,7 +28,7 @@ RANDOM=${SOAK_SEED:-24}
 
 CAPTION='Tamblix( TM ) Ver.2.5.2'
 MISSING="$CAPTION - COM5 が見つかりません"
-harness_scenario soak port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe procstat.exe
+harness_scenario soak desktop port Tamblix.exe dlgdriver.exe traydriver.exe keyprobe.exe procstat.exe
 mkdir -p "$(dirname "$H_DEFAULT_INI")"
 LOGS=$H_TMP/logs
 mkdir -p "$LOGS"
@@ -135,7 +135,7 @@ ROUND=0
 while [ "$SECONDS" -lt "$END" ] && [ -z "$CRASHED" ]; do
   left=$((END - SECONDS)); seg=$((5 + RANDOM % 11)); [ "$seg" -gt "$left" ] && seg=$left
   ROUND=$((ROUND + 1))
-  python3 "$HERE/../lib/soak_feed.py" "$H_TMP/device" "$EXPECTED" --first "$(sent_count)" \
+  $HARNESS_PYTHON "$HERE/../lib/soak_feed.py" "$H_TMP/device" "$EXPECTED" --first "$(sent_count)" \
     --seconds "$seg" --seed "$((${SOAK_SEED:-24} * 1000 + ROUND))" >/dev/null &
   FEED=$!
   while kill -0 "$FEED" 2>/dev/null; do sample_if_due || break; sleep 0.5; done
@@ -155,7 +155,7 @@ harness_note "$(sent_count) frames sent in $ROUND segments, $UNPLUGS unplugs, $R
 # ---- the checks ------------------------------------------------------------------------------------
 # compare NAME FILE SEPARATOR: every expected frame once, in order, nothing else; says what differs.
 compare() {
-  python3 - "$EXPECTED" "$2" "$3" "$1" <<'PY'
+  $HARNESS_PYTHON - "$EXPECTED" "$2" "$3" "$1" <<'PY'
 import sys
 expected = open(sys.argv[1], "rb").read().split(b"\n")[:-1]
 got = open(sys.argv[2], "rb").read().split(sys.argv[3].encode().decode("unicode_escape").encode())
@@ -182,7 +182,7 @@ harness_check "every frame sent was typed exactly once, in order ($(sent_count) 
   compare typed "$PROBE_TEXT" '{CR}'
 harness_check "every frame sent was logged exactly once, in order" compare logged "$LOGS/rx.log" '\r\n'
 
-python3 "$HERE/../lib/soak_growth.py" "$SAMPLES"
+$HARNESS_PYTHON "$HERE/../lib/soak_growth.py" "$SAMPLES"
 harness_probe_stop
 harness_tray post "$WM_COMMAND" "$IDM_EXIT" 0
 harness_wait_pid "$APP" 20 || harness_note "終了 did not end the program"

@@ -9,7 +9,7 @@ source "$HERE/../lib/harness.sh"
 
 COUNT=${TCP_FRAMES:-20}
 harness_scenario tcp_latency port Tamblix.exe traydriver.exe keyprobe.exe
-DEVICE="python3 $HERE/../lib/tcp_device.py"
+DEVICE="$HARNESS_PYTHON $HERE/../lib/tcp_device.py"
 mkdir -p "$H_DOCS/Tamblix"
 
 # latency NAME: the latencies (ms) of NAME's frames, sorted, from its send log and probe.

@@ -27,7 +27,7 @@ harness_wine_bg HOST_PID "$LIMIT" "$H_TMP/host.log" rxhost.exe "$(harness_winpat
 harness_wait_line "$H_TMP/host.log" '^start' 20
 sleep 0.5
 
-python3 "$HERE/../lib/serial_feed.py" "$H_TMP/device" --frames "$FRAMES" --digits 20 --baud "$BAUD" \
+$HARNESS_PYTHON "$HERE/../lib/serial_feed.py" "$H_TMP/device" --frames "$FRAMES" --digits 20 --baud "$BAUD" \
   --times "$H_TMP/sent.times"
 # Wait until the typing has caught up: no new Enter for 3 s.
 last=-1
@@ -42,7 +42,7 @@ harness_wait_pid "$HOST_PID" 10
 harness_probe_stop
 
 # Frames as typed: the decoded text is "<20 digits>{CR}" per frame.
-python3 - "$PROBE_TEXT" "$PROBE_RAW" "$H_TMP/sent.times" "$FRAMES" <<'PY'
+$HARNESS_PYTHON - "$PROBE_TEXT" "$PROBE_RAW" "$H_TMP/sent.times" "$FRAMES" <<'PY'
 import re, statistics, sys
 text = open(sys.argv[1], "rb").read().decode("cp932", "replace")
 raw = open(sys.argv[2]).read().splitlines()

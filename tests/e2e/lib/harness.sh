@@ -15,7 +15,11 @@
 #                                The common start of a scenario: harness_init NAME, the EXEs
 #                                checked, Xvfb, a new prefix, then on request the virtual
 #                                desktop, the virtual port COM5 and the probe in front (keyprobe
-#                                recording to H_TMP/probe.*); aborts when a step fails.
+#                                recording to H_TMP/probe.*); aborts when a step fails. Every
+#                                scenario with windows asks for the desktop: without a window
+#                                manager Wine waits 2 s for each window it shows or hides
+#                                (winex11's wait for the withdrawn state), which was half the
+#                                time of a scenario that starts a program ten times.
 #   harness_xvfb_start           Exports DISPLAY=$HARNESS_DISPLAY when set (an Xvfb that
 #                                scripts/test keeps for the scenarios of one lane, run one after
 #                                another; the harness neither starts nor ends it). Else starts Xvfb
@@ -27,9 +31,11 @@
 #                                (wine_prefix_new: a copy of the run's template prefix when
 #                                TAMBLIX_WINE_TEMPLATE names a ready one, else by wineboot); its
 #                                wineserver is ended by the cleanup.
-#   harness_set_dpi DPI          Wine's display DPI (LogPixels) for the prefix; the wineserver is
-#                                restarted, so that every program started afterwards, the virtual
-#                                desktop included, runs at DPI.
+#   harness_set_dpi DPI          Wine's display DPI (LogPixels) for the prefix, for every program
+#                                started afterwards, the virtual desktop included.
+#   harness_reg_set system|user KEY NAME VALUE
+#                                Sets a registry value of the prefix in its file (the wineserver
+#                                is ended first); VALUE a string or dword:XXXXXXXX.
 #   harness_winpath PATH         Prints the Windows form (Z:\...) of an absolute Linux path.
 #   harness_wine_bg VAR SECS OUT EXE [ARGS...]
 #                                Starts BUILD_WIN/EXE (or EXE when it is a path) in the
@@ -86,6 +92,10 @@
 # for the harness's own prefix only, ends its own Xvfb (if it started one) by pid and removes
 # H_TMP (kept when HARNESS_KEEP=1, for looking at the files of a failed run).
 
+# The Python of the device stand-ins, resolved once: a version manager's shim (pyenv's, on this
+# machine kind) costs half a second of processor at each start, and the scenarios start hundreds.
+HARNESS_PYTHON=$(python3 -c 'import sys; print(sys.executable)' 2>/dev/null)
+[ -x "$HARNESS_PYTHON" ] || HARNESS_PYTHON=python3
 HARNESS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 HARNESS_ROOT=$(cd "$HARNESS_DIR/../../.." && pwd)
 HARNESS_MAX_SECONDS=${HARNESS_MAX_SECONDS:-900}
@@ -336,8 +346,7 @@ harness_virtual_port() {
   local shim
   shim=$(harness_pty_shim) || harness_abort "$shim"
   harness_port_restore
-  timeout 60 "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$H_TMP/com5" /f >/dev/null 2>&1
-  timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
+  harness_reg_set system 'Software\Wine\Ports' COM5 "$H_TMP/com5"
   export LD_PRELOAD=$shim
 }
 
@@ -391,8 +400,7 @@ harness__pty_pair() {
 # COM6 (H_TMP/com6) and whose device side is H_TMP/device6.
 harness_second_port() {
   harness__pty_pair "$H_TMP/com6" "$H_TMP/device6"
-  timeout 60 "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM6 /d "$H_TMP/com6" /f >/dev/null 2>&1
-  timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
+  harness_reg_set system 'Software\Wine\Ports' COM6 "$H_TMP/com6"
 }
 
 # harness_prefix_pids: the processes of this scenario's own Wine prefix (those whose environment
@@ -444,15 +452,29 @@ harness_cpu_ticks() {
 # harness_virtual_desktop: every program of the prefix runs in one Wine virtual desktop, which
 # draws captions and a tray, so that screenshots show dialogs as a user sees them.
 harness_virtual_desktop() {
-  wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine_masked timeout 30 "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
-  timeout 30 "$WINESERVER" -w
+  harness_reg_set user 'Software\Wine\Explorer' Desktop Default
+  harness_reg_set user 'Software\Wine\Explorer\Desktops' Default 1280x1024
 }
 
 harness_set_dpi() {
-  wine_masked timeout 30 "$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
-    /d "$1" /f >/dev/null 2>&1
-  timeout 20 "$WINESERVER" -k >/dev/null 2>&1; sleep 1
+  harness_reg_set user 'Control Panel\Desktop' LogPixels "dword:$(printf '%08x' "$1")"
+}
+
+# harness_reg_set system|user KEY NAME VALUE: sets a value of the prefix's registry (HKLM or HKCU;
+# KEY below it, e.g. 'Software\Wine\Ports') in its file, with the wineserver ended first: the
+# server reads the files when it starts and writes them when it ends. VALUE is a string, or
+# dword:XXXXXXXX. A `reg add` would start a wineserver with all of its services for each value,
+# then a second one to read it: seconds of processor per scenario, which run beside each other.
+harness_reg_set() {
+  local file=$WINEPREFIX/$1.reg key=${2//\\/\\\\} value=$4
+  timeout 20 "$WINESERVER" -k >/dev/null 2>&1
+  timeout 20 "$WINESERVER" -w >/dev/null 2>&1
+  if [[ $value != dword:* ]]; then
+    value=${value//\\/\\\\}
+    value=\"${value//\"/\\\"}\"
+  fi
+  # A later section of a key adds its values to the key that the file already holds.
+  printf '\n[%s] %s\n"%s"=%s\n' "$key" "$(date +%s)" "$3" "$value" >>"$file"
 }
 
 # harness_screenshot NAME [LEFT TOP WIDTH HEIGHT]: the whole display, or that part of it, as
@@ -543,7 +565,7 @@ harness_typist_start() {
 # with the options, e.g. --times FILE), then up to SECS for its Enter to reach the probe, and
 # half a second's rest.
 harness_typist_feed() {
-  python3 "$HARNESS_ROOT/tests/e2e/lib/serial_feed.py" "$H_TMP/device" "$1" "${@:3}"
+  $HARNESS_PYTHON "$HARNESS_ROOT/tests/e2e/lib/serial_feed.py" "$H_TMP/device" "$1" "${@:3}"
   TYPIST_FRAMES=$((TYPIST_FRAMES + 1))
   harness_wait_count "$PROBE_RAW" '^KEYDOWN vk=0D ' "$TYPIST_FRAMES" "$2"
   sleep 0.5
@@ -577,7 +599,7 @@ harness_balance_start() {
   harness_wait_state 'main=hidden' 30 || harness_abort "reception did not start"
   harness_probe_start probe 300 || harness_abort "the probe window did not get the foreground"
   cp "$PROBE_TEXT" "$PROBE_TEXT.before"
-  python3 "$HARNESS_ROOT/tests/e2e/lib/balance.py" "$H_TMP/device" "$BALANCE_LOG" "$secs" \
+  $HARNESS_PYTHON "$HARNESS_ROOT/tests/e2e/lib/balance.py" "$H_TMP/device" "$BALANCE_LOG" "$secs" \
     "${HARNESS_READINGS[@]}" &
   BALANCE_PID=$!
   sleep 0.3
